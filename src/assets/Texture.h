@@ -1,0 +1,39 @@
+// One OpenGL 2D texture read from a DDS or a TGA file; owns its GL name.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Texture {
+public:
+    // dds selects the DDS reader, otherwise the TGA reader. On failure the name stays 0 and
+    // "Error reading texture from file '%s'" is printed. The new texture is left bound.
+    Texture(const std::string& path, bool dds);
+    ~Texture();
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+
+    GLuint textureName = 0;
+};
+
+GLuint loadDdsTexture(const char* path);
+GLuint loadTgaTexture(const char* path);
+
+// The DDS file taken apart without GL, so it can be checked and fuzzed on its own.
+struct DdsLevel {
+    int width = 0;
+    int height = 0;
+    size_t offset = 0;  // into DdsImage::data
+    size_t size = 0;
+};
+struct DdsImage {
+    GLenum format = 0;
+    std::vector<uint8_t> data;
+    std::vector<DdsLevel> levels;
+};
+// Returns false (with the reader's message, if it has one) for anything it cannot upload safely.
+bool parseDds(const char* path, const uint8_t* bytes, size_t size, DdsImage& out);

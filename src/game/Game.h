@@ -1,0 +1,125 @@
+// The central object: it owns every program, prototype, texture and tracked sound, holds the
+// rules' state and runs the update and the frame. Reached through the global `game`.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <list>
+#include <memory>
+#include <unordered_set>
+#include <vector>
+
+#include "Math.h"
+
+class Shader;
+class Texture;
+class ParticleSystem;
+namespace audio {
+class SoundEngine;
+class Sound;
+class SoundSource;
+}  // namespace audio
+namespace kesto::scene {
+class HeightMapObject;
+class BallObject;
+class WallObject;
+class VboObject;
+class nonTexturedVboObject;
+class BonusItemSet;
+}  // namespace kesto::scene
+
+class Game {
+public:
+    Game();
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    // Rules (game/)
+    void update(double dt);
+    void addBall(vec3 position, vec3 direction, bool running);
+    void addWall(vec2 start, vec2 end);
+    bool checkBallImpact(kesto::scene::BallObject* ball);
+    void addProjection(vec3 position, vec3 direction, vec3 up);
+
+    // Frame (render/)
+    void renderFrame();
+    void drawPoster();
+    void drawCrosshair();
+    bool isInFrustum(vec3 center, float radius, float farDistance) const;
+    void updateWallVisibility();
+
+    // Shadows (render/)
+    bool createShadowMap(GLuint& depthTexture, GLuint& framebuffer);
+    void renderShadowMap();
+    void bindShadowMapAndDrawReceivers();
+
+    std::unique_ptr<kesto::scene::HeightMapObject> terrain;
+    vec3 cameraPosition{0.0f};
+    mat4 viewMatrix{1.0f};
+    mat4 depthMVP{1.0f};
+    bool flyMode = false;
+    bool wireframe = false;
+    bool switchedTerrainShader = false;
+    bool showFrameTime = false;
+    bool frustumCulling = true;
+    bool transparency = true;
+    int mipmapMode = 2;
+    bool bilinearFiltering = true;
+    bool showDebugHud = false;
+    bool awaitingFirstStart = true;
+    bool posterVisible = true;
+    bool goalReached = false;
+    bool tripleThrowUnlocked = false;
+    bool bumpedBefore = false;
+    bool bumpedWall = false;
+    bool movedThisFrame = false;
+    int posterIndex = 1;
+    double elapsedTime = 0.0;
+    double frameTime = 0.0;
+    int ballsLeft = 200;
+    char hudText[256] = {};
+    float goalDistance = -1.0f;
+    int windowWidth = 1024;
+    int windowHeight = 768;
+    int lastParticleState = 0;
+    std::list<int> removalIndices;
+    std::unordered_set<int> hitBonusItems;
+    std::vector<std::unique_ptr<ParticleSystem>> particleSystems;
+    std::vector<audio::SoundSource*> bonusItemSounds;  // by type: car, croctopus, duck
+    std::vector<std::unique_ptr<kesto::scene::BallObject>> balls;
+    std::vector<std::unique_ptr<kesto::scene::WallObject>> walls;
+    std::unique_ptr<kesto::scene::BonusItemSet> bonusItems;
+    std::unique_ptr<ParticleSystem> particleSystem;  // the template every burst copies
+    std::unique_ptr<kesto::scene::BallObject> ballPrototype;
+    std::unique_ptr<kesto::scene::WallObject> wallPrototype;
+    std::unique_ptr<kesto::scene::VboObject> finish;
+    std::unique_ptr<kesto::scene::nonTexturedVboObject> finishLayer;
+    std::unique_ptr<Shader> phongShader, normalsShader, contourShader, toonShader,
+        transparencyShader, shadowDepthShader, shadowShader, projectionShader, textureShader;
+    std::unique_ptr<Texture> finishTexture, crosshairTexture, splatTexture, posterPlayTexture,
+        posterHelpTexture, posterWinTexture, posterLoseTexture;
+    GLuint shadowMapTexture = 0;
+    GLuint shadowMapFramebuffer = 0;
+    GLuint screenQuadBuffer = 0;
+    GLuint screenQuadVao = 0;  // core profile needs a vertex array to draw the quad
+    audio::SoundEngine* soundEngine = nullptr;
+    // Tracked sounds; any of them may be null when its file could not be loaded.
+    audio::Sound* backgroundMusic = nullptr;
+    audio::Sound* goalHum = nullptr;
+    audio::Sound* tickingSound = nullptr;
+    audio::Sound* winJingle = nullptr;
+    audio::Sound* loseJingle = nullptr;
+    audio::Sound* footsteps = nullptr;
+    // Preloaded sources, owned by the engine; may be null too.
+    audio::SoundSource* gruntSound = nullptr;
+    audio::SoundSource* emptySound = nullptr;
+    audio::SoundSource* splashSound = nullptr;
+    audio::SoundSource* duckSound = nullptr;
+    audio::SoundSource* carSound = nullptr;
+    audio::SoundSource* howlSound = nullptr;
+};
+
+// The goal point: the finish gate stands at (177, terrain height, 119).
+constexpr float kGoalX = 177.0f;
+constexpr float kGoalZ = 119.0f;

@@ -1,0 +1,26 @@
+// State shared by the application shell, the input callbacks and the movement step.
+#pragma once
+
+#include <array>
+
+#include "Math.h"
+
+class Game;
+namespace audio { class SoundEngine; }
+
+extern Game* game;
+extern audio::SoundEngine* soundEngine;
+extern int windowWidth;
+extern int windowHeight;
+extern mat4 projectionMatrix;
+extern mat4 viewMatrix;
+extern vec3 playerPosition;
+extern vec3 viewDirection;
+extern float horizontalAngle;
+extern float verticalAngle;
+extern std::array<unsigned char, 256> keyState;  // only codes below 256 ever index it
+extern bool gameStarted;
+extern bool helpShown;
+
+// The camera projection: 45 degrees vertical, near 0.1, far 210.
+mat4 makeProjectionMatrix(int width, int height);

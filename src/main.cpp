@@ -1,0 +1,8 @@
+#include "platform/Application.h"
+
+int main() {
+    init();
+    runFrameLoop();
+    shutdown();
+    return 0;
+}

@@ -1,0 +1,10 @@
+// Start-up, the frame loop and shut-down of the game process.
+#pragma once
+
+// Opens the window, GL and sound, builds the Game, registers the callbacks.
+// Every failure prints its message, pauses and exits with status -1.
+void init();
+// Runs frames until Escape or the window is closed.
+void runFrameLoop();
+// Destroys the Game and closes the window.
+void shutdown();

@@ -1,0 +1,13 @@
+// The one game window and the cursor helpers the input and movement code use.
+#pragma once
+
+struct GLFWwindow;
+
+// The window opened at start-up; null in unit tests that run without one.
+extern GLFWwindow* mainWindow;
+
+// Cursor position in window pixels; (0, 0) and no-op without a window.
+void getCursorPos(int& x, int& y);
+void setCursorPos(int x, int y);
+// Hidden and captured while playing, visible while a poster is up.
+void setCursorVisible(bool visible);

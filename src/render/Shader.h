@@ -1,0 +1,36 @@
+// One OpenGL program built from two or three GLSL files. Any failure is fatal at start-up.
+#pragma once
+
+#include <GL/glew.h>
+
+#include <string>
+
+#include "Math.h"
+
+class Shader {
+public:
+    // An empty fragment or geometry path means the program has no such stage.
+    Shader(const std::string& vertexPath, const std::string& fragmentPath,
+           const std::string& geometryPath, bool link);
+    ~Shader();
+    Shader(const Shader&) = delete;
+    Shader& operator=(const Shader&) = delete;
+
+    // Attaches the stages, binds "fragColor" to output 0 and links.
+    void link();
+
+    GLuint programHandle = 0;
+    bool linked = false;
+    GLuint vertexShader = 0;
+    GLuint fragmentShader = 0;
+    GLuint geometryShader = 0;
+
+private:
+    static void loadShader(const std::string& path, GLenum type, GLuint& outHandle);
+};
+
+// Uniform helpers: the location is looked up by name before every write.
+void setUniform(const Shader& shader, const char* name, const glm::mat4& value);
+void setUniform(const Shader& shader, const char* name, const glm::vec3& value);
+void setUniform(const Shader& shader, const char* name, float value);
+void setUniform(const Shader& shader, const char* name, int value);

@@ -1,0 +1,86 @@
+// The ten bonus items: their objects, the set that owns their programs, meshes and skins,
+// the placement and the hit test.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "scene/MeshBuffers.h"
+#include "scene/MeshObjects.h"
+#include "scene/SceneObject.h"
+
+class Shader;
+class Texture;
+
+namespace kesto::scene {
+
+class BallObject;
+
+enum BonusItemType : int { Car = 0, Croctopus = 1, Duck = 2 };
+
+class BonusItemObject : public SceneObject {
+public:
+    BonusItemObject(const std::string& path, const mat4& modelMatrix, Shader* shader,
+                    nonTexturedVboObject* atomTemplate, Shader* atomShader);
+    // Copies share the mesh; the rings are not copied (place() makes them for each copy).
+    BonusItemObject(const BonusItemObject& other);
+    BonusItemObject& operator=(const BonusItemObject&) = delete;
+
+    void place(float radius);
+    void update(double timeDelta) override;  // spins the item and its rings
+    void draw() override;                    // the item, then its rings if hit
+
+    bool hit = false;
+    float radius = 0.0f;
+    SharedMesh mesh;
+    Shader* shader = nullptr;
+    int vertexCount = 0;
+    nonTexturedVboObject* atomTemplate = nullptr;  // not owned
+    std::array<std::unique_ptr<nonTexturedVboObject>, 3> atoms;
+    Shader* atomShader = nullptr;  // not owned
+};
+
+struct BonusItemRecord {
+    std::unique_ptr<BonusItemObject> item;
+    Texture* skin = nullptr;  // shared by all items of its kind; owned by the set
+    std::unique_ptr<nonTexturedVboObject> cone;
+    vec3 colour{0.0f};
+    int type = Duck;
+};
+
+class BonusItemSet {
+public:
+    BonusItemSet();  // builds everything and places the ten items
+    ~BonusItemSet();
+    BonusItemSet(const BonusItemSet&) = delete;
+    BonusItemSet& operator=(const BonusItemSet&) = delete;
+
+    void addItem(int type, vec3 position, vec3 colour);
+    void setCameraMatrices(mat4 projection, mat4 view);
+    void drawBonusItems(bool transparency, bool bilinear, int mipmapMode);
+    // The hit items in record order; the shadow pass draws exactly these.
+    std::vector<BonusItemObject*> hitItems() const;
+    // index and type stay -1 when the ball reaches no item; the first record in reach wins.
+    static void findHitItem(const BallObject& ball, int& index, int& type);
+
+    // Program-wide list of placed items; a record's position is the item's identifier.
+    static std::vector<BonusItemRecord> bonusItemRecords;
+
+    std::unique_ptr<Shader> transparencyShader;
+    std::unique_ptr<Shader> normalsShader;
+    std::unique_ptr<Shader> toonShader;
+    std::unique_ptr<Shader> contourShader;
+    std::unique_ptr<Shader> labyrinthShader;
+    std::unique_ptr<nonTexturedVboObject> coneTemplate;
+    std::unique_ptr<nonTexturedVboObject> atomTemplate;
+    std::unique_ptr<BonusItemObject> duckTemplate;
+    std::unique_ptr<BonusItemObject> croctopusTemplate;
+    std::unique_ptr<BonusItemObject> carTemplate;
+    std::unique_ptr<Texture> duckTexture;
+    std::unique_ptr<Texture> croctopusTexture;
+    std::unique_ptr<Texture> carTexture;
+};
+
+}  // namespace kesto::scene

@@ -7,11 +7,6 @@
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
 
-const mat4 biasMatrix(0.5f, 0.0f, 0.0f, 0.0f,  // column 0
-                      0.0f, 0.5f, 0.0f, 0.0f,  // column 1
-                      0.0f, 0.0f, 0.5f, 0.0f,  // column 2
-                      0.5f, 0.5f, 0.5f, 1.0f);
-
 namespace {
 
 constexpr float kItemCullRadius = 1.0f;

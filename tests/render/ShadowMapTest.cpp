@@ -1,0 +1,147 @@
+// The shadow map on the real game: its framebuffer, what the depth pass writes, the state after.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "game/Game.h"
+#include "render/Shader.h"
+#include "render/ShadowMap.h"
+#include "scene/BallObject.h"
+#include "scene/BonusItem.h"
+#include "scene/HeightMapObject.h"
+#include "support/GameFixture.h"
+
+namespace {
+
+class ShadowMapTest : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        if (!g) return;
+        g->balls.clear();
+        for (auto& record : kesto::scene::BonusItemSet::bonusItemRecords) record.item->hit = false;
+    }
+    void TearDown() override {
+        if (g) g->balls.clear();
+    }
+
+    std::vector<float> readDepth() const {
+        std::vector<float> depth(static_cast<size_t>(kShadowMapSize) * kShadowMapSize);
+        glBindTexture(GL_TEXTURE_2D, g->shadowMapTexture);
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+        return depth;
+    }
+};
+
+}  // namespace
+
+TEST_F(ShadowMapTest, FramebufferIsCompleteWithA2048DepthTexture) {
+    glBindFramebuffer(GL_FRAMEBUFFER, g->shadowMapFramebuffer);
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    GLint width = 0, height = 0, compare = 0;
+    glBindTexture(GL_TEXTURE_2D, g->shadowMapTexture);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_COMPARE_MODE, &compare);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    EXPECT_EQ(width, 2048);
+    EXPECT_EQ(height, 2048);
+    EXPECT_EQ(compare, GL_COMPARE_REF_TO_TEXTURE);
+    EXPECT_NE(g->screenQuadVao, 0u);
+    EXPECT_TRUE(glIsBuffer(g->screenQuadBuffer));
+}
+
+TEST_F(ShadowMapTest, BallWritesDepthWhereTheLightSeesItAndNowhereElse) {
+    const float x = 120.0f, z = 120.0f;
+    const float ground = g->terrain->cellHeight(x, z);
+    g->cameraPosition = vec3(x, ground + 1.7f, z);
+    const vec3 centre(x + 3.0f, ground + 3.0f, z - 2.0f);
+    auto ball = std::make_unique<kesto::scene::BallObject>(*g->ballPrototype);
+    ball->modelMatrix = glm::translate(mat4(1.0f), centre);
+    g->balls.push_back(std::move(ball));
+
+    g->renderShadowMap();
+    const std::vector<float> depth = readDepth();
+
+    const vec4 expected = biasMatrix * shadowLightProjection(g->cameraPosition) *
+                          shadowLightView(g->cameraPosition) * vec4(centre, 1.0f);
+    const int cx = static_cast<int>(expected.x * kShadowMapSize);
+    const int cy = static_cast<int>(expected.y * kShadowMapSize);
+    ASSERT_GT(cx, 0);
+    ASSERT_LT(cx, kShadowMapSize);
+    const float atCentre = depth[static_cast<size_t>(cy) * kShadowMapSize + cx];
+    EXPECT_LT(atCentre, 1.0f);
+    // The back of the ball, a little deeper than its centre.
+    EXPECT_NEAR(atCentre, expected.z, 0.02f);
+
+    // The ball is well under a unit across: 1 unit is 41 texels of the 50-unit map.
+    int written = 0, stray = 0;
+    for (int y = 0; y < kShadowMapSize; ++y) {
+        for (int x2 = 0; x2 < kShadowMapSize; ++x2) {
+            if (depth[static_cast<size_t>(y) * kShadowMapSize + x2] >= 1.0f) continue;
+            ++written;
+            if (std::abs(x2 - cx) > 25 || std::abs(y - cy) > 25) ++stray;
+        }
+    }
+    EXPECT_GT(written, 20);
+    EXPECT_EQ(stray, 0);
+}
+
+TEST_F(ShadowMapTest, BallsCastEvenOutOfSightButUnseenHitItemsDoNot) {
+    g->frustumCulling = true;
+    g->cameraPosition = vec3(60, 20, 60);
+    g->viewMatrix = glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0), vec3(0, 1, 0));
+    // Behind the camera: outside its view.
+    auto ball = std::make_unique<kesto::scene::BallObject>(*g->ballPrototype);
+    ball->modelMatrix = glm::translate(mat4(1.0f), g->cameraPosition + vec3(-3, -2, 0));
+    g->balls.push_back(std::move(ball));
+    auto& item = *kesto::scene::BonusItemSet::bonusItemRecords[0].item;
+    const mat4 saved = item.modelMatrix;
+    item.modelMatrix[3] = vec4(g->cameraPosition + vec3(-3, -2, 6), 1.0f);
+    item.hit = true;
+
+    g->renderShadowMap();
+    const std::vector<float> depth = readDepth();
+    item.modelMatrix = saved;
+    item.hit = false;
+
+    const mat4 light = biasMatrix * shadowLightProjection(g->cameraPosition) *
+                       shadowLightView(g->cameraPosition);
+    const auto written = [&](vec3 p) {
+        const vec4 t = light * vec4(p, 1.0f);
+        const int px = static_cast<int>(t.x * kShadowMapSize), py = static_cast<int>(t.y * kShadowMapSize);
+        return depth[static_cast<size_t>(py) * kShadowMapSize + px] < 1.0f;
+    };
+    EXPECT_TRUE(written(g->cameraPosition + vec3(-3, -2, 0)));
+    EXPECT_FALSE(written(g->cameraPosition + vec3(-3, -2, 6)));
+}
+
+TEST_F(ShadowMapTest, LeavesTheStateTheFrameExpects) {
+    g->windowWidth = 1024;
+    g->windowHeight = 768;
+    g->cameraPosition = vec3(100, 10, 100);
+    g->renderShadowMap();
+
+    GLint framebuffer = -1, viewport[4] = {}, cull = 0, program = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_CULL_FACE_MODE, &cull);
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    EXPECT_EQ(framebuffer, 0);
+    EXPECT_EQ(viewport[2], 1024);
+    EXPECT_EQ(viewport[3], 768);
+    EXPECT_TRUE(glIsEnabled(GL_CULL_FACE));
+    EXPECT_EQ(cull, GL_BACK);
+    EXPECT_FALSE(glIsEnabled(GL_POLYGON_OFFSET_FILL));
+    EXPECT_EQ(static_cast<GLuint>(program), g->shadowShader->programHandle);
+
+    mat4 uploaded(0.0f);
+    glGetUniformfv(program, glGetUniformLocation(program, "shadow_tex_mat"), &uploaded[0][0]);
+    const mat4 expected = biasMatrix * shadowLightProjection(g->cameraPosition) *
+                          shadowLightView(g->cameraPosition);
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) EXPECT_NEAR(uploaded[c][r], expected[c][r], 1e-5) << c << "," << r;
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}

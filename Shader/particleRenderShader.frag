@@ -1,5 +1,5 @@
 #version 330 core
-// Paint droplets in the colour of the balls, shaped by the particle sprite.
+// Paint droplets in the colour of the splats, shaped by the particle sprite.
 in vec2 TexCoord;
 in float Fade;
 
@@ -7,7 +7,7 @@ uniform sampler2D gColorMap;
 
 out vec4 fragColor;
 
-const vec3 paint = vec3(0.95, 0.25, 0.55);
+const vec3 paint = vec3(0.92, 0.16, 0.59);
 
 void main() {
     vec4 texel = texture(gColorMap, TexCoord);

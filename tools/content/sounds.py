@@ -385,10 +385,10 @@ def watery_sweep():
         start = r.uniform(0.02, 0.45)
         f_start = r.uniform(350, 1300)
         life = r.uniform(0.02, 0.07)
-        bt = np.arange(seconds(life)) / SR
+        bt = np.arange(seconds(2.5 * life)) / SR
         freq = f_start * (1 + 2.0 * bt / life)
         ph = TAU * np.cumsum(freq) / SR
-        b = np.sin(ph) * np.exp(-bt / (life / 3)) * r.uniform(0.2, 0.6)
+        b = np.sin(ph) * np.exp(-bt / (life / 3)) * (1 - np.exp(-bt / 0.002)) * r.uniform(0.2, 0.6)
         i = seconds(start)
         e = min(n, i + len(b))
         bubbles[i:e] += b[:e - i]
@@ -428,10 +428,10 @@ def howl():
     f0 = (330 + 290 * (1 - (1 - rise) ** 2) - 260 * fall ** 1.5) * (1 + 0.012 * np.sin(TAU * 5.2 * t) * rise)
     f1 = 320 + 380 * rise - 200 * fall
     f2 = 780 + 380 * rise - 250 * fall
-    voice = formant_voice(f0, [(f1, 120, 1.0), (f2, 180, 0.35), (2600, 300, 0.05)], tilt=1.0, seed=10)
+    voice = formant_voice(f0, [(f1, 380, 1.0), (f2, 400, 0.35), (2600, 500, 0.05)], tilt=1.0, seed=10)
     env = adsr(len(t), 0.12, 0.2, 0.85, 0.5)
     breath = spectral_filter(rng(11).standard_normal(len(t)), lambda f: band(f, 900, 500)) * 0.05
-    s = reverb((voice + breath) * env, 1.8, 0.3, seed=12)
+    s = reverb((voice + breath) * env, 1.8, 0.15, seed=12)
     return normalise(fade(trim_tail(s, 1e-3), 0.01, 0.3), 0.75)
 
 

@@ -290,7 +290,8 @@ def splat():
 def particle():
     s = 64
     yy, xx = np.mgrid[0:s, 0:s].astype(float)
-    r = np.hypot(xx - (s - 1) / 2, yy - (s - 1) / 2) / (s / 2 - 2)
+    # Fades to nothing a block short of the edge, so no compressed border block keeps alpha.
+    r = np.hypot(xx - (s - 1) / 2, yy - (s - 1) / 2) / (s / 2 - 5)
     a = np.clip(np.exp(-3.5 * r ** 2) - np.exp(-3.5), 0, 1) / (1 - math.exp(-3.5))
     a[r >= 1] = 0
     rgb = np.clip(255 * (0.75 + 0.25 * a), 0, 255)

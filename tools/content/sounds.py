@@ -443,12 +443,13 @@ def horror_hum():
     s = np.zeros(n)
     for f, a in ((55.0, 1.0), (55.5, 0.8), (110.0, 0.45), (165.125, 0.2)):
         s += a * np.sin(TAU * f * t)
-    lfo = 0.5 + 0.5 * np.sin(TAU * t / 4.0)
+    # Bright parts and the woosh are quietest at the loop point, where the codec is least exact.
+    lfo = 0.5 - 0.5 * np.cos(TAU * t / 4.0)
     s += 0.12 * lfo * (np.sin(TAU * 880.0 * t) + np.sin(TAU * 932.5 * t))
     # Woosh: circular noise filtered through the FFT, swelling once per loop.
     noise = spectral_filter(rng(13).standard_normal(n), lambda f: band(f, 420, 220) + 0.4 * band(f, 1200, 300))
     noise /= np.abs(noise).max()
-    s += 0.6 * noise * (0.25 + 0.75 * (0.5 - 0.5 * np.cos(TAU * t / period)) ** 2)
+    s += 0.6 * noise * (0.1 + 0.9 * (0.5 - 0.5 * np.cos(TAU * t / period)) ** 2)
     return normalise(s, 0.6)
 
 
@@ -488,7 +489,7 @@ def encode(path, signal, bitrate=96):
         wav = os.path.join(tmp, "in.wav")
         _write_wav(wav, signal)
         if path.endswith(".ogg"):
-            subprocess.run(["oggenc", "-Q", "-q", "4", "--serial", "20240", "-o", path, wav], check=True)
+            subprocess.run(["oggenc", "-Q", "-q", "6", "--serial", "20240", "-o", path, wav], check=True)
         else:
             subprocess.run(["lame", "--quiet", "--noreplaygain", "-q", "2", "-b", str(bitrate), wav, path],
                            check=True)

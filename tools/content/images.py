@@ -65,7 +65,8 @@ def write_dds(path, image, alpha):
     with tempfile.TemporaryDirectory() as tmp:
         src = os.path.join(tmp, "in.png")
         image.convert("RGBA" if alpha else "RGB").save(src)
-        cmd = [CONVERT, src, "-define", f"dds:compression={'dxt5' if alpha else 'dxt1'}",
+        # One thread: the threaded mip resize is not reproducible from run to run.
+        cmd = [CONVERT, "-limit", "thread", "1", src, "-define", f"dds:compression={'dxt5' if alpha else 'dxt1'}",
                "-define", f"dds:mipmaps={levels}", "-define", "dds:cluster-fit=true"]
         if alpha:
             cmd += ["-alpha", "on"]
@@ -162,7 +163,6 @@ def skin_car():
     # A white racing stripe along every face of the body box.
     h = y1 - y0
     d.rectangle((x0, y0 + h * 0.42, x1, y0 + h * 0.58), fill=(245, 245, 245))
-    d.text((x0 + (x1 - x0) * 0.38, y0 + h * 0.18), "7", fill=(255, 255, 255), font=font("DejaVuSans-Bold.ttf", 22))
     d, (x0, y0, x1, y1) = fill_patch(img, A["cabin"], (214, 34, 38), 12, grain=8)
     w, h = x1 - x0, y1 - y0
     # Windows: the cabin box maps the whole patch on each face, so one window per face.
@@ -198,10 +198,12 @@ def skin_croctopus():
             d.polygon([(xx, yy + 5), (xx + 5, yy), (xx + 10, yy + 5), (xx + 5, yy + 10)],
                       outline=(56, 110, 42))
     d, (x0, y0, x1, y1) = fill_patch(img, A["tentacle"], (150, 96, 170), 24, grain=10)
-    w = x1 - x0
-    for k in range(0, w, 16):
-        for yy in (y0 + 10, y0 + 30, y0 + 50):
-            d.ellipse((x0 + k + 3, yy - 4, x0 + k + 11, yy + 4), fill=(238, 210, 236))
+    # u runs round the tube from its upper side, so the underside with the suckers is the middle.
+    w, h = x1 - x0, y1 - y0
+    d.rectangle((x0 + w * 0.3, y0, x0 + w * 0.7, y1), fill=(226, 170, 214))
+    for yy in range(y0 + 4, y1 - 4, 9):
+        for xx in (x0 + w * 0.4, x0 + w * 0.6):
+            d.ellipse((xx - 4, yy - 3, xx + 4, yy + 3), fill=(246, 222, 240), outline=(180, 120, 170))
     d, (x0, y0, x1, y1) = fill_patch(img, A["eye"], (250, 236, 120), 25, grain=6)
     cx = (x0 + x1) / 2
     d.rectangle((cx - 5, y0, cx + 5, y1), fill=(20, 20, 20))
@@ -288,7 +290,8 @@ def splat():
 def particle():
     s = 64
     yy, xx = np.mgrid[0:s, 0:s].astype(float)
-    r = np.hypot(xx - (s - 1) / 2, yy - (s - 1) / 2) / (s / 2 - 2)
+    # Fades to nothing a block short of the edge, so no compressed border block keeps alpha.
+    r = np.hypot(xx - (s - 1) / 2, yy - (s - 1) / 2) / (s / 2 - 5)
     a = np.clip(np.exp(-3.5 * r ** 2) - np.exp(-3.5), 0, 1) / (1 - math.exp(-3.5))
     a[r >= 1] = 0
     rgb = np.clip(255 * (0.75 + 0.25 * a), 0, 255)
@@ -301,49 +304,72 @@ def particle():
 
 
 def font_atlas():
-    """16 x 16 cells of 32 px, printable ASCII at its code, white glyphs on transparent."""
+    """16 x 16 cells of 32 px, printable ASCII at its code, white glyphs on transparent.
+
+    The HUD sets every character in a square, so glyphs are made as large as the cell allows
+    and widened a little to fill it; one baseline for all keeps a line of text even.
+    """
     cell = 32
+    limit = cell - 4  # ink stays two texels clear of every edge, also after filtering
+    codes = range(33, 127)
+
+    def glyph(ch, size):
+        f = font("DejaVuSansMono-Bold.ttf", size)
+        canvas = Image.new("L", (3 * cell, 3 * cell), 0)
+        ImageDraw.Draw(canvas).text((cell, cell), ch, font=f, fill=255)
+        return canvas
+
+    # Letters and digits fix the size and the baseline; taller signs such as brackets are
+    # shrunk into the same band rather than making every letter smaller.
+    alnum = [c for c in codes if chr(c).isalnum()]
+    size = 44
+    while True:
+        boxes = {c: glyph(chr(c), size).getbbox() for c in codes}
+        top = min(boxes[c][1] for c in alnum)
+        bottom = max(boxes[c][3] for c in alnum)
+        widest = max(boxes[c][2] - boxes[c][0] for c in alnum)
+        if bottom - top <= limit and widest <= limit:
+            break
+        size -= 1
+    band = bottom - top
+    stretch = min(1.25, limit / widest)
     img = Image.new("L", (16 * cell, 16 * cell), 0)
-    d = ImageDraw.Draw(img)
-    f = font("DejaVuSansMono-Bold.ttf", 26)
-    ascent, descent = f.getmetrics()
-    for code in range(33, 127):
-        ch = chr(code)
+    for code in codes:
+        box = boxes[code]
+        piece = glyph(chr(code), size).crop((box[0], min(top, box[1]), box[2], max(bottom, box[3])))
+        w = piece.width * stretch
+        h = piece.height
+        shrink = min(1.0, band / h, limit / w)
+        w, h = max(1, int(round(w * shrink))), max(1, int(round(h * shrink)))
+        piece = piece.resize((w, h), Image.LANCZOS)
         col, row = code % 16, code // 16
-        x0, y0 = col * cell, row * cell
-        bbox = f.getbbox(ch)
-        gw = bbox[2] - bbox[0]
-        # Centre horizontally; place the baseline so ascenders and descenders both fit.
-        ox = x0 + (cell - gw) / 2 - bbox[0]
-        oy = y0 + (cell - (ascent + descent)) / 2 + 1
-        d.text((ox, oy), ch, font=f, fill=255)
-    a = np.asarray(img).copy()
-    # Keep a clean one-pixel gutter so no glyph bleeds into its neighbour when filtered.
-    for k in range(16):
-        a[k * cell, :] = 0
-        a[k * cell + cell - 1, :] = 0
-        a[:, k * cell] = 0
-        a[:, k * cell + cell - 1] = 0
+        x = col * cell + (cell - w) // 2
+        y = row * cell + (cell - band) // 2 + (band - h) // 2
+        if w > limit or h > limit:
+            raise RuntimeError(f"glyph {chr(code)!r} does not fit its cell")
+        img.paste(piece, (x, y))
+    a = np.asarray(img)
     white = np.full_like(a, 255)
     return Image.fromarray(np.dstack([white, white, white, a]), "RGBA")
 
 
 def crosshair():
-    """Square image stretched over the window: arms sized for a 4:3 window."""
+    """Square image stretched over the window; arms sized so they look equal on a 4:3 window."""
     s = 1024
     a = np.zeros((s, s), np.uint8)
     rgb = np.zeros((s, s, 3), np.uint8)
-    c = s // 2
-    arm_x, arm_y = 14, 18  # image px; 1024 x 768 turns them into about 14 px each way
-    half_x, half_y = 2, 2  # core half-thickness (vertical bar, horizontal bar)
+    c = s // 2  # the window's centre falls between texels c - 1 and c
+    arm_x, arm_y = 16, 21  # 1024 x 768 squeezes the vertical arm by 3/4
+    core, rim = 2, 2  # half thickness of the white core, width of the dark rim
 
     def bar(x0, x1, y0, y1, colour):
         rgb[y0:y1, x0:x1] = colour
         a[y0:y1, x0:x1] = 255
 
-    # Dark outline first, then the bright core on top: visible on sky and on paint alike.
-    bar(c - arm_x - 1, c + arm_x + 1, c - half_y - 1, c + half_y + 1, (20, 20, 20))
-    bar(c - half_x - 1, c + half_x + 1, c - arm_y - 1, c + arm_y + 1, (20, 20, 20))
-    bar(c - arm_x, c + arm_x, c - half_y + 1, c + half_y, (255, 255, 255))
-    bar(c - half_x + 1, c + half_x, c - arm_y, c + arm_y, (255, 255, 255))
+    # Dark rim under a white core: readable against sky, walls and paint alike.
+    edge = core + rim
+    bar(c - arm_x - rim, c + arm_x + rim, c - edge, c + edge, (25, 25, 30))
+    bar(c - edge, c + edge, c - arm_y - rim, c + arm_y + rim, (25, 25, 30))
+    bar(c - arm_x, c + arm_x, c - core, c + core, (255, 255, 255))
+    bar(c - core, c + core, c - arm_y, c + arm_y, (255, 255, 255))
     return Image.fromarray(np.dstack([rgb, a]), "RGBA")

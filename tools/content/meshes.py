@@ -389,7 +389,9 @@ def duck():
     m.extend(bill.map_uv(a["beak"]))
     for z in (-0.095, 0.095):
         m.extend(ellipsoid((0.03, 0.035, 0.025), 8, 6).transformed(offset=(0.29, 0.58, z)).map_uv(a["eye"]))
-        m.extend(ellipsoid((0.17, 0.10, 0.04), 12, 6).transformed(rot_z(-15), (-0.06, 0.28, z * 2.2)).map_uv(a["wing"]))
+        # Wings lie flat along the flanks, tips raised towards the tail.
+        wing = ellipsoid((0.18, 0.08, 0.035), 12, 6).transformed(rot_y(-8 if z > 0 else 8) @ rot_z(-14))
+        m.extend(wing.transformed(offset=(-0.06, 0.29, z * 2.0)).map_uv(a["wing"]))
         m.extend(box((0.16, 0.03, 0.10), (0.02, 0.015, z * 1.0)).map_uv(a["feet"]))
         m.extend(cylinder(0.025, 0.025, 0.08, 8).transformed(offset=(0.0, 0.02, z)).map_uv(a["feet"]))
     tail = cylinder(0.09, 0.0, 0.16, 10).transformed(rot_z(60), (-0.27, 0.28, 0))
@@ -423,32 +425,33 @@ def car():
 def croctopus():
     a = {k: _inset(v) for k, v in CROC_ATLAS.items()}
     m = Mesh()
-    # An octopus mantle with a crocodile's long snout; eight tentacles curl on the ground.
-    m.extend(ellipsoid((0.26, 0.30, 0.26), 20, 12).transformed(offset=(-0.05, 0.42, 0)).map_uv(a["mantle"]))
-    snout = ellipsoid((0.28, 0.075, 0.12), 16, 8).transformed(offset=(0.30, 0.30, 0))
-    m.extend(snout.map_uv(a["snout"]))
-    jaw = ellipsoid((0.25, 0.045, 0.10), 14, 6).transformed(offset=(0.28, 0.22, 0))
-    m.extend(jaw.map_uv(a["snout"]))
-    for z in (-0.08, 0.08):
-        m.extend(ellipsoid((0.07, 0.06, 0.06), 10, 6).transformed(offset=(0.13, 0.42, z * 1.3)).map_uv(a["brow"]))
-        m.extend(ellipsoid((0.045, 0.05, 0.045), 10, 6).transformed(offset=(0.16, 0.45, z * 1.55)).map_uv(a["eye"]))
-        for k in range(4):
-            x = 0.14 + 0.09 * k
-            tooth = cylinder(0.018, 0.0, 0.05, 6).transformed(rot_x(180), (x, 0.27, z * 1.05))
+    # An octopus mantle with a crocodile's long toothy snout; eight tentacles curl on the ground.
+    m.extend(ellipsoid((0.25, 0.28, 0.25), 20, 12).transformed(offset=(-0.08, 0.44, 0)).map_uv(a["mantle"]))
+    m.extend(ellipsoid((0.31, 0.085, 0.14), 16, 8).transformed(offset=(0.27, 0.33, 0)).map_uv(a["snout"]))
+    m.extend(ellipsoid((0.28, 0.05, 0.12), 14, 6).transformed(offset=(0.25, 0.215, 0)).map_uv(a["snout"]))
+    for side in (-1, 1):
+        # Croc eyes sit high on bumps, looking forward and out.
+        m.extend(ellipsoid((0.08, 0.07, 0.07), 10, 6).transformed(offset=(0.10, 0.56, side * 0.10)).map_uv(a["brow"]))
+        m.extend(ellipsoid((0.05, 0.055, 0.05), 10, 6).transformed(offset=(0.15, 0.58, side * 0.115)).map_uv(a["eye"]))
+        m.extend(ellipsoid((0.02, 0.015, 0.02), 6, 4).transformed(offset=(0.50, 0.385, side * 0.04)).map_uv(a["brow"]))
+        for k in range(5):
+            x = 0.10 + 0.085 * k
+            half_width = 0.125 * math.sqrt(max(0.0, 1 - ((x - 0.27) / 0.31) ** 2))
+            tooth = cylinder(0.016, 0.0, 0.055, 6).transformed(rot_x(180), (x, 0.285, side * (half_width - 0.01)))
             m.extend(tooth.map_uv(a["tooth"]))
     for k in range(8):
         ang = 22.5 + 45 * k
         pts = []
         radii = []
-        steps = 10
+        steps = 12
         for i in range(steps + 1):
             f = i / steps
-            r = 0.12 + 0.42 * f
-            lift = 0.03 + 0.10 * max(0.0, f - 0.75) ** 1.0 * 4
-            y = 0.28 * (1 - f) ** 2 + lift * (1 - (1 - f) ** 2)
-            wave = 0.12 * math.sin(f * math.pi * 1.5 + k)
+            r = 0.10 + 0.44 * f
+            # Down from the mantle to the ground, then the tip curls up.
+            y = 0.30 * (1 - f) ** 2 + 0.035 + 0.16 * max(0.0, f - 0.78) ** 2 / 0.0484 * 0.5
+            wave = 0.10 * math.sin(f * math.pi * 1.5 + k)
             local = np.array([r, y, wave * f])
-            pts.append(rot_y(ang) @ local + np.array([-0.05, 0, 0]))
+            pts.append(rot_y(ang) @ local + np.array([-0.08, 0, 0]))
             radii.append(0.055 * (1 - f) + 0.012)
         m.extend(tube(pts, radii, 8).map_uv(a["tentacle"]))
     return m
@@ -485,12 +488,17 @@ def atom_shifted():
     return torus(0.42, 0.022, 40, 8).transformed(rot_x(20), (0.22, 0.38, 0.0))
 
 
+def on_ground(mesh):
+    lowest = min(p[:, 1].min() for p in mesh.pos)
+    return mesh.transformed(offset=(0, -lowest, 0))
+
+
 def build_all(out):
     write_obj(f"{out}/sphere_smooth.obj", sphere_smooth(), False, "paint ball, radius 0.2")
     write_obj(f"{out}/finish_transparent_layer.obj", finish_layer(), False, "finish gate sheet")
     write_obj(f"{out}/cone_big2.obj", cone_big2(), False, "bonus item marker cone")
     write_obj(f"{out}/atom_shifted.obj", atom_shifted(), False, "bonus item orbit ring")
     write_obj(f"{out}/finish.obj", finish_gate(), True, "finish gate")
-    write_obj(f"{out}/duck.obj", duck(), True, "duck")
-    write_obj(f"{out}/car.obj", car(), True, "car")
-    write_obj(f"{out}/croctopus.obj", croctopus(), True, "croctopus")
+    write_obj(f"{out}/duck.obj", on_ground(duck()), True, "duck")
+    write_obj(f"{out}/car.obj", on_ground(car()), True, "car")
+    write_obj(f"{out}/croctopus.obj", on_ground(croctopus()), True, "croctopus")

@@ -76,19 +76,20 @@ def _title(img, text, colour, outline, size=150, y=70):
 def play():
     img = vertical_gradient((W, H), (24, 60, 110), (12, 24, 48))
     _maze_pattern(img, (40, 82, 130), 5)
-    _splats(img, [(110, 120, 230, (236, 60, 150), 0), (930, 650, 260, (250, 190, 40), 80),
-                  (900, 110, 150, (60, 200, 120), 30), (140, 660, 180, (70, 160, 250), 140)])
-    _panel(img, (90, 250, W - 90, 640), (12, 18, 40), alpha=215)
+    _panel(img, (40, 250, W - 40, 630), (12, 18, 40), alpha=215)
+    # Paint lands on top of the panel's corners, as if thrown at the poster.
+    _splats(img, [(110, 120, 230, (236, 60, 150), 0), (950, 705, 190, (250, 190, 40), 80),
+                  (900, 110, 150, (60, 200, 120), 30), (80, 705, 150, (70, 160, 250), 140)])
     _title(img, "Quillora", (255, 214, 64), (170, 40, 110), size=160, y=55)
     d = ImageDraw.Draw(img)
-    _centred(d, 285, "Find the finish gate in the maze", font(BOLD, 46), (240, 240, 250))
-    _centred(d, 350, "within 5 minutes.", font(BOLD, 46), (240, 240, 250))
-    lines = [("Throw paint balls to mark your way.", (200, 214, 240)),
-             ("Hit ducks, cars and croctopuses for bonuses!", (200, 214, 240))]
+    _centred(d, 290, "Reach the finish gate within 5 minutes!", font(BOLD, 40), (240, 240, 250))
+    lines = [("Walk the maze with W A S D and the mouse.", (200, 214, 240)),
+             ("Throw paint balls to mark your way, and hit", (200, 214, 240)),
+             ("ducks, cars and croctopuses for bonuses.", (200, 214, 240))]
     for k, (t, c) in enumerate(lines):
-        _centred(d, 430 + 44 * k, t, font(REGULAR, 32), c)
-    _centred(d, 548, "Click to start", font(BOLD, 58), (120, 240, 140), stroke=3, stroke_fill=(20, 70, 30))
-    _centred(d, 690, "F1 help    Esc quit", font(BOLD, 30), (210, 220, 240))
+        _centred(d, 372 + 42 * k, t, font(REGULAR, 31), c)
+    _centred(d, 535, "Click to start", font(BOLD, 62), (120, 240, 140), stroke=3, stroke_fill=(20, 70, 30))
+    _centred(d, 680, "F1 shows the controls in the game.    Esc quits.", font(BOLD, 26), (210, 220, 240))
     return img
 
 
@@ -106,7 +107,7 @@ def _keycap(d, x, y, label, w=None):
 def help_():
     img = vertical_gradient((W, H), (36, 40, 84), (16, 18, 40))
     _maze_pattern(img, (48, 54, 104), 7)
-    _splats(img, [(970, 70, 170, (236, 60, 150), 20), (60, 720, 170, (250, 190, 40), 200)])
+    _splats(img, [(970, 60, 150, (236, 60, 150), 20), (70, 60, 130, (250, 190, 40), 200)])
     _panel(img, (36, 120, W - 36, H - 28), (10, 12, 30), alpha=220)
     d = ImageDraw.Draw(img)
     _centred(d, 22, "How to play", font(BOLD, 76), (255, 214, 64), shadow=(8, 8, 20), stroke=3,

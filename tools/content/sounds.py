@@ -385,10 +385,10 @@ def watery_sweep():
         start = r.uniform(0.02, 0.45)
         f_start = r.uniform(350, 1300)
         life = r.uniform(0.02, 0.07)
-        bt = np.arange(seconds(life)) / SR
+        bt = np.arange(seconds(2.5 * life)) / SR
         freq = f_start * (1 + 2.0 * bt / life)
         ph = TAU * np.cumsum(freq) / SR
-        b = np.sin(ph) * np.exp(-bt / (life / 3)) * r.uniform(0.2, 0.6)
+        b = np.sin(ph) * np.exp(-bt / (life / 3)) * (1 - np.exp(-bt / 0.002)) * r.uniform(0.2, 0.6)
         i = seconds(start)
         e = min(n, i + len(b))
         bubbles[i:e] += b[:e - i]
@@ -428,10 +428,10 @@ def howl():
     f0 = (330 + 290 * (1 - (1 - rise) ** 2) - 260 * fall ** 1.5) * (1 + 0.012 * np.sin(TAU * 5.2 * t) * rise)
     f1 = 320 + 380 * rise - 200 * fall
     f2 = 780 + 380 * rise - 250 * fall
-    voice = formant_voice(f0, [(f1, 120, 1.0), (f2, 180, 0.35), (2600, 300, 0.05)], tilt=1.0, seed=10)
+    voice = formant_voice(f0, [(f1, 380, 1.0), (f2, 400, 0.35), (2600, 500, 0.05)], tilt=1.0, seed=10)
     env = adsr(len(t), 0.12, 0.2, 0.85, 0.5)
     breath = spectral_filter(rng(11).standard_normal(len(t)), lambda f: band(f, 900, 500)) * 0.05
-    s = reverb((voice + breath) * env, 1.8, 0.3, seed=12)
+    s = reverb((voice + breath) * env, 1.8, 0.15, seed=12)
     return normalise(fade(trim_tail(s, 1e-3), 0.01, 0.3), 0.75)
 
 
@@ -443,12 +443,13 @@ def horror_hum():
     s = np.zeros(n)
     for f, a in ((55.0, 1.0), (55.5, 0.8), (110.0, 0.45), (165.125, 0.2)):
         s += a * np.sin(TAU * f * t)
-    lfo = 0.5 + 0.5 * np.sin(TAU * t / 4.0)
+    # Bright parts and the woosh are quietest at the loop point, where the codec is least exact.
+    lfo = 0.5 - 0.5 * np.cos(TAU * t / 4.0)
     s += 0.12 * lfo * (np.sin(TAU * 880.0 * t) + np.sin(TAU * 932.5 * t))
     # Woosh: circular noise filtered through the FFT, swelling once per loop.
     noise = spectral_filter(rng(13).standard_normal(n), lambda f: band(f, 420, 220) + 0.4 * band(f, 1200, 300))
     noise /= np.abs(noise).max()
-    s += 0.6 * noise * (0.25 + 0.75 * (0.5 - 0.5 * np.cos(TAU * t / period)) ** 2)
+    s += 0.6 * noise * (0.1 + 0.9 * (0.5 - 0.5 * np.cos(TAU * t / period)) ** 2)
     return normalise(s, 0.6)
 
 
@@ -488,7 +489,7 @@ def encode(path, signal, bitrate=96):
         wav = os.path.join(tmp, "in.wav")
         _write_wav(wav, signal)
         if path.endswith(".ogg"):
-            subprocess.run(["oggenc", "-Q", "-q", "4", "--serial", "20240", "-o", path, wav], check=True)
+            subprocess.run(["oggenc", "-Q", "-q", "6", "--serial", "20240", "-o", path, wav], check=True)
         else:
             subprocess.run(["lame", "--quiet", "--noreplaygain", "-q", "2", "-b", str(bitrate), wav, path],
                            check=True)

@@ -1,10 +1,5 @@
 #include "render/ShadowMap.h"
 
-const mat4 biasMatrix(0.5f, 0.0f, 0.0f, 0.0f,  // column 0
-                      0.0f, 0.5f, 0.0f, 0.0f,  // column 1
-                      0.0f, 0.0f, 0.5f, 0.0f,  // column 2
-                      0.5f, 0.5f, 0.5f, 1.0f);
-
 namespace {
 
 constexpr float kLightHeight = 30.0f;

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "game/Projection.h"
+#include "render/ParticleSystem.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"

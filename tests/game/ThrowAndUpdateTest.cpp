@@ -4,6 +4,7 @@
 #include "PlaySupport.h"
 #include "game/Globals.h"
 #include "game/Input.h"
+#include "game/Projection.h"
 #include "platform/Sound.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"

@@ -54,6 +54,9 @@ bool Game::createShadowMap(GLuint& depthTexture, GLuint& framebuffer) {
 void Game::renderShadowMap() {
     glBindFramebuffer(GL_FRAMEBUFFER, shadowMapFramebuffer);
     glViewport(0, 0, kShadowMapSize, kShadowMapSize);
+    // Depth is all this pass makes; it must not depend on who touched the depth state last.
+    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
     glEnable(GL_CULL_FACE);
     glCullFace(GL_FRONT);  // only back faces: a caster's lit side never shadows itself
     glEnable(GL_POLYGON_OFFSET_FILL);

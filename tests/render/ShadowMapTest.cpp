@@ -118,6 +118,37 @@ TEST_F(ShadowMapTest, BallsCastEvenOutOfSightButUnseenHitItemsDoNot) {
     EXPECT_FALSE(written(g->cameraPosition + vec3(-3, -2, 6)));
 }
 
+TEST_F(ShadowMapTest, HitItemInViewCastsOnlyWhereItStands) {
+    g->frustumCulling = true;
+    g->cameraPosition = vec3(60, 20, 60);
+    g->viewMatrix = glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0), vec3(0, 1, 0));
+    auto& item = *kesto::scene::BonusItemSet::bonusItemRecords[0].item;
+    const mat4 saved = item.modelMatrix;
+    const vec3 at = g->cameraPosition + vec3(6, -2, 0);
+    item.modelMatrix[3] = vec4(at, 1.0f);
+    item.hit = true;
+
+    g->renderShadowMap();
+    const std::vector<float> depth = readDepth();
+    item.modelMatrix = saved;
+    item.hit = false;
+
+    // The item and its rings stay within a couple of units of where it stands.
+    const vec4 t = biasMatrix * shadowLightProjection(g->cameraPosition) *
+                   shadowLightView(g->cameraPosition) * vec4(at, 1.0f);
+    const int cx = static_cast<int>(t.x * kShadowMapSize), cy = static_cast<int>(t.y * kShadowMapSize);
+    int written = 0, stray = 0;
+    for (int y = 0; y < kShadowMapSize; ++y) {
+        for (int x = 0; x < kShadowMapSize; ++x) {
+            if (depth[static_cast<size_t>(y) * kShadowMapSize + x] >= 1.0f) continue;
+            ++written;
+            if (std::abs(x - cx) > 100 || std::abs(y - cy) > 100) ++stray;
+        }
+    }
+    EXPECT_GT(written, 50);
+    EXPECT_EQ(stray, 0);
+}
+
 TEST_F(ShadowMapTest, LeavesTheStateTheFrameExpects) {
     g->windowWidth = 1024;
     g->windowHeight = 768;

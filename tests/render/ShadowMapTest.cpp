@@ -122,6 +122,9 @@ TEST_F(ShadowMapTest, HitItemInViewCastsOnlyWhereItStands) {
     g->frustumCulling = true;
     g->cameraPosition = vec3(60, 20, 60);
     g->viewMatrix = glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0), vec3(0, 1, 0));
+    // The item's ring program sees the camera, as in a frame.
+    g->bonusItems->setCameraMatrices(glm::perspective(0.785398f, 4.0f / 3.0f, 0.1f, 210.0f),
+                                     g->viewMatrix);
     auto& item = *kesto::scene::BonusItemSet::bonusItemRecords[0].item;
     const mat4 saved = item.modelMatrix;
     const vec3 at = g->cameraPosition + vec3(6, -2, 0);

@@ -50,7 +50,11 @@ void emit(float type, vec3 position, vec3 velocity, float age) {
 
 vec3 awayFromSurface() {
     float len = length(gDirection);
-    return len > 0.0 ? -gDirection / len : vec3(0.0, 1.0, 0.0);
+    if (len == 0.0) return vec3(0.0, 1.0, 0.0);
+    // Only ground hits strike vertically, and off the ground paint always splashes upwards,
+    // also when the ball had sunk below the ground vertex by the step that caught it.
+    if (abs(gDirection.y) > 0.99 * len) return vec3(0.0, 1.0, 0.0);
+    return -gDirection / len;
 }
 
 void main() {

@@ -192,3 +192,17 @@ TEST_F(ParticleTest, EachBurstSpraysItsOwnWay) {
     EXPECT_GT(up.y, 0.1f);
     EXPECT_LT(back.x, -0.1f);
 }
+
+TEST_F(ParticleTest, GroundSplashGoesUpEvenFromBelowTheGround) {
+    // A ball caught under the ground vertex gives a projector below it, looking up.
+    auto burst = std::make_unique<ParticleSystem>(particleTemplate());
+    burst->launch(vec3(0, 5, 0), vec3(0, 1, 0));
+    frame(*burst, 40);
+    frame(*burst, 40);
+    std::vector<ParticleRecord> records(burst->aliveCount);
+    glBindBuffer(GL_ARRAY_BUFFER, burst->particleBuffers[burst->currentVertexBuffer]);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * records.size(), records.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    ASSERT_FALSE(records.empty());
+    for (const auto& r : records) EXPECT_GT(r.position.y, 5.0f);
+}

@@ -39,6 +39,15 @@ void frame(ParticleSystem& burst, int deltaMillis) {
     burst.currentFeedbackBuffer = 1 - burst.currentFeedbackBuffer;
 }
 
+// The particles the last update wrote (the buffer the next update reads).
+std::vector<ParticleRecord> particlesOf(const ParticleSystem& burst) {
+    std::vector<ParticleRecord> records(burst.aliveCount);
+    glBindBuffer(GL_ARRAY_BUFFER, burst.particleBuffers[burst.currentVertexBuffer]);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * records.size(), records.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return records;
+}
+
 class ParticleTest : public GlTest {
 protected:
     void SetUp() override {
@@ -178,11 +187,8 @@ TEST_F(ParticleTest, EachBurstSpraysItsOwnWay) {
         frame(*sideways, 16);
     }
     // Read back where the paint went: up for the first, towards -x for the second.
-    const auto meanOffset = [](ParticleSystem& burst) {
-        std::vector<ParticleRecord> records(burst.aliveCount);
-        glBindBuffer(GL_ARRAY_BUFFER, burst.particleBuffers[burst.currentVertexBuffer]);
-        glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * records.size(), records.data());
-        glBindBuffer(GL_ARRAY_BUFFER, 0);
+    const auto meanOffset = [](const ParticleSystem& burst) {
+        const std::vector<ParticleRecord> records = particlesOf(burst);
         vec3 sum(0.0f);
         for (const auto& r : records) sum += r.position - vec3(0, 5, 0);
         return sum / static_cast<float>(records.size());
@@ -199,10 +205,7 @@ TEST_F(ParticleTest, GroundSplashGoesUpEvenFromBelowTheGround) {
     burst->launch(vec3(0, 5, 0), vec3(0, 1, 0));
     frame(*burst, 40);
     frame(*burst, 40);
-    std::vector<ParticleRecord> records(burst->aliveCount);
-    glBindBuffer(GL_ARRAY_BUFFER, burst->particleBuffers[burst->currentVertexBuffer]);
-    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * records.size(), records.data());
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    const std::vector<ParticleRecord> records = particlesOf(*burst);
     ASSERT_FALSE(records.empty());
     for (const auto& r : records) EXPECT_GT(r.position.y, 5.0f);
 }

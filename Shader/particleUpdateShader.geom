@@ -81,7 +81,7 @@ void main() {
             // Keep every blob on the open side of the surface.
             float outward = dot(direction, away);
             if (outward < 0.25) direction = normalize(direction + away * (0.25 - outward + 0.1));
-            float speed = 2.5 + 2.5 * abs(randomVector(seed + 0.37).x);
+            float speed = 3.5 + 3.5 * abs(randomVector(seed + 0.37).x);
             emit(SHELL, position + away * 0.05, direction * speed, 0.0);
         }
         if (age < gLauncherLifetime) emit(LAUNCHER, position, vec3(0.0), age);
@@ -100,7 +100,7 @@ void main() {
         }
         for (int i = 0; i < dropletsPerBlob; ++i) {
             float seed = (gTime + float(i) * 13.7 + dot(moved, vec3(0.91, 0.23, 0.57))) / 991.0;
-            vec3 jitter = randomVector(seed) * 1.3;
+            vec3 jitter = randomVector(seed) * 1.6;
             // A droplet starts part-way through its life, so they do not all vanish at once.
             float head = abs(randomVector(seed + 0.21).y) * 0.45 * gSecondaryShellLifetime;
             emit(DROPLET, moved, falling * 0.8 + jitter, head);

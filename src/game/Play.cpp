@@ -51,8 +51,15 @@ void Game::update(double dt) {
     removalIndices.clear();
     const size_t flying = balls.size();
     for (size_t i = 0; i < flying; ++i) {
-        balls[i]->update(dt);
-        if (checkBallImpact(balls[i].get())) removalIndices.push_back(static_cast<int>(i));
+        kesto::scene::BallObject& ball = *balls[i];
+        const int hops = flightHops(ball.direction, dt);
+        for (int hop = 0; hop < hops; ++hop) {
+            ball.update(dt / hops);
+            if (checkBallImpact(&ball)) {
+                removalIndices.push_back(static_cast<int>(i));
+                break;
+            }
+        }
     }
     // From the back, so the positions still to erase stay valid and the rest keep their order.
     for (auto it = removalIndices.rbegin(); it != removalIndices.rend(); ++it)

@@ -18,6 +18,10 @@ struct Launch {
 };
 Launch launchFrom(vec3 position, vec3 direction, bool running);
 
+// A long frame would carry a ball through a wall's reach in one jump: the number of equal
+// hops that keep every hop under a tenth of a unit along the ground (at least 1).
+int flightHops(vec3 direction, double dt);
+
 // The ball centred at ballY is on (or under) the ground vertex at groundY.
 bool touchesGround(float ballY, float groundY);
 // The ball flies above the top of every wall standing on groundY.

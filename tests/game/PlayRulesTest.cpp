@@ -44,6 +44,21 @@ TEST(Launch, LookingDownSubtractsTheElevationTermAndMayTurnNegative) {
     EXPECT_NEAR(glm::length(walking.direction), 1.0f, 1e-6);
 }
 
+TEST(Flight, ShortFramesFlyInOneHop) {
+    EXPECT_EQ(flightHops(vec3(0, 0, 1), 1.0 / 200.0), 1);
+    EXPECT_EQ(flightHops(vec3(0, 1, 0), 2.0), 1);  // straight up never crosses a wall
+    EXPECT_EQ(flightHops(vec3(0, 0, 1), 0.0), 1);
+}
+
+TEST(Flight, LongFramesHopShortOfAWallsReach) {
+    // Half a second at 13 units per second: 6.5 units in hops of at most 0.1.
+    EXPECT_EQ(flightHops(vec3(0, 0, 1), 0.5), 65);
+    const vec3 sideways = glm::normalize(vec3(1, -1, 1));
+    const int hops = flightHops(sideways, 1.0 / 30.0);
+    EXPECT_LE(13.0 * glm::length(vec2(sideways.x, sideways.z)) / 30.0 / hops, 0.1);
+    EXPECT_LE(flightHops(vec3(0, 0, 1), 1e9), 4096);
+}
+
 TEST(Impact, GroundCountsWithinTheBallRadius) {
     EXPECT_TRUE(touchesGround(10.1f, 10.0f));
     EXPECT_FALSE(touchesGround(10.3f, 10.0f));

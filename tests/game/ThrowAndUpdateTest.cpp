@@ -89,6 +89,26 @@ TEST_F(PlayTest, BallsThatHitLeaveTheListAndTheOthersKeepTheirOrder) {
     EXPECT_TRUE(glIsVertexArray(g->ballPrototype->mesh->vao));
 }
 
+TEST_F(PlayTest, SlowFrameDoesNotCarryABallThroughAWall) {
+    vec2 mid, across;
+    const auto& wall = lonelyWall(mid, across);
+    const vec2 start = mid + across * 2.0f;
+    auto ball = ballAt(vec3(start.x, g->terrain->cellHeight(start.x, start.y) + 1.5f, start.y));
+    ball->direction = vec3(-across.x, 0.0f, -across.y);
+    ball->power = 0.0f;
+    g->balls.push_back(std::move(ball));
+    const size_t splats = projections.size();
+
+    g->update(0.5);  // 6.5 units in one frame: far beyond the wall
+
+    EXPECT_TRUE(g->balls.empty());
+    EXPECT_TRUE(wall.hit);
+    ASSERT_EQ(projections.size(), splats + 1);
+    // The splat is on the side the ball came from.
+    const vec3 out = projections.back().projectorPosition - projections.back().position;
+    EXPECT_GT(glm::dot(vec2(out.x, out.z), across), 3.9f);
+}
+
 TEST_F(PlayTest, ClockStandsStillUnderAPoster) {
     g->elapsedTime = 42.0;
     g->frameTime = 0.5;

@@ -8,6 +8,7 @@
 #include "platform/Sound.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
+#include "scene/WallObject.h"
 
 using kesto::scene::BallObject;
 using kesto::scene::BonusItemSet;

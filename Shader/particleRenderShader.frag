@@ -13,5 +13,10 @@ void main() {
     vec4 texel = texture(gColorMap, TexCoord);
     float alpha = texel.a * Fade;
     if (alpha < 0.03) discard;
-    fragColor = vec4(paint * (0.55 + 0.45 * texel.rgb), alpha);
+    // A darker rim and a wet highlight make each drop read as a ball of paint, also
+    // against the splat it flies off.
+    float body = clamp(texel.a, 0.0, 1.0);
+    vec3 rim = paint * 0.45;
+    vec3 sheen = min(paint * 1.35 + vec3(0.25), vec3(1.0));
+    fragColor = vec4(mix(rim, sheen, body * body), min(1.0, alpha * 1.6));
 }

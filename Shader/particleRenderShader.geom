@@ -31,7 +31,7 @@ void main() {
 
     float life = type == 1.0 ? clamp(Age0[0] / shellLifetime, 0.0, 1.0)
                              : clamp(Age0[0] / dropletLifetime, 0.0, 1.0);
-    float size = gBillboardSize * (type == 1.0 ? 1.6 : mix(1.0, 0.45, life));
+    float size = gBillboardSize * (type == 1.0 ? 2.2 : mix(1.5, 0.6, life));
     Fade = type == 1.0 ? 1.0 : 1.0 - life * life;
 
     vec3 toCamera = gCameraPos - centre;

@@ -6,6 +6,7 @@
 #include "game/Input.h"
 #include "game/Projection.h"
 #include "platform/Sound.h"
+#include "render/ParticleSystem.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
@@ -108,6 +109,31 @@ TEST_F(PlayTest, SlowFrameDoesNotCarryABallThroughAWall) {
     // The splat is on the side the ball came from.
     const vec3 out = projections.back().projectorPosition - projections.back().position;
     EXPECT_GT(glm::dot(vec2(out.x, out.z), across), 3.9f);
+}
+
+TEST_F(PlayTest, SpentBurstLeavesTheFrameAndTheOthersKeepTheirOrder) {
+    const vec3 ground = openGround();
+    g->frameTime = 0.05;
+    g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
+    const ParticleSystem* first = g->particleSystems.back().get();
+    for (int i = 0; i < 12; ++i) g->renderFrame();  // 600 ms ahead of the others
+    EXPECT_GT(first->aliveCount, 1u);
+    g->addProjection(ground + vec3(1, 0, 0), vec3(0, 1, 0), vec3(1, 0, 1));
+    g->addProjection(ground + vec3(0, 0, 1), vec3(0, 1, 0), vec3(1, 0, 1));
+    const ParticleSystem* second = g->particleSystems[1].get();
+    const ParticleSystem* third = g->particleSystems[2].get();
+    const GLuint firstBuffer = first->particleBuffers[0];
+
+    int frames = 0;
+    while (g->particleSystems.size() == 3 && frames < 100) {
+        g->renderFrame();
+        ++frames;
+    }
+    ASSERT_EQ(g->particleSystems.size(), 2u) << "after " << frames << " frames";
+    EXPECT_EQ(g->particleSystems[0].get(), second);
+    EXPECT_EQ(g->particleSystems[1].get(), third);
+    EXPECT_FALSE(glIsBuffer(firstBuffer));  // its own buffers went with it
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(PlayTest, ClockStandsStillUnderAPoster) {

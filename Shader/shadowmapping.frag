@@ -67,6 +67,8 @@ vec3 wallColour(vec3 local, vec3 n) {
 }
 
 float sunVisibility() {
+    // No light matrix yet (before the first depth pass): nothing is in shadow.
+    if (shadowCoord.w <= 0.0) return 1.0;
     vec3 c = shadowCoord.xyz / shadowCoord.w;
     if (c.x <= 0.0 || c.x >= 1.0 || c.y <= 0.0 || c.y >= 1.0 || c.z >= 1.0) return 1.0;
     // 4 x 4 comparisons, each filtered bilinearly by the sampler: a soft edge without noise.

@@ -47,6 +47,11 @@ bool Game::createShadowMap(GLuint& depthTexture, GLuint& framebuffer) {
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 
     const GLenum status = glCheckFramebufferStatus(GL_FRAMEBUFFER);
+    // Until the first depth pass nothing casts a shadow: start from the far plane everywhere.
+    if (status == GL_FRAMEBUFFER_COMPLETE) {
+        glDepthMask(GL_TRUE);
+        glClear(GL_DEPTH_BUFFER_BIT);
+    }
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     return status == GL_FRAMEBUFFER_COMPLETE;
 }

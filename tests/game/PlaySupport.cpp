@@ -32,6 +32,8 @@ float nearestWall(const Game& g, vec2 p, const kesto::scene::WallObject* except)
 void PlayTest::SetUp() {
     GameTest::SetUp();
     if (!g) return;
+    saved = {g->posterVisible, g->frustumCulling, g->goalReached, g->tripleThrowUnlocked,
+             g->posterIndex,   g->ballsLeft,      g->elapsedTime, g->frameTime};
     g->posterVisible = false;
     g->goalReached = false;
     g->elapsedTime = 0.0;
@@ -50,7 +52,14 @@ void PlayTest::TearDown() {
     if (!g) return;
     g->balls.clear();
     g->particleSystems.clear();
-    g->posterVisible = true;
+    g->posterVisible = saved.posterVisible;
+    g->frustumCulling = saved.frustumCulling;
+    g->goalReached = saved.goalReached;
+    g->tripleThrowUnlocked = saved.tripleThrowUnlocked;
+    g->posterIndex = saved.posterIndex;
+    g->ballsLeft = saved.ballsLeft;
+    g->elapsedTime = saved.elapsedTime;
+    g->frameTime = saved.frameTime;
 }
 
 std::unique_ptr<kesto::scene::BallObject> PlayTest::ballAt(vec3 p) const {

@@ -22,6 +22,14 @@ protected:
     // A wall of some length with no other wall near its middle; mid is that middle (x, z)
     // and across a unit vector across it.
     const kesto::scene::WallObject& lonelyWall(vec2& mid, vec2& across) const;
+
+private:
+    // The switches and rules state these tests change, put back for the other rooms' tests.
+    struct Saved {
+        bool posterVisible, frustumCulling, goalReached, tripleThrowUnlocked;
+        int posterIndex, ballsLeft;
+        double elapsedTime, frameTime;
+    } saved{};
 };
 
 // Counts the (non-overlapping) occurrences of what in text.

@@ -20,9 +20,16 @@ protected:
         if (!g) return;
         g->balls.clear();
         for (auto& record : kesto::scene::BonusItemSet::bonusItemRecords) record.item->hit = false;
+        savedCulling = g->frustumCulling;
+        savedView = g->viewMatrix;
+        savedCamera = g->cameraPosition;
     }
     void TearDown() override {
-        if (g) g->balls.clear();
+        if (!g) return;
+        g->balls.clear();
+        g->frustumCulling = savedCulling;
+        g->viewMatrix = savedView;
+        g->cameraPosition = savedCamera;
     }
 
     std::vector<float> readDepth() const {
@@ -32,6 +39,11 @@ protected:
         glBindTexture(GL_TEXTURE_2D, 0);
         return depth;
     }
+
+private:
+    bool savedCulling = true;
+    mat4 savedView{1.0f};
+    vec3 savedCamera{0.0f};
 };
 
 }  // namespace

@@ -13,6 +13,24 @@
 
 namespace {
 
+// The first bonus item, hit and moved for one test, put back afterwards.
+class MovedItem {
+public:
+    explicit MovedItem(vec3 to)
+        : item(*kesto::scene::BonusItemSet::bonusItemRecords[0].item), saved(item.modelMatrix) {
+        item.modelMatrix[3] = vec4(to, 1.0f);
+        item.hit = true;
+    }
+    ~MovedItem() {
+        item.modelMatrix = saved;
+        item.hit = false;
+    }
+
+private:
+    kesto::scene::BonusItemObject& item;
+    mat4 saved;
+};
+
 class ShadowMapTest : public GameTest {
 protected:
     void SetUp() override {
@@ -32,12 +50,63 @@ protected:
         g->cameraPosition = savedCamera;
     }
 
-    std::vector<float> readDepth() const {
-        std::vector<float> depth(static_cast<size_t>(kShadowMapSize) * kShadowMapSize);
+    // The map after one depth pass, one float per texel.
+    struct DepthMap {
+        std::vector<float> depth;
+        mat4 light;  // world to map texture space
+
+        vec3 texelOf(vec3 world) const {
+            const vec4 t = light * vec4(world, 1.0f);
+            return vec3(t.x * kShadowMapSize, t.y * kShadowMapSize, t.z);
+        }
+        float at(vec3 world) const {
+            const vec3 t = texelOf(world);
+            return depth[static_cast<size_t>(t.y) * kShadowMapSize + static_cast<size_t>(t.x)];
+        }
+        // Texels written (nearer than the far plane), and of those how many lie further than
+        // reach texels from where the light sees the point around.
+        void written(vec3 around, int reach, int& total, int& astray) const {
+            const vec3 centre = texelOf(around);
+            total = astray = 0;
+            for (int y = 0; y < kShadowMapSize; ++y) {
+                for (int x = 0; x < kShadowMapSize; ++x) {
+                    if (depth[static_cast<size_t>(y) * kShadowMapSize + x] >= 1.0f) continue;
+                    ++total;
+                    if (std::abs(x - static_cast<int>(centre.x)) > reach ||
+                        std::abs(y - static_cast<int>(centre.y)) > reach)
+                        ++astray;
+                }
+            }
+        }
+    };
+
+    DepthMap renderDepth() const {
+        g->renderShadowMap();
+        DepthMap map;
+        map.depth.resize(static_cast<size_t>(kShadowMapSize) * kShadowMapSize);
         glBindTexture(GL_TEXTURE_2D, g->shadowMapTexture);
-        glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+        glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, map.depth.data());
         glBindTexture(GL_TEXTURE_2D, 0);
-        return depth;
+        map.light = biasMatrix * shadowLightProjection(g->cameraPosition) *
+                    shadowLightView(g->cameraPosition);
+        return map;
+    }
+
+    void addBall(vec3 at) const {
+        auto ball = std::make_unique<kesto::scene::BallObject>(*g->ballPrototype);
+        ball->modelMatrix = glm::translate(mat4(1.0f), at);
+        g->balls.push_back(std::move(ball));
+    }
+
+    // Culling on, the camera at (60, 20, 60) looking along +x, as a frame would see it.
+    void lookAlongX() const {
+        g->frustumCulling = true;
+        g->cameraPosition = vec3(60, 20, 60);
+        g->viewMatrix = glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0),
+                                    vec3(0, 1, 0));
+        // The item's ring program sees the camera too.
+        g->bonusItems->setCameraMatrices(glm::perspective(0.785398f, 4.0f / 3.0f, 0.1f, 210.0f),
+                                         g->viewMatrix);
     }
 
 private:
@@ -70,96 +139,44 @@ TEST_F(ShadowMapTest, BallWritesDepthWhereTheLightSeesItAndNowhereElse) {
     const float ground = g->terrain->cellHeight(x, z);
     g->cameraPosition = vec3(x, ground + 1.7f, z);
     const vec3 centre(x + 3.0f, ground + 3.0f, z - 2.0f);
-    auto ball = std::make_unique<kesto::scene::BallObject>(*g->ballPrototype);
-    ball->modelMatrix = glm::translate(mat4(1.0f), centre);
-    g->balls.push_back(std::move(ball));
+    addBall(centre);
 
-    g->renderShadowMap();
-    const std::vector<float> depth = readDepth();
-
-    const vec4 expected = biasMatrix * shadowLightProjection(g->cameraPosition) *
-                          shadowLightView(g->cameraPosition) * vec4(centre, 1.0f);
-    const int cx = static_cast<int>(expected.x * kShadowMapSize);
-    const int cy = static_cast<int>(expected.y * kShadowMapSize);
-    ASSERT_GT(cx, 0);
-    ASSERT_LT(cx, kShadowMapSize);
-    const float atCentre = depth[static_cast<size_t>(cy) * kShadowMapSize + cx];
-    EXPECT_LT(atCentre, 1.0f);
+    const DepthMap map = renderDepth();
+    const vec3 texel = map.texelOf(centre);
+    ASSERT_GT(texel.x, 0.0f);
+    ASSERT_LT(texel.x, kShadowMapSize);
     // The back of the ball, a little deeper than its centre.
-    EXPECT_NEAR(atCentre, expected.z, 0.02f);
+    EXPECT_LT(map.at(centre), 1.0f);
+    EXPECT_NEAR(map.at(centre), texel.z, 0.02f);
 
     // The ball is well under a unit across: 1 unit is 41 texels of the 50-unit map.
     int written = 0, stray = 0;
-    for (int y = 0; y < kShadowMapSize; ++y) {
-        for (int x2 = 0; x2 < kShadowMapSize; ++x2) {
-            if (depth[static_cast<size_t>(y) * kShadowMapSize + x2] >= 1.0f) continue;
-            ++written;
-            if (std::abs(x2 - cx) > 25 || std::abs(y - cy) > 25) ++stray;
-        }
-    }
+    map.written(centre, 25, written, stray);
     EXPECT_GT(written, 20);
     EXPECT_EQ(stray, 0);
 }
 
 TEST_F(ShadowMapTest, BallsCastEvenOutOfSightButUnseenHitItemsDoNot) {
-    g->frustumCulling = true;
-    g->cameraPosition = vec3(60, 20, 60);
-    g->viewMatrix = glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0), vec3(0, 1, 0));
-    // Behind the camera: outside its view.
-    auto ball = std::make_unique<kesto::scene::BallObject>(*g->ballPrototype);
-    ball->modelMatrix = glm::translate(mat4(1.0f), g->cameraPosition + vec3(-3, -2, 0));
-    g->balls.push_back(std::move(ball));
-    auto& item = *kesto::scene::BonusItemSet::bonusItemRecords[0].item;
-    const mat4 saved = item.modelMatrix;
-    item.modelMatrix[3] = vec4(g->cameraPosition + vec3(-3, -2, 6), 1.0f);
-    item.hit = true;
+    lookAlongX();
+    const vec3 behind = g->cameraPosition + vec3(-3, -2, 0);
+    addBall(behind);
+    const vec3 alsoBehind = g->cameraPosition + vec3(-3, -2, 6);
+    MovedItem item(alsoBehind);
 
-    g->renderShadowMap();
-    const std::vector<float> depth = readDepth();
-    item.modelMatrix = saved;
-    item.hit = false;
-
-    const mat4 light = biasMatrix * shadowLightProjection(g->cameraPosition) *
-                       shadowLightView(g->cameraPosition);
-    const auto written = [&](vec3 p) {
-        const vec4 t = light * vec4(p, 1.0f);
-        const int px = static_cast<int>(t.x * kShadowMapSize), py = static_cast<int>(t.y * kShadowMapSize);
-        return depth[static_cast<size_t>(py) * kShadowMapSize + px] < 1.0f;
-    };
-    EXPECT_TRUE(written(g->cameraPosition + vec3(-3, -2, 0)));
-    EXPECT_FALSE(written(g->cameraPosition + vec3(-3, -2, 6)));
+    const DepthMap map = renderDepth();
+    EXPECT_LT(map.at(behind), 1.0f);
+    EXPECT_EQ(map.at(alsoBehind), 1.0f);
 }
 
 TEST_F(ShadowMapTest, HitItemInViewCastsOnlyWhereItStands) {
-    g->frustumCulling = true;
-    g->cameraPosition = vec3(60, 20, 60);
-    g->viewMatrix = glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0), vec3(0, 1, 0));
-    // The item's ring program sees the camera, as in a frame.
-    g->bonusItems->setCameraMatrices(glm::perspective(0.785398f, 4.0f / 3.0f, 0.1f, 210.0f),
-                                     g->viewMatrix);
-    auto& item = *kesto::scene::BonusItemSet::bonusItemRecords[0].item;
-    const mat4 saved = item.modelMatrix;
-    const vec3 at = g->cameraPosition + vec3(6, -2, 0);
-    item.modelMatrix[3] = vec4(at, 1.0f);
-    item.hit = true;
+    lookAlongX();
+    const vec3 ahead = g->cameraPosition + vec3(6, -2, 0);
+    MovedItem item(ahead);
 
-    g->renderShadowMap();
-    const std::vector<float> depth = readDepth();
-    item.modelMatrix = saved;
-    item.hit = false;
-
+    const DepthMap map = renderDepth();
     // The item and its rings stay within a couple of units of where it stands.
-    const vec4 t = biasMatrix * shadowLightProjection(g->cameraPosition) *
-                   shadowLightView(g->cameraPosition) * vec4(at, 1.0f);
-    const int cx = static_cast<int>(t.x * kShadowMapSize), cy = static_cast<int>(t.y * kShadowMapSize);
     int written = 0, stray = 0;
-    for (int y = 0; y < kShadowMapSize; ++y) {
-        for (int x = 0; x < kShadowMapSize; ++x) {
-            if (depth[static_cast<size_t>(y) * kShadowMapSize + x] >= 1.0f) continue;
-            ++written;
-            if (std::abs(x - cx) > 100 || std::abs(y - cy) > 100) ++stray;
-        }
-    }
+    map.written(ahead, 100, written, stray);
     EXPECT_GT(written, 50);
     EXPECT_EQ(stray, 0);
 }

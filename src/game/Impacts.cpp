@@ -32,8 +32,9 @@ void rewardItem(Game& game, int index, int type, vec3 at) {
             break;
         case kesto::scene::Croctopus:
             game.tripleThrowUnlocked = true;
-            std::printf("Hit a croctopus, can now throw three balls at a time (with right "
-                        "click)!\n");
+            std::printf(
+                "Hit a croctopus, can now throw three balls at a time (with right "
+                "click)!\n");
             break;
         case kesto::scene::Duck:
             game.ballsLeft = afterDuckBonus(game.ballsLeft);
@@ -99,9 +100,10 @@ void Game::addProjection(vec3 position, vec3 direction, vec3 up) {
         particleSystems.push_back(std::move(burst));
     }
 
-    std::printf("Adding Projection on position: %0.2f/%0.2f/%0.2f | Pointing to: %0.2f/%0.2f/%0.2f \n",
-                splat.projectorPosition.x, splat.projectorPosition.y, splat.projectorPosition.z,
-                position.x, position.y, position.z);
+    std::printf(
+        "Adding Projection on position: %0.2f/%0.2f/%0.2f | Pointing to: %0.2f/%0.2f/%0.2f \n",
+        splat.projectorPosition.x, splat.projectorPosition.y, splat.projectorPosition.z, position.x,
+        position.y, position.z);
     std::printf("Number of projections is %i\n", static_cast<int>(projections.size()));
     if (soundEngine && splashSound) soundEngine->play3D(splashSound, position);
 }

@@ -1,9 +1,8 @@
-#include "game/PlayRules.h"
-
 #include <cmath>
 #include <cstdio>
 
 #include "game/Game.h"
+#include "game/PlayRules.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "scene/BallObject.h"

@@ -38,7 +38,8 @@ int flightHops(vec3 direction, double dt) {
                                     static_cast<double>(direction.z) * direction.z);
     const double travel = kBallGroundSpeed * ground * dt;
     if (!(travel > kLongestHop)) return 1;
-    return static_cast<int>(std::min(std::ceil(travel / kLongestHop), static_cast<double>(kMostHops)));
+    return static_cast<int>(
+        std::min(std::ceil(travel / kLongestHop), static_cast<double>(kMostHops)));
 }
 
 bool touchesGround(float ballY, float groundY) {
@@ -53,14 +54,16 @@ bool reachesWall(vec2 start, vec2 end, float x, float z, vec2& away) {
     const vec2 along = end - start;
     const float lengthSquared = glm::dot(along, along);
     // A wall of no length is a post: its nearest point is its start.
-    const float t = lengthSquared > 0.0f
-                        ? std::clamp(glm::dot(vec2(x, z) - start, along) / lengthSquared, 0.0f, 1.0f)
-                        : 0.0f;
+    const float t =
+        lengthSquared > 0.0f
+            ? std::clamp(glm::dot(vec2(x, z) - start, along) / lengthSquared, 0.0f, 1.0f)
+            : 0.0f;
     const vec2 nearest = start + t * along;
     away = vec2(x, z) - nearest;
     if (!(std::sqrt(static_cast<double>(glm::dot(away, away))) < kBallRadius)) return false;
     // Exactly on the wall's line: splat from one side of it rather than from nowhere.
-    if (away == vec2(0.0f)) away = lengthSquared > 0.0f ? vec2(-along.y, along.x) : vec2(1.0f, 0.0f);
+    if (away == vec2(0.0f))
+        away = lengthSquared > 0.0f ? vec2(-along.y, along.x) : vec2(1.0f, 0.0f);
     return true;
 }
 
@@ -91,4 +94,3 @@ mat4 projectorTextureMatrix(vec3 projectorPosition, vec3 position, vec3 up) {
     const mat4 projection = glm::perspective(45.0f * kDegreesToRadians, 1.0f, 0.1f, 50.0f);
     return biasMatrix * projection * view;
 }
-

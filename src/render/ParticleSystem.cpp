@@ -28,10 +28,17 @@ constexpr GLint kRandomUnit = 3;
 constexpr GLsizei kRecordStride = sizeof(ParticleRecord);
 
 // Attribute locations of the update program; the render program reads position at 0.
-enum : GLuint { kTypeAttribute = 0, kPositionAttribute = 1, kVelocityAttribute = 2, kAgeAttribute = 3 };
+enum : GLuint {
+    kTypeAttribute = 0,
+    kPositionAttribute = 1,
+    kVelocityAttribute = 2,
+    kAgeAttribute = 3
+};
 enum : GLuint { kRenderPosition = 0, kRenderType = 1, kRenderAge = 2 };
 
-const void* fieldOffset(size_t offset) { return reinterpret_cast<const void*>(offset); }
+const void* fieldOffset(size_t offset) {
+    return reinterpret_cast<const void*>(offset);
+}
 
 void pointAt(GLuint location, GLint components, size_t offset) {
     glEnableVertexAttribArray(location);
@@ -77,10 +84,9 @@ ParticleSystem::ParticleSystem() : resources(std::make_shared<ParticleResources>
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S, GL_REPEAT);
 
-    shared.renderShader =
-        std::make_unique<Shader>("Shader/particleRenderShader.vert",
-                                 "Shader/particleRenderShader.frag",
-                                 "Shader/particleRenderShader.geom", true);
+    shared.renderShader = std::make_unique<Shader>("Shader/particleRenderShader.vert",
+                                                   "Shader/particleRenderShader.frag",
+                                                   "Shader/particleRenderShader.geom", true);
     glUseProgram(shared.renderShader->programHandle);
     setUniform(*shared.renderShader, "gColorMap", kSpriteUnit);
     setUniform(*shared.renderShader, "gBillboardSize", 0.1f);

@@ -29,7 +29,8 @@ int recordOf(int type) {
 }
 
 vec3 itemPosition(int index) {
-    return translationOf(BonusItemSet::bonusItemRecords[static_cast<size_t>(index)].item->modelMatrix);
+    return translationOf(
+        BonusItemSet::bonusItemRecords[static_cast<size_t>(index)].item->modelMatrix);
 }
 
 bool finite(const mat4& m) {
@@ -224,7 +225,8 @@ TEST_F(PlayTest, EverySplatReportsTheRunningCount) {
     g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
     const std::string out = GetCapturedStdout();
     const int n = static_cast<int>(projections.size());
-    EXPECT_NE(out.find("Number of projections is " + std::to_string(n - 1) + "\n"), std::string::npos);
+    EXPECT_NE(out.find("Number of projections is " + std::to_string(n - 1) + "\n"),
+              std::string::npos);
     EXPECT_NE(out.find("Number of projections is " + std::to_string(n) + "\n"), std::string::npos);
     EXPECT_NE(out.find("Difference is "), std::string::npos);
 }

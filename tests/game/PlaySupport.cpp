@@ -22,7 +22,8 @@ float distanceToSegment(vec2 p, vec2 a, vec2 b) {
 float nearestWall(const Game& g, vec2 p, const kesto::scene::WallObject* except) {
     float nearest = std::numeric_limits<float>::max();
     for (const auto& wall : g.walls) {
-        if (wall.get() != except) nearest = std::min(nearest, distanceToSegment(p, wall->start, wall->end));
+        if (wall.get() != except)
+            nearest = std::min(nearest, distanceToSegment(p, wall->start, wall->end));
     }
     return nearest;
 }
@@ -44,8 +45,10 @@ void PlayTest::SetUp() {
     g->balls.clear();
     g->particleSystems.clear();
     g->hitBonusItems.clear();
-    for (auto& record : BonusItemSet::bonusItemRecords) record.item->hit = false;
-    for (auto& wall : g->walls) wall->hit = false;
+    for (auto& record : BonusItemSet::bonusItemRecords)
+        record.item->hit = false;
+    for (auto& wall : g->walls)
+        wall->hit = false;
 }
 
 void PlayTest::TearDown() {
@@ -102,7 +105,8 @@ const kesto::scene::WallObject& PlayTest::lonelyWall(vec2& mid, vec2& across) co
 
 int countOf(const std::string& text, const std::string& what) {
     int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + what.size()))
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + what.size()))
         ++count;
     return count;
 }

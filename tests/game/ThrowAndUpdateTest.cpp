@@ -77,7 +77,8 @@ TEST_F(PlayTest, BallsThatHitLeaveTheListAndTheOthersKeepTheirOrder) {
     const vec3 farther = ground + vec3(0, 0, 1);
     g->balls.push_back(ballAt(ground + vec3(0.0f, 0.05f, 0)));
     g->balls.push_back(flying(1.0f));
-    g->balls.push_back(ballAt(vec3(farther.x, g->terrain->cellHeight(farther.x, farther.z) + 0.05f, farther.z)));
+    g->balls.push_back(
+        ballAt(vec3(farther.x, g->terrain->cellHeight(farther.x, farther.z) + 0.05f, farther.z)));
     g->balls.push_back(flying(-1.5f));
     const BallObject* keep[] = {g->balls[0].get(), g->balls[2].get(), g->balls[4].get()};
     const size_t splats = projections.size();
@@ -85,7 +86,8 @@ TEST_F(PlayTest, BallsThatHitLeaveTheListAndTheOthersKeepTheirOrder) {
     g->update(0.01);
 
     ASSERT_EQ(g->balls.size(), 3u);
-    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(g->balls[i].get(), keep[i]) << "position " << i;
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(g->balls[i].get(), keep[i]) << "position " << i;
     EXPECT_EQ(projections.size(), splats + 2);
     // The spent balls were copies: the prototype's sphere is still there to throw.
     EXPECT_TRUE(glIsVertexArray(g->ballPrototype->mesh->vao));
@@ -116,7 +118,8 @@ TEST_F(PlayTest, SpentBurstLeavesTheFrameAndTheOthersKeepTheirOrder) {
     g->frameTime = 0.05;
     g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
     const ParticleSystem* first = g->particleSystems.back().get();
-    for (int i = 0; i < 12; ++i) g->renderFrame();  // 600 ms ahead of the others
+    for (int i = 0; i < 12; ++i)
+        g->renderFrame();  // 600 ms ahead of the others
     EXPECT_GT(first->aliveCount, 1u);
     g->addProjection(ground + vec3(1, 0, 0), vec3(0, 1, 0), vec3(1, 0, 1));
     g->addProjection(ground + vec3(0, 0, 1), vec3(0, 1, 0), vec3(1, 0, 1));

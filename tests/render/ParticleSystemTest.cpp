@@ -1,6 +1,5 @@
 // GPU particle bursts: the transform-feedback step, their end and what they own.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <memory>
@@ -97,9 +96,11 @@ TEST_F(ParticleTest, FirstUpdateReadsOnlyTheLauncher) {
     auto cluttered = launchedBurst();
     // Fill the rest of the read buffer with more launchers: they must not count.
     std::vector<ParticleRecord> launchers(kMaxParticles);
-    for (auto& record : launchers) record.position = vec3(5, 2, 5);
+    for (auto& record : launchers)
+        record.position = vec3(5, 2, 5);
     glBindBuffer(GL_ARRAY_BUFFER, cluttered->particleBuffers[0]);
-    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * launchers.size(), launchers.data());
+    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * launchers.size(),
+                    launchers.data());
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 
     frame(*clean, 16);
@@ -190,7 +191,8 @@ TEST_F(ParticleTest, EachBurstSpraysItsOwnWay) {
     const auto meanOffset = [](const ParticleSystem& burst) {
         const std::vector<ParticleRecord> records = particlesOf(burst);
         vec3 sum(0.0f);
-        for (const auto& r : records) sum += r.position - vec3(0, 5, 0);
+        for (const auto& r : records)
+            sum += r.position - vec3(0, 5, 0);
         return sum / static_cast<float>(records.size());
     };
     const vec3 up = meanOffset(*down);
@@ -207,5 +209,6 @@ TEST_F(ParticleTest, GroundSplashGoesUpEvenFromBelowTheGround) {
     frame(*burst, 40);
     const std::vector<ParticleRecord> records = particlesOf(*burst);
     ASSERT_FALSE(records.empty());
-    for (const auto& r : records) EXPECT_GT(r.position.y, 5.0f);
+    for (const auto& r : records)
+        EXPECT_GT(r.position.y, 5.0f);
 }

@@ -32,7 +32,8 @@ TEST(ShadowLight, NearPlaneMovesTowardsTheLightAsTheCameraRises) {
     const vec3 lowCamera(50, 10, 50);
     const vec3 atLightLow = clipOf(lowCamera, vec3(48, 30, 48));
     EXPECT_LT(atLightLow.z, -1.0f);  // near plane 15 in front of the light: clipped
-    const vec3 nearPlaneLow = clipOf(lowCamera, vec3(48, 30, 48) + glm::normalize(vec3(2, -30, 2)) * 15.0f);
+    const vec3 nearPlaneLow =
+        clipOf(lowCamera, vec3(48, 30, 48) + glm::normalize(vec3(2, -30, 2)) * 15.0f);
     EXPECT_NEAR(nearPlaneLow.z, -1.0f, 1e-4);
 
     const vec3 highCamera(50, 30, 50);

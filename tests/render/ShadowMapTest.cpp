@@ -37,7 +37,8 @@ protected:
         GameTest::SetUp();
         if (!g) return;
         g->balls.clear();
-        for (auto& record : kesto::scene::BonusItemSet::bonusItemRecords) record.item->hit = false;
+        for (auto& record : kesto::scene::BonusItemSet::bonusItemRecords)
+            record.item->hit = false;
         savedCulling = g->frustumCulling;
         savedView = g->viewMatrix;
         savedCamera = g->cameraPosition;
@@ -102,8 +103,8 @@ protected:
     void lookAlongX() const {
         g->frustumCulling = true;
         g->cameraPosition = vec3(60, 20, 60);
-        g->viewMatrix = glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0),
-                                    vec3(0, 1, 0));
+        g->viewMatrix =
+            glm::lookAt(g->cameraPosition, g->cameraPosition + vec3(1, 0, 0), vec3(0, 1, 0));
         // The item's ring program sees the camera too.
         g->bonusItems->setCameraMatrices(glm::perspective(0.785398f, 4.0f / 3.0f, 0.1f, 210.0f),
                                          g->viewMatrix);
@@ -119,7 +120,8 @@ private:
 
 TEST_F(ShadowMapTest, FramebufferIsCompleteWithA2048DepthTexture) {
     glBindFramebuffer(GL_FRAMEBUFFER, g->shadowMapFramebuffer);
-    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
+    EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER),
+              static_cast<GLenum>(GL_FRAMEBUFFER_COMPLETE));
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     GLint width = 0, height = 0, compare = 0;
     glBindTexture(GL_TEXTURE_2D, g->shadowMapTexture);
@@ -202,9 +204,10 @@ TEST_F(ShadowMapTest, LeavesTheStateTheFrameExpects) {
 
     mat4 uploaded(0.0f);
     glGetUniformfv(program, glGetUniformLocation(program, "shadow_tex_mat"), &uploaded[0][0]);
-    const mat4 expected = biasMatrix * shadowLightProjection(g->cameraPosition) *
-                          shadowLightView(g->cameraPosition);
+    const mat4 expected =
+        biasMatrix * shadowLightProjection(g->cameraPosition) * shadowLightView(g->cameraPosition);
     for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) EXPECT_NEAR(uploaded[c][r], expected[c][r], 1e-5) << c << "," << r;
+        for (int r = 0; r < 4; ++r)
+            EXPECT_NEAR(uploaded[c][r], expected[c][r], 1e-5) << c << "," << r;
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }

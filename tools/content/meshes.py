@@ -389,7 +389,9 @@ def duck():
     m.extend(bill.map_uv(a["beak"]))
     for z in (-0.095, 0.095):
         m.extend(ellipsoid((0.03, 0.035, 0.025), 8, 6).transformed(offset=(0.29, 0.58, z)).map_uv(a["eye"]))
-        m.extend(ellipsoid((0.17, 0.10, 0.04), 12, 6).transformed(rot_z(-15), (-0.06, 0.28, z * 2.2)).map_uv(a["wing"]))
+        # Wings lie flat along the flanks, tips raised towards the tail.
+        wing = ellipsoid((0.18, 0.08, 0.035), 12, 6).transformed(rot_y(-8 if z > 0 else 8) @ rot_z(-14))
+        m.extend(wing.transformed(offset=(-0.06, 0.29, z * 2.0)).map_uv(a["wing"]))
         m.extend(box((0.16, 0.03, 0.10), (0.02, 0.015, z * 1.0)).map_uv(a["feet"]))
         m.extend(cylinder(0.025, 0.025, 0.08, 8).transformed(offset=(0.0, 0.02, z)).map_uv(a["feet"]))
     tail = cylinder(0.09, 0.0, 0.16, 10).transformed(rot_z(60), (-0.27, 0.28, 0))

@@ -226,12 +226,12 @@ TEST_F(Input, ButtonsAreIgnoredUnderAPosterAndOnRelease) {
 }
 
 TEST_F(Input, MinimisedWindowKeepsTheLastProjection) {
-    onWindowSize(800, 600);
+    onWindowSize(1000, 500);
     const mat4 projection = projectionMatrix;
-    EXPECT_EQ(projection, makeProjectionMatrix(800, 600));
+    EXPECT_EQ(projection, makeProjectionMatrix(1000, 500));
     CaptureStdout();
-    onWindowSize(800, 0);
-    EXPECT_EQ(GetCapturedStdout(), "Changing window size to: 800/0\n");
+    onWindowSize(1000, 0);
+    EXPECT_EQ(GetCapturedStdout(), "Changing window size to: 1000/0\n");
     EXPECT_EQ(projectionMatrix, projection);
     EXPECT_EQ(windowHeight, 0);
     EXPECT_EQ(g->windowHeight, 0);

@@ -16,10 +16,11 @@ struct Item {
     float x, y, z;
 };
 
-const Item kItems[] = {{"duck", 262, 17, 33},     {"duck", 180, 15, 215},    {"duck", 298, 9, 123},
-                       {"duck", 250, 15.5f, 222}, {"car", 350, 15.5f, 126},  {"car", 245, 6.5f, 154},
-                       {"car", 197, 13.5f, 205},  {"car", 313, 15.5f, 84},   {"croctopus", 232, 15.5f, 222},
-                       {"croctopus", 215, 9, 102}};
+const Item kItems[] = {{"duck", 262, 17, 33},          {"duck", 180, 15, 215},
+                       {"duck", 298, 9, 123},          {"duck", 250, 15.5f, 222},
+                       {"car", 350, 15.5f, 126},       {"car", 245, 6.5f, 154},
+                       {"car", 197, 13.5f, 205},       {"car", 313, 15.5f, 84},
+                       {"croctopus", 232, 15.5f, 222}, {"croctopus", 215, 9, 102}};
 const vec2 kStart(282.0f, 22.0f);
 const vec2 kGoal(177.0f, 119.0f);
 const vec2 kFinishA(175.35f, 119.15f);
@@ -51,8 +52,8 @@ const World& world() {
         World w;
         std::vector<vec3> normals;
         std::vector<unsigned> indices;
-        w.terrainLoaded =
-            loadHeightmap("Util/Files/heightmap3.png", w.positions, normals, indices, w.width, w.depth);
+        w.terrainLoaded = loadHeightmap("Util/Files/heightmap3.png", w.positions, normals, indices,
+                                        w.width, w.depth);
         w.wallsLoaded = loadWallFile("Util/Files/Labyrinth2.txt", w.starts, w.ends);
         w.walls = maze::makeWalls(w.starts, w.ends);
         return w;
@@ -125,8 +126,8 @@ TEST_F(WorldFit, WallsArePlantedOnTheTerrain) {
 TEST_F(WorldFit, StartAndItemsStandClearOfWalls) {
     EXPECT_GT(maze::clearance(w.walls, kStart), kPlayerRadius);
     for (const Item& item : kItems)
-        EXPECT_GT(maze::clearance(w.walls, vec2(item.x, item.z)), kPlayerRadius) << item.kind << " at "
-                                                                                 << item.x << ", " << item.z;
+        EXPECT_GT(maze::clearance(w.walls, vec2(item.x, item.z)), kPlayerRadius)
+            << item.kind << " at " << item.x << ", " << item.z;
 }
 
 TEST_F(WorldFit, GateStandsOnLevelGround) {
@@ -134,21 +135,25 @@ TEST_F(WorldFit, GateStandsOnLevelGround) {
     // nor sink.
     const float gate = w.smooth(kGoal.x, kGoal.y);
     for (float x = 174.0f; x <= 181.0f; x += 0.5f)
-        for (float z = 118.0f; z <= 120.5f; z += 0.5f) EXPECT_NEAR(w.cell(x, z), gate, 0.25f) << x << ", " << z;
+        for (float z = 118.0f; z <= 120.5f; z += 0.5f)
+            EXPECT_NEAR(w.cell(x, z), gate, 0.25f) << x << ", " << z;
 }
 
 TEST_F(WorldFit, EveryItemCanBeWalkedToForAClearThrow) {
     for (const Item& item : kItems) {
-        const maze::Route r = maze::findRouteWithinReach(w.walls, kStart, vec2(item.x, item.z), kThrowReach,
-                                                         kBallReach);
-        EXPECT_TRUE(r.found) << item.kind << " at " << item.x << ", " << item.z << ": " << r.problem;
+        const maze::Route r = maze::findRouteWithinReach(w.walls, kStart, vec2(item.x, item.z),
+                                                         kThrowReach, kBallReach);
+        EXPECT_TRUE(r.found) << item.kind << " at " << item.x << ", " << item.z << ": "
+                             << r.problem;
     }
 }
 
 TEST_F(WorldFit, WalkFromStartCrossesTheFinishLineInsideTheGate) {
     for (const maze::Wall& wall : w.walls)
-        ASSERT_GT(maze::distanceBetweenSegments(wall.start, wall.end, kFinishA, kFinishB), kPlayerRadius)
-            << "wall " << wall.start.x << "/" << wall.start.y << " " << wall.end.x << "/" << wall.end.y;
+        ASSERT_GT(maze::distanceBetweenSegments(wall.start, wall.end, kFinishA, kFinishB),
+                  kPlayerRadius)
+            << "wall " << wall.start.x << "/" << wall.start.y << " " << wall.end.x << "/"
+            << wall.end.y;
 
     const maze::Route toLine = maze::findRoute(w.walls, kStart, kFinishMiddle);
     ASSERT_TRUE(toLine.found) << toLine.problem;

@@ -2,12 +2,30 @@
 
 #include <FreeImage.h>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 // Beyond this many vertices the terrain would not fit any buffer we are willing to upload.
 constexpr unsigned kMaxVertices = 1u << 24;
+
+bool tooLarge(const char* path, unsigned w, unsigned h) {
+    if (w <= kMaxVertices / std::max(h, 1u)) return false;
+    fprintf(stderr, "Heightmap '%s' is too large (%u x %u)\n", path, w, h);
+    return true;
+}
+
+// Where FreeImage can read the header alone, an oversized map is refused before its pixels are
+// allocated.
+bool sizeIsAcceptable(FREE_IMAGE_FORMAT format, const char* path) {
+    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsNoPixels(format)) return true;
+    FIBITMAP* header = FreeImage_Load(format, path, FIF_LOAD_NOPIXELS);
+    if (!header) return true;  // the full load reports it
+    const bool acceptable = !tooLarge(path, FreeImage_GetWidth(header), FreeImage_GetHeight(header));
+    FreeImage_Unload(header);
+    return acceptable;
+}
 
 // The height rule reads three colour bytes per pixel: grey, palette and 16-bit images are brought
 // to 24-bit first, high-precision ones to 8 bits per channel.
@@ -32,6 +50,7 @@ bool loadHeightmap(const char* path, std::vector<vec3>& positions, std::vector<v
                    std::vector<unsigned>& indices, int& width, int& height) {
     printf("Loading heightmap file '%s'...\n", path);
     FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path, 0);
+    if (!sizeIsAcceptable(format, path)) return false;
     FIBITMAP* image = FreeImage_Load(format, path, 0);
     if (!image) {
         fprintf(stderr, "Impossible to open the file '%s'\n", path);
@@ -49,8 +68,12 @@ bool loadHeightmap(const char* path, std::vector<vec3>& positions, std::vector<v
     }
     const unsigned w = FreeImage_GetWidth(image);
     const unsigned h = FreeImage_GetHeight(image);
-    if (w == 0 || h == 0 || w > kMaxVertices / h) {
-        fprintf(stderr, "Heightmap '%s' is too large (%u x %u)\n", path, w, h);
+    if (w == 0 || h == 0) {
+        fprintf(stderr, "Image '%s' does not contain pixel data!\n", path);
+        FreeImage_Unload(image);
+        return false;
+    }
+    if (tooLarge(path, w, h)) {
         FreeImage_Unload(image);
         return false;
     }

@@ -66,6 +66,36 @@ void copyRgbRows(FIBITMAP* image, TgaPixels& out) {
     }
 }
 
+// FreeImage allocates the whole picture its header declares before reading any of it, so a few
+// bytes could ask for gigabytes: the file must be able to hold the pixels it announces.
+bool tgaSizeIsPlausible(const char* path) {
+    FILE* file = fopen(path, "rb");
+    if (!file) return false;
+    uint8_t header[18];
+    const bool complete = fread(header, 1, sizeof header, file) == sizeof header;
+    const bool sized = fseek(file, 0, SEEK_END) == 0;
+    const long fileSize = ftell(file);
+    fclose(file);
+    if (!complete || !sized || fileSize < 0) return false;  // FreeImage reports these itself
+
+    const uint64_t width = header[12] | header[13] << 8;
+    const uint64_t height = header[14] | header[15] << 8;
+    const uint64_t pixelBytes = std::max(1, (header[16] + 7) / 8);
+    const uint64_t colourMapBytes =
+        header[1] != 0 ? uint64_t(header[5] | header[6] << 8) * ((header[7] + 7) / 8) : 0;
+    const bool runLength = (header[2] & 8) != 0;
+    const uint64_t pixels = width * height;
+    // A run packet holds at most 128 pixels in one byte plus one pixel value.
+    const uint64_t leastData = runLength ? (pixels + 127) / 128 * (1 + pixelBytes)
+                                         : pixels * pixelBytes;
+    if (width <= kMaxTgaSide && height <= kMaxTgaSide &&
+        uint64_t(fileSize) >= sizeof header + header[0] + colourMapBytes + leastData)
+        return true;
+    fprintf(stderr, "Texture '%s' announces %u x %u pixels that the file cannot hold\n", path,
+            unsigned(width), unsigned(height));
+    return false;
+}
+
 // Replaces the image by one made from it; the old one is released either way.
 FIBITMAP* replaceImage(FIBITMAP* old, FIBITMAP* made) {
     FreeImage_Unload(old);
@@ -165,6 +195,7 @@ GLuint loadDdsTexture(const char* path) {
 }
 
 bool readTgaPixels(const char* path, TgaPixels& out) {
+    if (!tgaSizeIsPlausible(path)) return false;
     FIBITMAP* image = FreeImage_Load(FIF_TARGA, path, 0);
     if (!image) return false;
     if (!FreeImage_HasPixels(image) || FreeImage_GetImageType(image) != FIT_BITMAP) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "assets/ImageFiles.h"
+#include "assets/TempDir.h"
 #include "assets/Texture.h"
 
 using testfiles::dds;
@@ -110,4 +111,40 @@ TEST(Dds, TruncatedOrOverstatedFilesAreRejected) {
     EXPECT_FALSE(parse(dds(0xFFFFFFFFu, 0xFFFFFFFFu, 0xFFFFFFFFu, 40, "DXT5", 64), image, err));
     EXPECT_FALSE(parse(dds(0x7FFFFFFFu, 0x7FFFFFFFu, 0xFFFFFFFFu, 40, "DXT5", 64), image, err));
     EXPECT_TRUE(image.levels.empty());
+}
+
+TEST(TgaFile, PixelsComeBottomRowFirstInRgbOrder) {
+    TempDir dir;
+    TgaPixels picture;
+    const std::vector<testfiles::Pixel> topFirst = {{1, 2, 3, 4}, {5, 6, 7, 8}};
+    ASSERT_TRUE(readTgaPixels(dir.write("a.tga", testfiles::tga(1, 2, 32, topFirst)).c_str(),
+                              picture));
+    EXPECT_EQ(picture.width, 1);
+    EXPECT_EQ(picture.height, 2);
+    EXPECT_EQ(picture.format, static_cast<GLenum>(GL_RGBA));
+    EXPECT_EQ(picture.pixels, (std::vector<uint8_t>{5, 6, 7, 8, 1, 2, 3, 4}));
+}
+
+TEST(TgaFile, SizeTheFileCannotHoldIsRefusedUpFront) {
+    TempDir dir;
+    TgaPixels picture;
+    // 60000 x 60000 pixels announced by a file of a few bytes, plain and run-length encoded.
+    for (testfiles::TgaKind kind : {testfiles::TgaKind::Plain, testfiles::TgaKind::Rle}) {
+        std::string file = testfiles::tga(1, 1, 24, {{1, 2, 3, 4}}, kind);
+        file[12] = file[14] = '\x60';
+        file[13] = file[15] = '\xEA';
+        std::string path = dir.write("big.tga", file);
+        CaptureStderr();
+        EXPECT_FALSE(readTgaPixels(path.c_str(), picture));
+        EXPECT_EQ(GetCapturedStderr(), "Texture '" + path +
+                                           "' announces 60000 x 60000 pixels that the file "
+                                           "cannot hold\n");
+    }
+    // One byte short of its last pixel.
+    std::string cut = testfiles::tga(2, 2, 24, std::vector<testfiles::Pixel>(4, {1, 2, 3, 4}));
+    cut.pop_back();
+    CaptureStderr();
+    EXPECT_FALSE(readTgaPixels(dir.write("cut.tga", cut).c_str(), picture));
+    EXPECT_NE(GetCapturedStderr(), "");
+    EXPECT_TRUE(picture.pixels.empty());
 }

@@ -22,7 +22,8 @@ bool sizeIsAcceptable(FREE_IMAGE_FORMAT format, const char* path) {
     if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsNoPixels(format)) return true;
     FIBITMAP* header = FreeImage_Load(format, path, FIF_LOAD_NOPIXELS);
     if (!header) return true;  // the full load reports it
-    const bool acceptable = !tooLarge(path, FreeImage_GetWidth(header), FreeImage_GetHeight(header));
+    const bool acceptable =
+        !tooLarge(path, FreeImage_GetWidth(header), FreeImage_GetHeight(header));
     FreeImage_Unload(header);
     return acceptable;
 }
@@ -87,7 +88,7 @@ bool loadHeightmap(const char* path, std::vector<vec3>& positions, std::vector<v
     const size_t firstPosition = positions.size();
     positions.reserve(firstPosition + summedNormals.size());
     // Positions of this grid alone, so the caller's earlier entries never shift the indices.
-    auto faceNormal = [&](const unsigned (&t)[3]) {
+    auto faceNormal = [&](const unsigned(&t)[3]) {
         const vec3& a = positions[firstPosition + t[0]];
         return glm::cross(positions[firstPosition + t[1]] - a, positions[firstPosition + t[2]] - a);
     };

@@ -25,11 +25,12 @@ uint32_t readLe32(const uint8_t* bytes) {
 bool readWholeFile(FILE* file, std::vector<uint8_t>& bytes) {
     uint8_t chunk[65536];
     size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
+    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + got);
     return !ferror(file);
 }
 
-// Upload helpers keep the caller's unpack alignment: our rows are tightly packed, theirs may not be.
+// Our rows are tightly packed; the caller's unpack alignment is put back afterwards.
 class UnpackAlignment {
 public:
     UnpackAlignment() {
@@ -86,8 +87,8 @@ bool tgaSizeIsPlausible(const char* path) {
     const bool runLength = (header[2] & 8) != 0;
     const uint64_t pixels = width * height;
     // A run packet holds at most 128 pixels in one byte plus one pixel value.
-    const uint64_t leastData = runLength ? (pixels + 127) / 128 * (1 + pixelBytes)
-                                         : pixels * pixelBytes;
+    const uint64_t leastData =
+        runLength ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
     if (width <= kMaxTgaSide && height <= kMaxTgaSide &&
         uint64_t(fileSize) >= sizeof header + header[0] + colourMapBytes + leastData)
         return true;
@@ -204,8 +205,9 @@ bool readTgaPixels(const char* path, TgaPixels& out) {
     }
     const unsigned bpp = FreeImage_GetBPP(image);
     if (bpp != 24 && bpp != 32) {
-        image = replaceImage(image, FreeImage_IsTransparent(image) ? FreeImage_ConvertTo32Bits(image)
-                                                                   : FreeImage_ConvertTo24Bits(image));
+        image =
+            replaceImage(image, FreeImage_IsTransparent(image) ? FreeImage_ConvertTo32Bits(image)
+                                                               : FreeImage_ConvertTo24Bits(image));
         if (!image) return false;
     }
     const unsigned width = FreeImage_GetWidth(image);
@@ -218,8 +220,9 @@ bool readTgaPixels(const char* path, TgaPixels& out) {
     }
     const unsigned potWidth = nextPowerOfTwo(width), potHeight = nextPowerOfTwo(height);
     if (potWidth != width || potHeight != height) {
-        image = replaceImage(image, FreeImage_Rescale(image, static_cast<int>(potWidth),
-                                                      static_cast<int>(potHeight), FILTER_BILINEAR));
+        image =
+            replaceImage(image, FreeImage_Rescale(image, static_cast<int>(potWidth),
+                                                  static_cast<int>(potHeight), FILTER_BILINEAR));
         if (!image) return false;
     }
     out.width = static_cast<int>(potWidth);

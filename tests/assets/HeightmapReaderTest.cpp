@@ -1,6 +1,5 @@
-#include <gtest/gtest.h>
-
 #include <FreeImage.h>
+#include <gtest/gtest.h>
 
 #include "assets/HeightmapReader.h"
 #include "assets/TempDir.h"
@@ -44,7 +43,8 @@ std::string pngChunk(const std::string& kind, const std::string& body) {
 // A PNG header announcing an RGB picture, followed by no picture data at all.
 std::string pngHeaderOnly(uint32_t width, uint32_t height) {
     return std::string("\x89PNG\r\n\x1a\n", 8) +
-           pngChunk("IHDR", bigEndian32(width) + bigEndian32(height) + std::string("\x08\x02\0\0\0", 5)) +
+           pngChunk("IHDR",
+                    bigEndian32(width) + bigEndian32(height) + std::string("\x08\x02\0\0\0", 5)) +
            pngChunk("IDAT", "") + pngChunk("IEND", "");
 }
 

@@ -28,7 +28,9 @@ const std::string kPlainTriangle =
 struct Textured {
     std::vector<vec3> positions, normals;
     std::vector<vec2> uvs;
-    bool load(const std::string& path) { return loadObjFile(path.c_str(), positions, uvs, normals); }
+    bool load(const std::string& path) {
+        return loadObjFile(path.c_str(), positions, uvs, normals);
+    }
 };
 
 struct Plain {
@@ -83,8 +85,9 @@ TEST(ObjReader, CornersComeOutInFaceOrderWithVNegated) {
 
 TEST(ObjReader, FourCornerFaceKeepsFirstTriangleAndNextLine) {
     TempDir dir;
-    std::string path = dir.write(
-        "quad.obj", kTexturedTriangle + "v 1 1 0\nf 1/1/1 2/1/1 3/1/1 4/1/1\nf 4/2/2 3/2/2 2/2/2\n");
+    std::string path =
+        dir.write("quad.obj",
+                  kTexturedTriangle + "v 1 1 0\nf 1/1/1 2/1/1 3/1/1 4/1/1\nf 4/2/2 3/2/2 2/2/2\n");
     Textured mesh;
     ASSERT_TRUE(mesh.load(path));
     ASSERT_EQ(mesh.positions.size(), 6u);
@@ -116,7 +119,8 @@ TEST(ObjReader, MalformedNumbersBecomeZero) {
 
 TEST(ObjReader, PlainReaderWarnsForEveryUvLineAndStillLoads) {
     TempDir dir;
-    std::string path = dir.write("uv.obj", kPlainTriangle + "vt 0.5 0.5\nvt 1 1\nf 1//1 2//1 3//1\n");
+    std::string path =
+        dir.write("uv.obj", kPlainTriangle + "vt 0.5 0.5\nvt 1 1\nf 1//1 2//1 3//1\n");
     Plain mesh;
     std::string out, err;
     ASSERT_TRUE(loadCaptured(mesh, path, out, err));
@@ -133,7 +137,8 @@ TEST(ObjReader, FaceOfTheOtherFormFailsAndLeavesOutputs) {
     std::string out, err;
     Textured textured;
     textured.positions.push_back(vec3(9.0f));
-    std::string noUv = dir.write("noUv.obj", kTexturedTriangle + "f 1/1/1 2/1/1 3/1/1\nf 1//1 2//1 3//1\n");
+    std::string noUv =
+        dir.write("noUv.obj", kTexturedTriangle + "f 1/1/1 2/1/1 3/1/1\nf 1//1 2//1 3//1\n");
     EXPECT_FALSE(loadCaptured(textured, noUv, out, err));
     EXPECT_EQ(out, "Loading OBJ file '" + noUv + "'...\n" + kParserMessage);
     EXPECT_EQ(textured.positions.size(), 1u);
@@ -158,8 +163,8 @@ TEST(ObjReader, IndicesOutsideTheFileFailTheLoad) {
         EXPECT_NE(out.find(kParserMessage), std::string::npos);
         EXPECT_TRUE(mesh.positions.empty() && mesh.normals.empty());
     }
-    for (const char* face : {"f 1/0/1 2/1/1 3/1/1\n", "f 1/3/1 2/1/1 3/1/1\n",
-                             "f 1/1/1 2/1/1 3/1/-2\n"}) {
+    for (const char* face :
+         {"f 1/0/1 2/1/1 3/1/1\n", "f 1/3/1 2/1/1 3/1/1\n", "f 1/1/1 2/1/1 3/1/-2\n"}) {
         SCOPED_TRACE(face);
         Textured mesh;
         std::string out, err;
@@ -174,15 +179,15 @@ TEST(ObjReader, WordsLongerThan127CharactersFailTheLoad) {
     TempDir dir;
     Plain mesh;
     std::string out, err;
-    std::string fits = dir.write("fits.obj", std::string(127, 'g') + " x\n" + kPlainTriangle +
-                                                 "f 1//1 2//1 3//1\n");
+    std::string fits = dir.write(
+        "fits.obj", std::string(127, 'g') + " x\n" + kPlainTriangle + "f 1//1 2//1 3//1\n");
     EXPECT_TRUE(loadCaptured(mesh, fits, out, err));
     EXPECT_EQ(mesh.positions.size(), 3u);
 
     // One more character is refused rather than cut into pieces.
     Plain longer;
-    std::string tooLong = dir.write("long.obj", std::string(127, 'g') + "v 1 2 3\n" +
-                                                    kPlainTriangle + "f 1//1 2//1 3//1\n");
+    std::string tooLong = dir.write(
+        "long.obj", std::string(127, 'g') + "v 1 2 3\n" + kPlainTriangle + "f 1//1 2//1 3//1\n");
     EXPECT_FALSE(loadCaptured(longer, tooLong, out, err));
     EXPECT_NE(out.find(kParserMessage), std::string::npos);
     EXPECT_TRUE(longer.positions.empty());
@@ -201,7 +206,8 @@ TEST(ObjReader, SkippedLineRemainderIsCutAfter999Characters) {
     Plain dropped;
     std::string out, err;
     EXPECT_FALSE(loadCaptured(
-        dropped, dir.write("drop.obj", "# " + std::string(997, 'x') + "v 7 8 9\n" + rest), out, err));
+        dropped, dir.write("drop.obj", "# " + std::string(997, 'x') + "v 7 8 9\n" + rest), out,
+        err));
 }
 
 TEST(ObjReader, MissingFileIsReported) {

@@ -30,8 +30,7 @@ TEST(Dds, Dxt1MipChainOf256Square) {
     std::string err;
     ASSERT_TRUE(parse(dds(256, 256, 32768, 9, "DXT1", 43704), image, err));
     EXPECT_EQ(image.format, static_cast<GLenum>(GL_COMPRESSED_RGBA_S3TC_DXT1_EXT));
-    EXPECT_EQ(sizesOf(image),
-              (std::vector<size_t>{32768, 8192, 2048, 512, 128, 32, 8, 8, 8}));
+    EXPECT_EQ(sizesOf(image), (std::vector<size_t>{32768, 8192, 2048, 512, 128, 32, 8, 8, 8}));
     size_t offset = 0;
     for (size_t level = 0; level < image.levels.size(); ++level) {
         EXPECT_EQ(image.levels[level].width, 256 >> level);
@@ -117,8 +116,8 @@ TEST(TgaFile, PixelsComeBottomRowFirstInRgbOrder) {
     TempDir dir;
     TgaPixels picture;
     const std::vector<testfiles::Pixel> topFirst = {{1, 2, 3, 4}, {5, 6, 7, 8}};
-    ASSERT_TRUE(readTgaPixels(dir.write("a.tga", testfiles::tga(1, 2, 32, topFirst)).c_str(),
-                              picture));
+    ASSERT_TRUE(
+        readTgaPixels(dir.write("a.tga", testfiles::tga(1, 2, 32, topFirst)).c_str(), picture));
     EXPECT_EQ(picture.width, 1);
     EXPECT_EQ(picture.height, 2);
     EXPECT_EQ(picture.format, static_cast<GLenum>(GL_RGBA));

@@ -95,8 +95,8 @@ TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
     const std::vector<uint8_t> bottomFirstRgb = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
     for (bool topOrigin : {false, true}) {
         for (TgaKind kind : {TgaKind::Plain, TgaKind::Rle}) {
-            SCOPED_TRACE(testing::Message() << "top origin " << topOrigin << ", kind "
-                                            << static_cast<int>(kind));
+            SCOPED_TRACE(testing::Message()
+                         << "top origin " << topOrigin << ", kind " << static_cast<int>(kind));
             Texture texture(dir.write("p.tga", testfiles::tga(2, 2, 24, topFirst, kind, topOrigin)),
                             false);
             ASSERT_NE(texture.textureName, 0u);

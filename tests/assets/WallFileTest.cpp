@@ -86,8 +86,8 @@ TEST(WallFile, LongLinesAreReadIn511CharacterPieces) {
     // The first piece ends just before "9/9 8/8", which then counts as a line of its own;
     // a line break right after a full piece comes as an empty piece and is skipped.
     const std::string firstPiece = "1/2 3/4" + std::string(511 - 7, ' ');
-    Walls walls = loadContent(firstPiece + "9/9 8/8\n" + firstPiece + "\n//" +
-                              std::string(600, '-') + "\n");
+    Walls walls =
+        loadContent(firstPiece + "9/9 8/8\n" + firstPiece + "\n//" + std::string(600, '-') + "\n");
     ASSERT_EQ(walls.starts.size(), 4u);
     EXPECT_EQ(walls.starts[0], vec2(1, 2));
     EXPECT_EQ(walls.starts[1], vec2(9, 9));

@@ -28,11 +28,9 @@ inline const char* writeFuzzFile(const uint8_t* data, size_t size) {
     return fuzzPath().c_str();
 }
 
-// Property violations must stop the fuzzer like a crash does.
-#define FUZZ_CHECK(condition)                                              \
-    do {                                                                   \
-        if (!(condition)) {                                                \
-            std::fprintf(stderr, "fuzz check failed: %s\n", #condition); \
-            std::abort();                                                  \
-        }                                                                  \
-    } while (0)
+// A broken property stops the fuzzer like a crash does.
+inline void require(const std::string& problem) {
+    if (problem.empty()) return;
+    std::fprintf(stderr, "reader property broken: %s\n", problem.c_str());
+    std::abort();
+}

@@ -1,10 +1,7 @@
 #include "FuzzFile.h"
-#include "assets/WallFile.h"
+#include "assets/ReaderProperties.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    std::vector<vec2> starts, ends;
-    FUZZ_CHECK(loadWallFile(writeFuzzFile(data, size), starts, ends));
-    FUZZ_CHECK(starts.size() == ends.size());
-    FUZZ_CHECK(starts.size() <= size);
+    require(readerprops::checkWallFile(writeFuzzFile(data, size), size));
     return 0;
 }

@@ -38,7 +38,8 @@ const char* const kGeometry =
     "layout(points) in;\n"
     "layout(points, max_vertices = 1) out;\n"
     "out float age;\n"
-    "void main() { age = 1.0; gl_Position = gl_in[0].gl_Position; EmitVertex(); EndPrimitive(); }\n";
+    "void main() { age = 1.0; gl_Position = gl_in[0].gl_Position; EmitVertex(); EndPrimitive(); "
+    "}\n";
 
 GLint programValue(GLuint program, GLenum name) {
     GLint value = -1;
@@ -157,8 +158,8 @@ TEST_F(ShaderTest, UniformsAreWrittenByName) {
 }
 
 TEST_F(ShaderTest, DestructorReleasesProgramAndStages) {
-    auto shader = std::make_unique<Shader>(write("u.vert", kVertex), "",
-                                           write("u.geom", kGeometry), true);
+    auto shader =
+        std::make_unique<Shader>(write("u.vert", kVertex), "", write("u.geom", kGeometry), true);
     const GLuint program = shader->programHandle, vertex = shader->vertexShader,
                  geometry = shader->geometryShader;
     shader.reset();
@@ -207,9 +208,10 @@ TEST_F(ShaderTest, EmptySourceIsACompileFailure) {
 
 TEST_F(ShaderTest, LinkErrorEndsTheProcessWithTheDriverLog) {
     const std::string vertex = write("a.vert", kVertex);
-    const std::string fragment = write("needs.frag",
-                                       "#version 330 core\nvec4 neverDefined();\nout vec4 fragColor;\n"
-                                       "void main() { fragColor = neverDefined(); }\n");
+    const std::string fragment =
+        write("needs.frag",
+              "#version 330 core\nvec4 neverDefined();\nout vec4 fragColor;\n"
+              "void main() { fragColor = neverDefined(); }\n");
     EXPECT_EXIT(
         {
             withoutTerminal(dir);

@@ -172,3 +172,21 @@ TEST(Heightmap, FreeImageMessagesAreFramedAndVerbatim) {
     EXPECT_EQ(GetCapturedStdout(),
               "\n*** broken 100% of the time ***\n\n*** PNG Format\nbad chunk ***\n");
 }
+
+TEST(Heightmap, InstalledHandlerReportsFreeImageReasons) {
+    TempDir dir;
+    // A PNG signature and a header chunk whose checksum is wrong.
+    std::string broken = pngHeaderOnly(2, 2);
+    broken[29] ^= 0x55;
+    std::string path = dir.write("broken.png", broken);
+    installFreeImageMessageHandler();
+    Terrain t;
+    CaptureStdout();
+    CaptureStderr();
+    EXPECT_FALSE(t.load(path));
+    std::string out = GetCapturedStdout();
+    GetCapturedStderr();
+    FreeImage_SetOutputMessage(nullptr);
+    EXPECT_NE(out.find("\n*** PNG Format\n"), std::string::npos) << out;
+    EXPECT_NE(out.find(" ***\n"), std::string::npos) << out;
+}

@@ -13,7 +13,7 @@ using testfiles::TgaKind;
 
 namespace {
 
-constexpr int kRoundsPerBase = 300;
+constexpr int kRoundsPerBase = 200;
 
 class Mutator {
 public:

@@ -15,13 +15,21 @@ struct Walls {
     bool load(const std::string& path) { return loadWallFile(path.c_str(), starts, ends); }
 };
 
-Walls loadContent(const std::string& content) {
+using Segments = std::vector<std::pair<vec2, vec2>>;
+
+// The walls of a file holding content, as start/end pairs.
+Segments segmentsOf(const std::string& content) {
     TempDir dir;
     Walls walls;
     EXPECT_TRUE(walls.load(dir.write("maze.txt", content)));
     EXPECT_EQ(walls.starts.size(), walls.ends.size());
-    return walls;
+    Segments segments;
+    for (size_t i = 0; i < walls.starts.size() && i < walls.ends.size(); ++i)
+        segments.emplace_back(walls.starts[i], walls.ends[i]);
+    return segments;
 }
+
+const vec2 kOrigin(0.0f);
 
 }  // namespace
 
@@ -33,69 +41,44 @@ TEST(WallFile, ReadsSegmentsInFileOrder) {
     CaptureStdout();
     ASSERT_TRUE(walls.load(path));
     EXPECT_EQ(GetCapturedStdout(), "Loading walls from file '" + path + "'...\n");
-    ASSERT_EQ(walls.starts.size(), 2u);
-    ASSERT_EQ(walls.ends.size(), 2u);
-    EXPECT_EQ(walls.starts[0], vec2(1, 2));
-    EXPECT_EQ(walls.ends[0], vec2(3, 4));
-    EXPECT_EQ(walls.starts[1], vec2(-5.5f, 6));
-    EXPECT_EQ(walls.ends[1], vec2(7, 8.25f));
+    EXPECT_EQ(walls.starts, (std::vector<vec2>{vec2(1, 2), vec2(-5.5f, 6)}));
+    EXPECT_EQ(walls.ends, (std::vector<vec2>{vec2(3, 4), vec2(7, 8.25f)}));
 }
 
 TEST(WallFile, EmptyAndCommentOnlyFilesGiveNoWalls) {
     for (const char* content : {"", "\n\n", "// a\n\n//b\n", "//\r\n\r\n// c"}) {
-        SCOPED_TRACE(content);
-        Walls walls = loadContent(content);
-        EXPECT_TRUE(walls.starts.empty());
+        EXPECT_EQ(segmentsOf(content), Segments{}) << content;
     }
 }
 
 TEST(WallFile, CommentMustStartInFirstColumn) {
-    Walls walls = loadContent("  // not a comment\n/ / half a marker\n");
-    ASSERT_EQ(walls.starts.size(), 2u);
-    EXPECT_EQ(walls.starts[0], vec2(0, 0));
-    EXPECT_EQ(walls.ends[0], vec2(0, 0));
+    EXPECT_EQ(segmentsOf("  // not a comment\n/ / half a marker\n"),
+              (Segments{{kOrigin, kOrigin}, {kOrigin, kOrigin}}));
 }
 
 TEST(WallFile, TextAfterTheFourthNumberIsIgnored) {
-    Walls walls = loadContent("1/2 3/4 // the long wall\n");
-    ASSERT_EQ(walls.starts.size(), 1u);
-    EXPECT_EQ(walls.starts[0], vec2(1, 2));
-    EXPECT_EQ(walls.ends[0], vec2(3, 4));
+    EXPECT_EQ(segmentsOf("1/2 3/4 // the long wall\n"), (Segments{{vec2(1, 2), vec2(3, 4)}}));
 }
 
 TEST(WallFile, UnparsedFieldsStayZero) {
-    Walls walls = loadContent("1/2 3\n   \n7/x 9/9\n");
-    ASSERT_EQ(walls.starts.size(), 3u);
-    EXPECT_EQ(walls.starts[0], vec2(1, 2));
-    EXPECT_EQ(walls.ends[0], vec2(3, 0));
-    EXPECT_EQ(walls.starts[1], vec2(0, 0));
-    EXPECT_EQ(walls.ends[1], vec2(0, 0));
-    EXPECT_EQ(walls.starts[2], vec2(7, 0));
-    EXPECT_EQ(walls.ends[2], vec2(0, 0));
+    EXPECT_EQ(segmentsOf("1/2 3\n   \n7/x 9/9\n"),
+              (Segments{{vec2(1, 2), vec2(3, 0)}, {kOrigin, kOrigin}, {vec2(7, 0), kOrigin}}));
 }
 
 TEST(WallFile, CarriageReturnsBeforeLineBreaksAreDropped) {
-    Walls walls = loadContent("// maze\r\n\r\n1/2 3/4\r\n\r\n5/6 7/8");
-    ASSERT_EQ(walls.starts.size(), 2u);
-    EXPECT_EQ(walls.ends[0], vec2(3, 4));
-    EXPECT_EQ(walls.starts[1], vec2(5, 6));
-    EXPECT_EQ(walls.ends[1], vec2(7, 8));
+    EXPECT_EQ(segmentsOf("// maze\r\n\r\n1/2 3/4\r\n\r\n5/6 7/8"),
+              (Segments{{vec2(1, 2), vec2(3, 4)}, {vec2(5, 6), vec2(7, 8)}}));
 }
 
 TEST(WallFile, LongLinesAreReadIn511CharacterPieces) {
     // The first piece ends just before "9/9 8/8", which then counts as a line of its own;
-    // a line break right after a full piece comes as an empty piece and is skipped.
+    // a line break right after a full piece comes as an empty piece and is skipped; the tail
+    // of a long comment is no comment any more.
     const std::string firstPiece = "1/2 3/4" + std::string(511 - 7, ' ');
-    Walls walls =
-        loadContent(firstPiece + "9/9 8/8\n" + firstPiece + "\n//" + std::string(600, '-') + "\n");
-    ASSERT_EQ(walls.starts.size(), 4u);
-    EXPECT_EQ(walls.starts[0], vec2(1, 2));
-    EXPECT_EQ(walls.starts[1], vec2(9, 9));
-    EXPECT_EQ(walls.ends[1], vec2(8, 8));
-    EXPECT_EQ(walls.starts[2], vec2(1, 2));
-    // The tail of a long comment is no comment any more.
-    EXPECT_EQ(walls.starts[3], vec2(0, 0));
-    EXPECT_EQ(walls.ends[3], vec2(0, 0));
+    const std::pair<vec2, vec2> first{vec2(1, 2), vec2(3, 4)};
+    EXPECT_EQ(
+        segmentsOf(firstPiece + "9/9 8/8\n" + firstPiece + "\n//" + std::string(600, '-') + "\n"),
+        (Segments{first, {vec2(9, 9), vec2(8, 8)}, first, {kOrigin, kOrigin}}));
 }
 
 TEST(WallFile, UnreadableFileLeavesOutputs) {

@@ -107,8 +107,9 @@ FIBITMAP* replaceImage(FIBITMAP* old, FIBITMAP* made) {
 
 bool parseDds(const char* path, const uint8_t* bytes, size_t size, DdsImage& out) {
     if (size < 4 || memcmp(bytes, "DDS ", 4) != 0) {
-        fprintf(stderr, "File '%s' has a wrong extension '%.*s'! Please use '.DDS'\n", path,
-                static_cast<int>(std::min<size_t>(size, 4)), reinterpret_cast<const char*>(bytes));
+        char magic[5] = {};
+        if (size > 0) memcpy(magic, bytes, std::min<size_t>(size, 4));
+        fprintf(stderr, "File '%s' has a wrong extension '%s'! Please use '.DDS'\n", path, magic);
         return false;
     }
     if (size < kDdsHeaderEnd) {

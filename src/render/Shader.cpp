@@ -1,6 +1,7 @@
 #include "render/Shader.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <vector>
@@ -27,7 +28,10 @@ Shader::~Shader() {
 
 void Shader::loadShader(const std::string& path, GLenum type, GLuint& outHandle) {
     std::ifstream stream(path);
-    if (!stream) fatalError("Failed to open shader file: %s\n", path.c_str());
+    // A directory opens like a file here but holds no source.
+    std::error_code ignored;
+    if (!stream || std::filesystem::is_directory(path, ignored))
+        fatalError("Failed to open shader file: %s\n", path.c_str());
     const std::string source((std::istreambuf_iterator<char>(stream)),
                              std::istreambuf_iterator<char>());
     stream.close();

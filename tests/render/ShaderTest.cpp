@@ -183,6 +183,16 @@ TEST_F(ShaderTest, MissingFileEndsTheProcessNamingThePath) {
               Not(HasSubstr("compile"))));
 }
 
+TEST_F(ShaderTest, DirectoryIsNoShaderFile) {
+    EXPECT_EXIT(
+        {
+            withoutTerminal(dir);
+            Shader shader(dir.path, "", "", true);
+        },
+        testing::ExitedWithCode(255),
+        AllOf(StartsWith("Failed to open shader file: /"), Not(HasSubstr("compile"))));
+}
+
 TEST_F(ShaderTest, CompileErrorEndsTheProcessWithTheDriverLog) {
     const std::string source = "#version 330 core\nvoid main() { gl_Position = vec4(1.0) }\n";
     const std::string log = compileLog(source);

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "assets/Texture.h"
+
 namespace {
 
 // Beyond this many vertices the terrain would not fit any buffer we are willing to upload.
@@ -19,13 +21,24 @@ bool tooLarge(const char* path, unsigned w, unsigned h) {
 // Where FreeImage can read the header alone, an oversized map is refused before its pixels are
 // allocated.
 bool sizeIsAcceptable(FREE_IMAGE_FORMAT format, const char* path) {
-    if (format == FIF_UNKNOWN || !FreeImage_FIFSupportsNoPixels(format)) return true;
+    if (format == FIF_UNKNOWN || format == FIF_TARGA || !FreeImage_FIFSupportsNoPixels(format))
+        return true;
     FIBITMAP* header = FreeImage_Load(format, path, FIF_LOAD_NOPIXELS);
     if (!header) return true;  // the full load reports it
     const bool acceptable =
         !tooLarge(path, FreeImage_GetWidth(header), FreeImage_GetHeight(header));
     FreeImage_Unload(header);
     return acceptable;
+}
+
+// FreeImage's TGA loader reads past its buffers on some files: our own decoder reads them.
+FIBITMAP* loadTgaBitmap(const char* path) {
+    TgaPixels picture;
+    if (!readTgaPixels(path, picture, false)) return nullptr;
+    // The height sums the channels, so their order does not matter.
+    const int bits = picture.format == GL_RGBA ? 32 : 24;
+    return FreeImage_ConvertFromRawBits(picture.pixels.data(), picture.width, picture.height,
+                                        picture.width * bits / 8, bits, 0, 0, 0, FALSE);
 }
 
 // The height rule reads three colour bytes per pixel: grey, palette and 16-bit images are brought
@@ -52,7 +65,7 @@ bool loadHeightmap(const char* path, std::vector<vec3>& positions, std::vector<v
     printf("Loading heightmap file '%s'...\n", path);
     FREE_IMAGE_FORMAT format = FreeImage_GetFileType(path, 0);
     if (!sizeIsAcceptable(format, path)) return false;
-    FIBITMAP* image = FreeImage_Load(format, path, 0);
+    FIBITMAP* image = format == FIF_TARGA ? loadTgaBitmap(path) : FreeImage_Load(format, path, 0);
     if (!image) {
         fprintf(stderr, "Impossible to open the file '%s'\n", path);
         return false;

@@ -1,7 +1,5 @@
 #include "assets/Texture.h"
 
-#include <FreeImage.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
@@ -14,20 +12,22 @@ constexpr uint32_t kFourCcDxt1 = 0x31545844;
 constexpr uint32_t kFourCcDxt3 = 0x33545844;
 constexpr uint32_t kFourCcDxt5 = 0x35545844;
 
-// Larger than any texture the GL we run on accepts; also keeps the power-of-two rounding in range.
-constexpr unsigned kMaxTgaSide = 16384;
-
 uint32_t readLe32(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
-bool readWholeFile(FILE* file, std::vector<uint8_t>& bytes) {
+// False when the file cannot be opened or read (a directory opens but cannot be read).
+bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
+    FILE* file = fopen(path, "rb");
+    if (!file) return false;
     uint8_t chunk[65536];
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
         bytes.insert(bytes.end(), chunk, chunk + got);
-    return !ferror(file);
+    const bool readFailed = ferror(file) != 0;
+    fclose(file);
+    return !readFailed;
 }
 
 // Our rows are tightly packed; the caller's unpack alignment is put back afterwards.
@@ -44,64 +44,6 @@ public:
 private:
     GLint saved = 4;
 };
-
-unsigned nextPowerOfTwo(unsigned value) {
-    unsigned power = 1;
-    while (power < value) power *= 2;
-    return power;
-}
-
-// FreeImage gives 24- or 32-bit pixels in its own channel order; GL wants RGB(A).
-void copyRgbRows(FIBITMAP* image, TgaPixels& out) {
-    const int channels = out.format == GL_RGBA ? 4 : 3;
-    out.pixels.resize(static_cast<size_t>(out.width) * out.height * channels);
-    uint8_t* target = out.pixels.data();
-    for (int row = 0; row < out.height; ++row) {
-        const BYTE* source = FreeImage_GetScanLine(image, row);
-        for (int column = 0; column < out.width; ++column, source += channels) {
-            *target++ = source[FI_RGBA_RED];
-            *target++ = source[FI_RGBA_GREEN];
-            *target++ = source[FI_RGBA_BLUE];
-            if (channels == 4) *target++ = source[FI_RGBA_ALPHA];
-        }
-    }
-}
-
-// FreeImage allocates the whole picture its header declares before reading any of it, so a few
-// bytes could ask for gigabytes: the file must be able to hold the pixels it announces.
-bool tgaSizeIsPlausible(const char* path) {
-    FILE* file = fopen(path, "rb");
-    if (!file) return false;
-    uint8_t header[18];
-    const bool complete = fread(header, 1, sizeof header, file) == sizeof header;
-    const bool sized = fseek(file, 0, SEEK_END) == 0;
-    const long fileSize = ftell(file);
-    fclose(file);
-    if (!complete || !sized || fileSize < 0) return false;  // FreeImage reports these itself
-
-    const uint64_t width = header[12] | header[13] << 8;
-    const uint64_t height = header[14] | header[15] << 8;
-    const uint64_t pixelBytes = std::max(1, (header[16] + 7) / 8);
-    const uint64_t colourMapBytes =
-        header[1] != 0 ? uint64_t(header[5] | header[6] << 8) * ((header[7] + 7) / 8) : 0;
-    const bool runLength = (header[2] & 8) != 0;
-    const uint64_t pixels = width * height;
-    // A run packet holds at most 128 pixels in one byte plus one pixel value.
-    const uint64_t leastData =
-        runLength ? (pixels + 127) / 128 * (1 + pixelBytes) : pixels * pixelBytes;
-    if (width <= kMaxTgaSide && height <= kMaxTgaSide &&
-        uint64_t(fileSize) >= sizeof header + header[0] + colourMapBytes + leastData)
-        return true;
-    fprintf(stderr, "Texture '%s' announces %u x %u pixels that the file cannot hold\n", path,
-            unsigned(width), unsigned(height));
-    return false;
-}
-
-// Replaces the image by one made from it; the old one is released either way.
-FIBITMAP* replaceImage(FIBITMAP* old, FIBITMAP* made) {
-    FreeImage_Unload(old);
-    return made;
-}
 
 }  // namespace
 
@@ -168,15 +110,8 @@ bool parseDds(const char* path, const uint8_t* bytes, size_t size, DdsImage& out
 
 GLuint loadDdsTexture(const char* path) {
     printf("Loading DDS file '%s'...\n", path);
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        fprintf(stderr, "Impossible to open the file '%s'\n", path);
-        return 0;
-    }
     std::vector<uint8_t> bytes;
-    bool readOk = readWholeFile(file, bytes);
-    fclose(file);
-    if (!readOk) {
+    if (!readWholeFile(path, bytes)) {
         fprintf(stderr, "Impossible to open the file '%s'\n", path);
         return 0;
     }
@@ -196,42 +131,10 @@ GLuint loadDdsTexture(const char* path) {
     return name;
 }
 
-bool readTgaPixels(const char* path, TgaPixels& out) {
-    if (!tgaSizeIsPlausible(path)) return false;
-    FIBITMAP* image = FreeImage_Load(FIF_TARGA, path, 0);
-    if (!image) return false;
-    if (!FreeImage_HasPixels(image) || FreeImage_GetImageType(image) != FIT_BITMAP) {
-        FreeImage_Unload(image);
-        return false;
-    }
-    const unsigned bpp = FreeImage_GetBPP(image);
-    if (bpp != 24 && bpp != 32) {
-        image =
-            replaceImage(image, FreeImage_IsTransparent(image) ? FreeImage_ConvertTo32Bits(image)
-                                                               : FreeImage_ConvertTo24Bits(image));
-        if (!image) return false;
-    }
-    const unsigned width = FreeImage_GetWidth(image);
-    const unsigned height = FreeImage_GetHeight(image);
-    if (width == 0 || height == 0 || width > kMaxTgaSide || height > kMaxTgaSide) {
-        fprintf(stderr, "Texture '%s' has an unusable size of %u x %u pixels\n", path, width,
-                height);
-        FreeImage_Unload(image);
-        return false;
-    }
-    const unsigned potWidth = nextPowerOfTwo(width), potHeight = nextPowerOfTwo(height);
-    if (potWidth != width || potHeight != height) {
-        image =
-            replaceImage(image, FreeImage_Rescale(image, static_cast<int>(potWidth),
-                                                  static_cast<int>(potHeight), FILTER_BILINEAR));
-        if (!image) return false;
-    }
-    out.width = static_cast<int>(potWidth);
-    out.height = static_cast<int>(potHeight);
-    out.format = FreeImage_GetBPP(image) == 32 ? GL_RGBA : GL_RGB;
-    copyRgbRows(image, out);
-    FreeImage_Unload(image);
-    return true;
+bool readTgaPixels(const char* path, TgaPixels& out, bool powerOfTwoSides) {
+    std::vector<uint8_t> bytes;
+    return readWholeFile(path, bytes) &&
+           parseTga(path, bytes.data(), bytes.size(), out, powerOfTwoSides);
 }
 
 GLuint loadTgaTexture(const char* path) {

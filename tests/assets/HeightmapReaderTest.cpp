@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "assets/HeightmapReader.h"
+#include "assets/ImageFiles.h"
 #include "assets/TempDir.h"
 
 using testing::internal::CaptureStderr;
@@ -121,6 +122,22 @@ TEST(Heightmap, BottomRowOfThePictureIsRowZero) {
     ASSERT_TRUE(t.load(dir.write("col.ppm", ppm(1, 2, {kWhite, kBlack}))));
     EXPECT_EQ(t.positions, (std::vector<vec3>{vec3(0, 0, 0), vec3(0, 17, 1)}));
     EXPECT_EQ(t.normals, std::vector<vec3>(2, vec3(0.0f)));
+}
+
+TEST(Heightmap, TgaImageIsReadByOurOwnDecoder) {
+    TempDir dir;
+    Terrain t;
+    // Stored top row first and run-length encoded; three columns stay three.
+    const testfiles::Pixel white{255, 255, 255, 0}, black{0, 0, 0, 0}, red{30, 0, 0, 0};
+    ASSERT_TRUE(
+        t.load(dir.write("h.tga", testfiles::tga(3, 2, 24, {white, white, red, black, black, black},
+                                                 testfiles::TgaKind::Rle, true))));
+    EXPECT_EQ(t.width, 3);
+    EXPECT_EQ(t.height, 2);
+    ASSERT_EQ(t.positions.size(), 6u);
+    EXPECT_EQ(t.positions[0].y, 0.0f);
+    EXPECT_EQ(t.positions[3].y, 17.0f);
+    EXPECT_FLOAT_EQ(t.positions[5].y, 10.0f / 15.0f);
 }
 
 TEST(Heightmap, GreyImageIsReadAsColour) {

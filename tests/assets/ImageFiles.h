@@ -36,18 +36,30 @@ struct Pixel {
 
 enum class TgaKind { Plain = 2, Rle = 10 };
 
-// A true-colour TGA of 24 or 32 bits; pixels are given top row first, as in the picture, and
-// stored in the file in the order its origin flag says. Runs of equal pixels are packed in RLE.
-inline std::string tga(int width, int height, int bits, const std::vector<Pixel>& topFirst,
-                       TgaKind kind = TgaKind::Plain, bool topOrigin = false) {
+// The 18-byte TGA header; a colour map, when given a length, starts at entry 0.
+inline std::string tgaHeader(int type, int width, int height, int bits, int descriptor,
+                             int mapLength = 0, int mapBits = 0) {
     std::string bytes(18, '\0');
-    bytes[2] = static_cast<char>(kind);
+    bytes[1] = static_cast<char>(mapLength > 0 ? 1 : 0);
+    bytes[2] = static_cast<char>(type);
+    bytes[5] = static_cast<char>(mapLength & 0xFF);
+    bytes[6] = static_cast<char>(mapLength >> 8);
+    bytes[7] = static_cast<char>(mapBits);
     bytes[12] = static_cast<char>(width & 0xFF);
     bytes[13] = static_cast<char>(width >> 8);
     bytes[14] = static_cast<char>(height & 0xFF);
     bytes[15] = static_cast<char>(height >> 8);
     bytes[16] = static_cast<char>(bits);
-    bytes[17] = static_cast<char>((bits == 32 ? 8 : 0) | (topOrigin ? 0x20 : 0));
+    bytes[17] = static_cast<char>(descriptor);
+    return bytes;
+}
+
+// A true-colour TGA of 24 or 32 bits; pixels are given top row first, as in the picture, and
+// stored in the file in the order its origin flag says. Runs of equal pixels are packed in RLE.
+inline std::string tga(int width, int height, int bits, const std::vector<Pixel>& topFirst,
+                       TgaKind kind = TgaKind::Plain, bool topOrigin = false) {
+    std::string bytes = tgaHeader(static_cast<int>(kind), width, height, bits,
+                                  (bits == 32 ? 8 : 0) | (topOrigin ? 0x20 : 0));
     auto pixelBytes = [&](const Pixel& p) {
         std::string s = {char(p.b), char(p.g), char(p.r)};
         if (bits == 32) s += char(p.a);

@@ -124,26 +124,74 @@ TEST(TgaFile, PixelsComeBottomRowFirstInRgbOrder) {
     EXPECT_EQ(picture.pixels, (std::vector<uint8_t>{5, 6, 7, 8, 1, 2, 3, 4}));
 }
 
-TEST(TgaFile, SizeTheFileCannotHoldIsRefusedUpFront) {
-    TempDir dir;
-    TgaPixels picture;
-    // 60000 x 60000 pixels announced by a file of a few bytes, plain and run-length encoded.
-    for (testfiles::TgaKind kind : {testfiles::TgaKind::Plain, testfiles::TgaKind::Rle}) {
-        std::string file = testfiles::tga(1, 1, 24, {{1, 2, 3, 4}}, kind);
-        file[12] = file[14] = '\x60';
-        file[13] = file[15] = '\xEA';
-        std::string path = dir.write("big.tga", file);
-        CaptureStderr();
-        EXPECT_FALSE(readTgaPixels(path.c_str(), picture));
-        EXPECT_EQ(GetCapturedStderr(), "Texture '" + path +
-                                           "' announces 60000 x 60000 pixels that the file "
-                                           "cannot hold\n");
-    }
-    // One byte short of its last pixel.
-    std::string cut = testfiles::tga(2, 2, 24, std::vector<testfiles::Pixel>(4, {1, 2, 3, 4}));
-    cut.pop_back();
+namespace {
+
+bool parseTgaText(const std::string& file, TgaPixels& picture, std::string& err) {
+    std::vector<uint8_t> bytes(file.begin(), file.end());
     CaptureStderr();
-    EXPECT_FALSE(readTgaPixels(dir.write("cut.tga", cut).c_str(), picture));
-    EXPECT_NE(GetCapturedStderr(), "");
-    EXPECT_TRUE(picture.pixels.empty());
+    bool ok = parseTga("t.tga", bytes.data(), bytes.size(), picture);
+    err = GetCapturedStderr();
+    return ok;
+}
+
+}  // namespace
+
+TEST(TgaFile, OtherDepthsAndCornersAreRead) {
+    TgaPixels picture;
+    std::string err;
+    // 15-bit true colour stored right to left: pure red then pure blue in the file.
+    ASSERT_TRUE(
+        parseTgaText(testfiles::tgaHeader(2, 2, 1, 16, 0x10) + std::string("\x00\x7c\x1f\x00", 4),
+                     picture, err));
+    EXPECT_EQ(picture.format, static_cast<GLenum>(GL_RGB));
+    EXPECT_EQ(picture.pixels, (std::vector<uint8_t>{0, 0, 255, 255, 0, 0}));
+
+    // Colour-mapped, run-length encoded: a run of three of entry 1, one raw entry 0.
+    const std::string map = "\x10\x20\x30\x40\x50\x60";  // BGR entries
+    ASSERT_TRUE(parseTgaText(
+        testfiles::tgaHeader(9, 4, 1, 8, 0, 2, 24) + map + std::string("\x82\x01\x00\x00", 4),
+        picture, err));
+    EXPECT_EQ(picture.pixels, (std::vector<uint8_t>{0x60, 0x50, 0x40, 0x60, 0x50, 0x40, 0x60, 0x50,
+                                                    0x40, 0x30, 0x20, 0x10}));
+
+    // Grey, run-length encoded, three columns: made RGB and scaled to four.
+    ASSERT_TRUE(parseTgaText(testfiles::tgaHeader(11, 3, 1, 8, 0) + "\x82\x40", picture, err));
+    EXPECT_EQ(picture.width, 4);
+    EXPECT_EQ(picture.pixels, std::vector<uint8_t>(12, 0x40));
+}
+
+TEST(TgaFile, MalformedPicturesAreRefusedWithAReason) {
+    struct Case {
+        std::string file, message;
+    };
+    const std::string rgb = "\x01\x02\x03";
+    const std::vector<Case> cases = {
+        {"short", "Texture 't.tga' is too short for a TGA header\n"},
+        {testfiles::tgaHeader(2, 60000, 60000, 24, 0) + rgb,
+         "Texture 't.tga' has an unusable size of 60000 x 60000 pixels\n"},
+        {testfiles::tgaHeader(2, 0, 4, 24, 0),
+         "Texture 't.tga' has an unusable size of 0 x 4 pixels\n"},
+        // Gigabytes announced by a few bytes: refused before any memory is taken.
+        {testfiles::tgaHeader(10, 16000, 16000, 32, 8) + "\xff" + rgb + "\x01",
+         "Texture 't.tga' holds less data than its TGA header announces\n"},
+        {testfiles::tgaHeader(2, 2, 2, 24, 0) + rgb + rgb + rgb + "\x01\x02",
+         "Texture 't.tga' holds less data than its TGA header announces\n"},
+        {testfiles::tgaHeader(10, 2, 2, 24, 0) + "\x03" + rgb,
+         "Texture 't.tga' holds less data than its TGA header announces\n"},
+        {testfiles::tgaHeader(10, 2, 2, 24, 0) + "\x84" + rgb + "\x01\x02",
+         "Texture 't.tga' has more pixels than its TGA header announces\n"},
+        {testfiles::tgaHeader(1, 1, 1, 8, 0, 2, 24) + rgb + rgb + "\x02",
+         "Texture 't.tga' uses a colour outside its colour map\n"},
+        {testfiles::tgaHeader(3, 1, 1, 16, 0) + "\x01\x02",
+         "Texture 't.tga' is a kind of TGA we do not read (type 3, 16 bits)\n"},
+        {testfiles::tgaHeader(32, 1, 1, 8, 0) + "\x01",
+         "Texture 't.tga' is a kind of TGA we do not read (type 32, 8 bits)\n"},
+    };
+    for (const Case& c : cases) {
+        TgaPixels picture;
+        std::string err;
+        EXPECT_FALSE(parseTgaText(c.file, picture, err)) << c.message;
+        EXPECT_EQ(err, c.message);
+        EXPECT_TRUE(picture.pixels.empty());
+    }
 }

@@ -164,7 +164,11 @@ Texture::Texture(const std::string& path, bool dds) {
         fprintf(stderr, "Error reading texture from file '%s'\n", path.c_str());
         return;
     }
-    glGenerateMipmap(GL_TEXTURE_2D);
+    // A DDS file may hold no level, or an empty one: there is nothing to make mipmaps from then.
+    GLint baseWidth = 0, baseHeight = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &baseWidth);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &baseHeight);
+    if (baseWidth > 0 && baseHeight > 0) glGenerateMipmap(GL_TEXTURE_2D);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 }

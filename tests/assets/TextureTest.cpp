@@ -173,3 +173,16 @@ TEST_F(TextureTest, DestructorReleasesTheName) {
     }
     EXPECT_FALSE(glIsTexture(name));
 }
+
+TEST_F(TextureTest, DdsWithoutLevelsGivesAnEmptyTexture) {
+    std::string path = dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128));
+    CaptureStdout();
+    Texture texture(path, true);
+    GetCapturedStdout();
+    EXPECT_NE(texture.textureName, 0u);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    Texture flat(dir.write("flat.dds", testfiles::dds(16, 0, 128, 1, "DXT1", 128)), true);
+    EXPECT_NE(flat.textureName, 0u);
+}

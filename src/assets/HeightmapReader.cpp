@@ -10,7 +10,7 @@
 namespace {
 
 // Beyond this many vertices the terrain would not fit any buffer we are willing to upload.
-constexpr unsigned kMaxVertices = 1u << 24;
+constexpr unsigned kMaxVertices = 1u << 22;
 
 bool tooLarge(const char* path, unsigned w, unsigned h) {
     if (w <= kMaxVertices / std::max(h, 1u)) return false;

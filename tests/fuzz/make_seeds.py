@@ -61,3 +61,9 @@ put("image", "plain24.tga", b"\1" + tga(2, 2, 24, bytes(range(12))))
 put("image", "rle32.tga", b"\1" + tga(3, 1, 32, b"\x81\x01\x02\x03\x04\x00\x05\x06\x07\x08",
                                       image_type=10, top_origin=True))
 put("image", "grey8.tga", b"\1" + tga(3, 1, 8, b"\x10\x20\x30", image_type=3))
+put("image", "rgb16_rtl.tga", b"\1" + struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, 2, 1, 16, 0x10)
+    + b"\x00\x7c\x1f\x00")
+put("image", "mapped_rle.tga", b"\1" + struct.pack("<BBBHHBHHHHBB", 0, 1, 9, 0, 2, 24, 0, 0, 4, 1, 8, 0)
+    + b"\x10\x20\x30\x40\x50\x60\x82\x01\x00\x00")
+put("image", "height.tga", b"\0" + tga(3, 2, 24, b"\x82\x01\x02\x03\x02\x09\x09\x09\x00\x00\x00\x05\x05\x05",
+                                      image_type=10))

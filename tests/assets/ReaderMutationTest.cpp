@@ -13,7 +13,7 @@ using testfiles::TgaKind;
 
 namespace {
 
-constexpr int kRoundsPerBase = 200;
+constexpr int kRoundsPerBase = 100;
 
 class Mutator {
 public:

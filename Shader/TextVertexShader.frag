@@ -6,9 +6,24 @@ uniform vec3 color;
 
 out vec4 fragColor;
 
+// White glyphs on a transparent or a black background both give their coverage here.
+float inkAt(vec2 at) {
+    vec4 glyph = texture(myTextureSampler, at);
+    return glyph.a * max(glyph.r, max(glyph.g, glyph.b));
+}
+
 void main() {
-    vec4 glyph = texture(myTextureSampler, uv);
-    // White glyphs on a transparent or a black background both give their coverage here.
-    float coverage = glyph.a * max(glyph.r, max(glyph.g, glyph.b));
-    fragColor = vec4(color, coverage);
+    float ink = inkAt(uv);
+    // A faint rim about one screen pixel wide keeps black text readable over dark walls.
+    vec2 reach = fwidth(uv) * 1.25;
+    float near = 0.0;
+    for (int i = 0; i < 8; ++i) {
+        float angle = float(i) * 0.7853982;
+        near = max(near, inkAt(uv + reach * vec2(cos(angle), sin(angle))));
+    }
+    float rim = near * 0.5 * (1.0 - ink);
+    vec3 rimColour = dot(color, vec3(0.299, 0.587, 0.114)) < 0.5 ? vec3(1.0) : vec3(0.0);
+    float alpha = ink + rim;
+    vec3 rgb = alpha > 0.0 ? (color * ink + rimColour * rim) / alpha : color;
+    fragColor = vec4(rgb, alpha);
 }

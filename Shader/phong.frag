@@ -6,16 +6,16 @@ in vec3 eyeLight;
 out vec4 fragColor;
 
 const vec3 paint = vec3(0.95, 0.25, 0.55);
-const vec3 sky = vec3(0.55, 0.65, 0.8);
 
 void main() {
     vec3 n = normalize(eyeNormal);
     vec3 l = normalize(eyeLight);
     vec3 v = normalize(-eyePosition);
     vec3 h = normalize(l + v);
-    float diffuse = max(dot(n, l), 0.0);
-    float specular = diffuse > 0.0 ? pow(max(dot(n, h), 0.0), 48.0) : 0.0;
-    // A little sky from above keeps the shaded side from going black.
-    vec3 ambient = paint * (0.25 + 0.15 * n.y) * sky;
-    fragColor = vec4(ambient + paint * diffuse * 0.85 + vec3(0.6) * specular, 1.0);
+    float lambert = dot(n, l);
+    // Wrapped diffuse: the side away from the sun stays a readable, darker paint.
+    float wrapped = lambert * 0.5 + 0.5;
+    float specular = lambert > 0.0 ? pow(max(dot(n, h), 0.0), 48.0) : 0.0;
+    vec3 colour = paint * (0.22 + 0.85 * wrapped * wrapped) + vec3(0.55) * specular;
+    fragColor = vec4(colour, 1.0);
 }

@@ -1,6 +1,7 @@
 // Passes of the real Game's frame, drawn into an off-screen target and checked by pixels.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 #include "game/Game.h"
@@ -8,6 +9,7 @@
 #include "game/Movement.h"
 #include "platform/Sound.h"
 #include "render/OffscreenTarget.h"
+#include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
 #include "support/GameFixture.h"
@@ -18,6 +20,8 @@ constexpr int kWidth = 400;
 constexpr int kHeight = 300;
 
 bool isClear(Rgba p) { return same(p, 255, 0, 255); }
+// Black text over the magenta clear colour, allowing for the glyphs' soft edges.
+bool isInk(Rgba p) { return p.r < 90 && p.g < 90 && p.b < 90; }
 
 class GameFrame : public GameTest {
 protected:
@@ -118,11 +122,12 @@ TEST_F(GameFrame, HudOverTheWorldAndWireframeKeepsItFilled) {
         glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
         g->renderFrame();
         const auto pixels = target.read();
+        target.keep(pixels, wire ? "frame_wireframe" : "frame");
         // The clock "05:00" at layout (10..110, 560..580): a run of black text pixels.
         int black = 0;
         for (int y = 560 * kHeight / 600; y < 580 * kHeight / 600; ++y) {
             for (int x = 10 * kWidth / 800; x < 110 * kWidth / 800; ++x) {
-                black += same(target.at(pixels, x, y), 0, 0, 0);
+                black += isInk(target.at(pixels, x, y));
             }
         }
         EXPECT_GT(black, 20) << (wire ? "wireframe" : "filled");
@@ -151,24 +156,30 @@ TEST_F(GameFrame, HudOverTheWorldAndWireframeKeepsItFilled) {
     }
 }
 
-TEST_F(GameFrame, DebugRowAppearsAtTheBottom) {
+TEST_F(GameFrame, DebugRowAppearsAtTheBottomOnly) {
     placeCamera();
-    auto blackAtBottom = [&](bool debug) {
+    auto frame = [&](bool debug) {
         Target target(kWidth, kHeight);
         target.clear(1.0f, 0.0f, 1.0f);
         g->showDebugHud = debug;
         g->renderFrame();
-        const auto pixels = target.read();
-        int black = 0;
-        for (int y = 10 * kHeight / 600; y < 30 * kHeight / 600; ++y) {
-            for (int x = 10 * kWidth / 800; x < 100 * kWidth / 800; ++x) {
-                black += same(target.at(pixels, x, y), 0, 0, 0);
-            }
-        }
-        return black;
+        auto pixels = target.read();
+        target.keep(pixels, debug ? "frame_debug" : "frame_plain");
+        return pixels;
     };
-    const int without = blackAtBottom(false);
-    EXPECT_GT(blackAtBottom(true), without + 10);
+    const auto plain = frame(false);
+    const auto debug = frame(true);
+    int changedInRow = 0, changedElsewhere = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const size_t i = static_cast<size_t>(y) * kWidth + x;
+            if (std::memcmp(&plain[i], &debug[i], sizeof(Rgba)) == 0) continue;
+            // Labels at 20..30, values at 10..20 of the 600-unit layout height.
+            (y >= 10 * kHeight / 600 - 1 && y <= 30 * kHeight / 600 ? changedInRow : changedElsewhere)++;
+        }
+    }
+    EXPECT_GT(changedInRow, 200);
+    EXPECT_EQ(changedElsewhere, 0);
 }
 
 TEST_F(GameFrame, ClockStartsTickingBelowSixteenSeconds) {
@@ -213,4 +224,86 @@ TEST_F(GameFrame, WallsBehindTheCameraAreCulled) {
     size_t shownBehind = 0;
     for (const auto& wall : g->walls) shownBehind += wall->visible;
     EXPECT_LT(shownBehind, shown);
+}
+
+namespace {
+
+// How many pixels are mostly of one colour channel: the cones are pure blue, red or green.
+int countTinted(const std::vector<Rgba>& pixels, int channel) {
+    int n = 0;
+    for (const Rgba& p : pixels) {
+        const int c[3] = {p.r, p.g, p.b};
+        n += c[channel] > 120 && c[channel] > c[(channel + 1) % 3] + 60 &&
+             c[channel] > c[(channel + 2) % 3] + 60;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
+    auto& record = kesto::scene::BonusItemSet::bonusItemRecords.at(0);  // the first duck
+    ASSERT_EQ(record.type, kesto::scene::Duck);
+    const vec3 item = translationOf(record.item->modelMatrix);
+    const vec3 eye = item + vec3(0.0f, 1.0f, -5.0f);
+    g->cameraPosition = eye;
+    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
+                         glm::lookAt(eye, item + vec3(0.0f, 0.5f, 0.0f), vec3(0, 1, 0)));
+    g->updateWallVisibility();
+    auto frame = [&](bool hit, const char* name) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 1.0f, 1.0f);
+        record.item->hit = hit;
+        g->renderFrame();
+        auto pixels = target.read();
+        target.keep(pixels, name);
+        return pixels;
+    };
+    const auto before = frame(false, "duck_plain");
+    const auto after = frame(true, "duck_hit");
+    record.item->hit = false;
+
+    EXPECT_GT(countTinted(before, 2), 500) << "no blue cone over the duck";
+    EXPECT_LT(countTinted(after, 2), 50) << "the cone stays after the hit";
+    // The outline: near-black pixels only once the item is hit.
+    auto dark = [](const std::vector<Rgba>& pixels) {
+        int n = 0;
+        for (const Rgba& p : pixels) n += p.r < 30 && p.g < 30 && p.b < 30;
+        return n;
+    };
+    EXPECT_GT(dark(after), dark(before) + 100);
+}
+
+TEST_F(GameFrame, FinishGateStandsOutlinedBehindItsRedLayer) {
+    const vec3 goal(kGoalX, g->terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
+    // The gate closes its corridor on the -z side; it is seen from the open end.
+    const vec3 eye = goal + vec3(0.0f, 2.5f, 8.0f);
+    g->cameraPosition = eye;
+    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
+                         glm::lookAt(eye, goal + vec3(0.0f, 1.5f, 0.0f), vec3(0, 1, 0)));
+    g->updateWallVisibility();
+    auto frame = [&](bool transparent) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 1.0f, 1.0f);
+        g->transparency = transparent;
+        g->renderFrame();
+        auto pixels = target.read();
+        target.keep(pixels, transparent ? "finish" : "finish_opaque");
+        return pixels;
+    };
+    const auto seeThrough = frame(true);
+    const auto opaque = frame(false);
+    // The layer's area: red above all else when drawn opaque.
+    int layer = 0, showsBehind = 0, stillRed = 0;
+    for (size_t i = 0; i < opaque.size(); ++i) {
+        const Rgba o = opaque[i], t = seeThrough[i];
+        if (!(o.r > 120 && o.g < 30 && o.b < 30)) continue;
+        ++layer;
+        showsBehind += std::abs(o.g - t.g) + std::abs(o.b - t.b) > 20;
+        stillRed += t.r > t.g + 20 && t.r > t.b + 20;
+    }
+    EXPECT_GT(layer, 2000) << "no red layer in the gate";
+    EXPECT_GT(showsBehind, layer * 8 / 10) << "the layer hides what is behind it";
+    EXPECT_GT(stillRed, layer * 8 / 10) << "the see-through layer lost its red";
+    g->transparency = true;
 }

@@ -6,16 +6,26 @@ uniform vec3 color;
 
 out vec4 fragColor;
 
-// White glyphs on a transparent or a black background both give their coverage here.
+// Every lookup stays inside this glyph's cell of the 16 x 16 grid, a pixel's footprint in
+// from its border, so neither the rim nor a blurred mip level reaches the next glyph.
+vec2 cellLow;
+vec2 cellHigh;
+
 float inkAt(vec2 at) {
-    vec4 glyph = texture(myTextureSampler, at);
+    vec4 glyph = textureGrad(myTextureSampler, clamp(at, cellLow, cellHigh), dFdx(uv), dFdy(uv));
+    // White glyphs on a transparent or a black background both give their coverage here.
     return glyph.a * max(glyph.r, max(glyph.g, glyph.b));
 }
 
 void main() {
+    vec2 footprint = fwidth(uv);
+    vec2 cell = floor(uv * 16.0) / 16.0;
+    cellLow = cell + footprint;
+    cellHigh = cell + vec2(1.0 / 16.0) - footprint;
+
     float ink = inkAt(uv);
     // A faint rim about one screen pixel wide keeps black text readable over dark walls.
-    vec2 reach = fwidth(uv) * 1.25;
+    vec2 reach = footprint * 1.25;
     float near = 0.0;
     for (int i = 0; i < 8; ++i) {
         float angle = float(i) * 0.7853982;

@@ -185,3 +185,24 @@ TEST_F(ScreenShaders, TextLandsInItsLayoutSquareAtAnyTargetSize) {
     }
     cleanupTextOverlay();
 }
+
+TEST_F(ScreenShaders, SmallGlyphsTakeNoInkFromTheCellAbove) {
+    // 'o' sits under '_' in the font; at the debug row's size the blurred mip levels reach
+    // across the cell border unless the lookups stay inside the glyph's own cell.
+    initTextOverlay();
+    Target target(1024, 768);
+    ASSERT_TRUE(target.complete());
+    target.clear(1.0f, 1.0f, 1.0f);
+    printTextOverlay("o", 100, 10, 10, vec3(1.0f, 0.0f, 0.0f));
+    const auto pixels = target.read();
+    cleanupTextOverlay();
+    // The quad spans pixels 12.8 to 25.6 upwards; the glyph ends below row 23.
+    const int x0 = 128, x1 = 141, yTop = 25, yFrom = 23;
+    int ink = 0, body = 0;
+    for (int x = x0; x < x1; ++x) {
+        for (int y = 13; y < yFrom; ++y) body += target.at(pixels, x, y).g < 128;
+        for (int y = yFrom; y <= yTop; ++y) ink += target.at(pixels, x, y).g < 250;
+    }
+    EXPECT_GT(body, 0) << "no glyph drawn";
+    EXPECT_EQ(ink, 0);
+}

@@ -1,0 +1,197 @@
+#include "AudioCapture.h"
+
+#include <fcntl.h>
+#include <sndfile.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "platform/Sound.h"
+
+namespace testaudio {
+
+namespace {
+
+struct ScratchDir {
+    std::string path;
+    ScratchDir() {
+        char pattern[] = "/tmp/quillora-sound-XXXXXX";
+        if (char* made = mkdtemp(pattern)) path = made;
+    }
+    ~ScratchDir() {
+        // Children inherit this object but leave through _exit, so only the parent cleans up.
+        std::error_code ignored;
+        if (!path.empty() && getpid() == owner) std::filesystem::remove_all(path, ignored);
+    }
+    pid_t owner = getpid();
+};
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void readWave(const std::string& path, Capture& capture) {
+    SF_INFO info{};
+    SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+    if (!file) return;
+    std::vector<float> frame(info.channels);
+    while (sf_readf_float(file, frame.data(), 1) == 1) {
+        capture.left.push_back(frame[0]);
+        capture.right.push_back(info.channels > 1 ? frame[1] : frame[0]);
+    }
+    sf_close(file);
+}
+
+}  // namespace
+
+const std::string& scratchDir() {
+    static ScratchDir dir;
+    return dir.path;
+}
+
+std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds,
+                      int channels, double amplitude) {
+    SF_INFO info{};
+    info.samplerate = kCaptureRate;
+    info.channels = channels;
+    switch (kind) {
+        case FileKind::Wav: info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16; break;
+        case FileKind::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
+        case FileKind::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
+    }
+    if (!sf_format_check(&info)) return "";
+    std::string path = scratchDir() + "/" + name;
+    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    if (!file) return "";
+    long frames = std::lround(seconds * kCaptureRate);
+    std::vector<float> samples(static_cast<size_t>(frames) * channels);
+    for (long i = 0; i < frames; ++i)
+        for (int c = 0; c < channels; ++c)
+            samples[i * channels + c] =
+                static_cast<float>(amplitude * std::sin(2.0 * M_PI * frequency * i / kCaptureRate));
+    sf_writef_float(file, samples.data(), frames);
+    sf_close(file);
+    return path;
+}
+
+double Capture::rms(long from, long to) const {
+    if (to < 0 || to > frames()) to = frames();
+    if (from >= to) return 0.0;
+    double sum = 0.0;
+    for (long i = from; i < to; ++i) sum += left[i] * left[i] + right[i] * right[i];
+    return std::sqrt(sum / (2.0 * (to - from)));
+}
+
+double Capture::rmsLeft() const {
+    double sum = 0.0;
+    for (float s : left) sum += s * s;
+    return left.empty() ? 0.0 : std::sqrt(sum / left.size());
+}
+
+double Capture::rmsRight() const {
+    double sum = 0.0;
+    for (float s : right) sum += s * s;
+    return right.empty() ? 0.0 : std::sqrt(sum / right.size());
+}
+
+double Capture::loudSeconds(double threshold) const {
+    const long window = kCaptureRate / 100;
+    long loudWindows = 0;
+    for (long start = 0; start + window <= frames(); start += window)
+        if (rms(start, start + window) > threshold) ++loudWindows;
+    return loudWindows * 0.01;
+}
+
+double Capture::peak() const {
+    double result = 0.0;
+    for (size_t i = 0; i < left.size(); ++i)
+        result = std::max({result, double(std::fabs(left[i])), double(std::fabs(right[i]))});
+    return result;
+}
+
+double Capture::toneAmplitude(double frequency, long from, long to) const {
+    if (to > frames()) to = frames();
+    if (from < 0) from = 0;
+    if (from >= to) return 0.0;
+    double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / kCaptureRate);
+    double s1 = 0.0, s2 = 0.0;
+    for (long i = from; i < to; ++i) {
+        double s = 0.5 * (left[i] + right[i]) + coefficient * s1 - s2;
+        s2 = s1;
+        s1 = s;
+    }
+    double power = s1 * s1 + s2 * s2 - coefficient * s1 * s2;
+    return 2.0 * std::sqrt(std::max(power, 0.0)) / (to - from);
+}
+
+Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario,
+                    const std::string& extraConfig, bool scenarioDropsEngine) {
+    static int counter = 0;
+    std::string base = scratchDir() + "/run" + std::to_string(++counter);
+    std::string wavePath = base + ".wav", confPath = base + ".conf";
+    std::string outPath = base + ".out", errPath = base + ".err";
+    {
+        std::ofstream conf(confPath);
+        conf << "[general]\ndrivers=wave\nchannels=stereo\nsample-type=float32\nfrequency="
+             << kCaptureRate << "\nhrtf=false\n"
+             << extraConfig << "\n[wave]\nfile=" << wavePath << "\n";
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    Capture capture;
+    pid_t child = fork();
+    if (child == 0) {
+        int in = open("/dev/null", O_RDONLY);
+        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        dup2(in, 0);
+        dup2(out, 1);
+        dup2(err, 2);
+        setenv("ALSOFT_CONF", confPath.c_str(), 1);
+        unsetenv("ALSOFT_DRIVERS");
+        setenv("ALSOFT_LOGLEVEL", "0", 1);
+        audio::SoundEngine* engine = audio::SoundEngine::create();
+        if (!engine) {
+            std::printf("no engine\n");
+            std::fflush(stdout);
+            _exit(90);
+        }
+        int code = scenario(*engine);
+        if (!scenarioDropsEngine) engine->drop();
+        std::fflush(stdout);
+        std::fflush(stderr);
+        _exit(code);
+    }
+    int status = 0;
+    if (child > 0 && waitpid(child, &status, 0) == child)
+        capture.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    capture.out = readFile(outPath);
+    capture.err = readFile(errPath);
+    readWave(wavePath, capture);
+    return capture;
+}
+
+void sleepMs(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+bool waitFor(const std::function<bool()>& condition, int maxMilliseconds) {
+    for (int waited = 0; waited <= maxMilliseconds; waited += 20) {
+        if (condition()) return true;
+        sleepMs(20);
+    }
+    return condition();
+}
+
+}  // namespace testaudio

@@ -1,0 +1,59 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "game/Globals.h"
+
+namespace {
+
+vec3 toNdc(const mat4& projection, vec3 eyePoint) {
+    vec4 clip = projection * vec4(eyePoint, 1.0f);
+    return vec3(clip) / clip.w;
+}
+
+}  // namespace
+
+TEST(ProjectionMatrix, MatchesTheFrustumElementByElement) {
+    const float nearPlane = 0.1f, farPlane = 210.0f;
+    const float aspect = 1024.0f / 768.0f;
+    const float range = std::tan(22.5f * kDegreesToRadians) * nearPlane;
+    const float left = -range * aspect, right = range * aspect, bottom = -range, top = range;
+    mat4 expected(0.0f);
+    expected[0][0] = 2 * nearPlane / (right - left);
+    expected[1][1] = 2 * nearPlane / (top - bottom);
+    expected[2][2] = -(farPlane + nearPlane) / (farPlane - nearPlane);
+    expected[2][3] = -1.0f;
+    expected[3][2] = -2 * farPlane * nearPlane / (farPlane - nearPlane);
+
+    mat4 built = makeProjectionMatrix(1024, 768);
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) EXPECT_NEAR(built[c][r], expected[c][r], 1e-5f) << c << r;
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) EXPECT_EQ(projectionMatrix[c][r], built[c][r]) << c << r;
+}
+
+TEST(ProjectionMatrix, ClipsAtNearFarAnd45DegreesVertically) {
+    mat4 p = makeProjectionMatrix(1920, 1080);
+    EXPECT_NEAR(toNdc(p, vec3(0, 0, -0.1f)).z, -1.0f, 1e-4f);
+    EXPECT_NEAR(toNdc(p, vec3(0, 0, -210.0f)).z, 1.0f, 1e-4f);
+    const float halfHeight = std::tan(22.5f * kDegreesToRadians) * 50.0f;
+    EXPECT_NEAR(toNdc(p, vec3(0, halfHeight, -50.0f)).y, 1.0f, 1e-4f);
+    // The width follows the window's aspect, the height does not.
+    EXPECT_NEAR(toNdc(p, vec3(halfHeight * 1920.0f / 1080.0f, 0, -50.0f)).x, 1.0f, 1e-4f);
+}
+
+TEST(ProjectionMatrix, MinimisedWindowKeepsItFinite) {
+    for (mat4 p : {makeProjectionMatrix(0, 0), makeProjectionMatrix(800, 0),
+                   makeProjectionMatrix(0, 600)})
+        for (int c = 0; c < 4; ++c)
+            for (int r = 0; r < 4; ++r) EXPECT_TRUE(std::isfinite(p[c][r]));
+}
+
+TEST(BiasMatrix, MapsClipCubeToTextureSpace) {
+    vec4 low = biasMatrix * vec4(-1, -1, -1, 1);
+    vec4 high = biasMatrix * vec4(1, 1, 1, 1);
+    vec4 middle = biasMatrix * vec4(0, 0, 0, 1);
+    EXPECT_EQ(low, vec4(0, 0, 0, 1));
+    EXPECT_EQ(high, vec4(1, 1, 1, 1));
+    EXPECT_EQ(middle, vec4(0.5f, 0.5f, 0.5f, 1));
+}

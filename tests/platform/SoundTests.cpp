@@ -1,0 +1,425 @@
+// The sound layer, heard through OpenAL Soft's wave backend: each scenario runs in its own
+// process and the test looks at what reached the output file.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "AudioCapture.h"
+#include "platform/Sound.h"
+
+using audio::Sound;
+using audio::SoundEngine;
+using audio::SoundSource;
+using namespace testaudio;
+
+namespace {
+
+constexpr long kSecond = kCaptureRate;
+
+// The test files, written once per test program.
+struct TestFiles {
+    std::string tone440Wav, tone440Ogg, tone440Mp3;  // 0.3 s
+    std::string tone660, tone880Long;                 // 0.3 s, 1.5 s
+    std::string stereoTone;                           // 0.6 s, both channels alike
+    std::string longTone;                             // 1.5 s
+    std::string blip;                                 // 0.1 s
+};
+
+const TestFiles& files() {
+    static TestFiles f = [] {
+        TestFiles t;
+        t.tone440Wav = writeSine("tone440.wav", FileKind::Wav, 440, 0.3);
+        t.tone440Ogg = writeSine("tone440.ogg", FileKind::Ogg, 440, 0.3);
+        t.tone440Mp3 = writeSine("tone440.mp3", FileKind::Mp3, 440, 0.3);
+        t.tone660 = writeSine("tone660.ogg", FileKind::Ogg, 660, 0.3);
+        t.tone880Long = writeSine("tone880.ogg", FileKind::Ogg, 880, 1.5);
+        t.stereoTone = writeSine("stereo.ogg", FileKind::Ogg, 440, 0.6, 2);
+        t.longTone = writeSine("long440.wav", FileKind::Wav, 440, 1.5);
+        t.blip = writeSine("blip.wav", FileKind::Wav, 440, 0.1);
+        return t;
+    }();
+    return f;
+}
+
+// Prints "name=value" lines the parent test reads back.
+void report(const char* name, long value) { std::printf("%s=%ld\n", name, value); }
+
+bool reported(const Capture& c, const std::string& line) {
+    return c.out.find(line + "\n") != std::string::npos;
+}
+
+// RMS of a 3D sound heard by a listener at (100, 0, 100) looking down -z. With a source
+// minimum distance the sound is played from a preloaded source that has it as its default.
+double rms3D(const std::string& path, float distance,
+             const std::function<void(Sound*)>& adjust = {}, float sourceMinDistance = 0.0f) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        engine.setListenerPosition(vec3(100, 0, 100), vec3(0, 0, -1), vec3(0), vec3(0, 1, 0));
+        vec3 position(100, 0, 100 - distance);
+        Sound* s = nullptr;
+        if (sourceMinDistance > 0.0f) {
+            SoundSource* source = engine.addSoundSourceFromFile(path.c_str());
+            if (!source) return 2;
+            source->setDefaultMinDistance(sourceMinDistance);
+            s = engine.play3D(source, position, true, true, true);
+        } else {
+            s = engine.play3D(path.c_str(), position, true, true, true);
+        }
+        if (!s) return 1;
+        if (adjust) adjust(s);
+        s->setIsPaused(false);
+        sleepMs(400);
+        s->drop();
+        return 0;
+    });
+    EXPECT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_FALSE(c.empty());
+    return c.rms();
+}
+
+}  // namespace
+
+TEST(SoundPlayback, EveryFileFormatReachesTheOutputOnce) {
+    ASSERT_FALSE(files().tone440Ogg.empty());
+    ASSERT_FALSE(files().tone440Mp3.empty()) << "libsndfile cannot write MP3 here";
+    std::vector<std::string> paths = {files().tone440Wav, files().tone440Ogg, files().tone440Mp3};
+    for (const std::string& path : paths) {
+        SCOPED_TRACE(path);
+        Capture c = runCaptured([&](SoundEngine& engine) {
+            Sound* s = engine.play2D(path.c_str(), false, false, true);
+            if (!s) return 1;
+            sleepMs(700);
+            report("finished", s->isFinished());
+            s->drop();
+            return 0;
+        });
+        ASSERT_EQ(c.exitCode, 0) << c.err;
+        ASSERT_FALSE(c.empty());
+        EXPECT_TRUE(reported(c, "finished=1"));
+        // Played once: about as long as the file, not cut short and not repeated.
+        EXPECT_GT(c.loudSeconds(), 0.22);
+        EXPECT_LT(c.loudSeconds(), 0.45);
+        // The file's tone, not noise or a shifted pitch from a wrong sample rate.
+        double tone = c.toneAmplitude(440, 0, c.frames());
+        EXPECT_GT(tone, 10 * c.toneAmplitude(660, 0, c.frames()));
+        EXPECT_GT(tone, 10 * c.toneAmplitude(220, 0, c.frames()));
+    }
+}
+
+TEST(SoundPlayback, StartedPausedStaysSilentUntilUnpaused) {
+    Capture silent = runCaptured([&](SoundEngine& engine) {
+        Sound* s = engine.play2D(files().tone440Ogg.c_str(), false, true, true);
+        if (!s) return 1;
+        report("paused", s->getIsPaused());
+        sleepMs(500);
+        report("finished", s->isFinished());
+        s->drop();
+        return 0;
+    });
+    ASSERT_EQ(silent.exitCode, 0) << silent.err;
+    ASSERT_FALSE(silent.empty());
+    EXPECT_TRUE(reported(silent, "paused=1"));
+    EXPECT_TRUE(reported(silent, "finished=0"));
+    EXPECT_LT(silent.peak(), 1e-3);
+
+    Capture played = runCaptured([&](SoundEngine& engine) {
+        Sound* s = engine.play2D(files().tone440Ogg.c_str(), false, true, true);
+        if (!s) return 1;
+        sleepMs(200);
+        s->setIsPaused(false);
+        report("paused", s->getIsPaused());
+        sleepMs(600);
+        s->drop();
+        return 0;
+    });
+    ASSERT_EQ(played.exitCode, 0) << played.err;
+    EXPECT_TRUE(reported(played, "paused=0"));
+    EXPECT_GT(played.loudSeconds(), 0.22);
+    EXPECT_LT(played.loudSeconds(), 0.45);
+}
+
+TEST(SoundPlayback, LoopedSoundKeepsPlayingPastItsLength) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
+        if (!s) return 1;
+        sleepMs(1100);
+        report("finished", s->isFinished());
+        s->drop();
+        return 0;
+    });
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_TRUE(reported(c, "finished=0"));
+    EXPECT_GT(c.loudSeconds(), 0.8);  // the file lasts 0.3 s
+}
+
+// The end of a game: everything pauses, then only the jingle is let through.
+TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        Sound* music = engine.play2D(files().longTone.c_str(), true, false, true);
+        Sound* jingle = engine.play2D(files().tone880Long.c_str(), false, true, true);
+        SoundSource* effect = engine.addSoundSourceFromFile(files().tone660.c_str());
+        if (!music || !jingle || !effect) return 1;
+        engine.play2D(effect, true);  // fire and forget, looped
+        sleepMs(400);
+        engine.setAllSoundsPaused(true);
+        report("musicPaused", music->getIsPaused());
+        jingle->setIsPaused(false);
+        sleepMs(700);
+        music->drop();
+        jingle->drop();
+        return 0;
+    });
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    ASSERT_GT(c.frames(), kSecond);
+    EXPECT_TRUE(reported(c, "musicPaused=1"));
+    long head0 = kSecond / 20, head1 = kSecond / 4;
+    EXPECT_GT(c.toneAmplitude(440, head0, head1), 0.1);
+    EXPECT_GT(c.toneAmplitude(660, head0, head1), 0.1);
+    long tail0 = c.frames() - kSecond / 4, tail1 = c.frames();
+    EXPECT_GT(c.toneAmplitude(880, tail0, tail1), 0.1);
+    EXPECT_LT(c.toneAmplitude(440, tail0, tail1), 0.01);
+    EXPECT_LT(c.toneAmplitude(660, tail0, tail1), 0.01);
+}
+
+TEST(Sound2D, StaysCentredAndFullWhereverTheListenerIs) {
+    auto heard = [&](vec3 listener, vec3 look) {
+        return runCaptured([&](SoundEngine& engine) {
+            engine.setListenerPosition(listener, look, vec3(0), vec3(0, 1, 0));
+            Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
+            if (!s) return 1;
+            sleepMs(400);
+            s->drop();
+            return 0;
+        });
+    };
+    Capture atOrigin = heard(vec3(0), vec3(0, 0, -1));
+    Capture farAside = heard(vec3(60, 0, 0), vec3(0, 0, -1));
+    for (const Capture* c : {&atOrigin, &farAside}) {
+        ASSERT_EQ(c->exitCode, 0) << c->err;
+        ASSERT_GT(c->rms(), 0.01);
+        EXPECT_NEAR(c->rmsLeft() / c->rmsRight(), 1.0, 0.1);
+    }
+    EXPECT_NEAR(farAside.peak() / atOrigin.peak(), 1.0, 0.1);
+}
+
+TEST(Sound3D, FarSourceIsQuieterThanNearOne) {
+    double near = rms3D(files().tone440Ogg, 2.0f);
+    double far = rms3D(files().tone440Ogg, 40.0f);
+    EXPECT_GT(near, 0.01);
+    EXPECT_GT(near, 5 * far);  // inverse distance: 1/2 against 1/40
+}
+
+TEST(Sound3D, MinDistanceKeepsFullVolumeUpToIt) {
+    double near = rms3D(files().tone440Ogg, 2.0f);  // default minimum distance 1: half volume
+    double farPerSound =
+        rms3D(files().tone440Ogg, 40.0f, [](Sound* s) { s->setMinDistance(40.0f); });
+    EXPECT_GT(farPerSound, 1.5 * near);
+
+    double farBySource = rms3D(files().tone440Ogg, 40.0f, {}, 40.0f);
+    EXPECT_GT(farBySource, 1.5 * near)
+        << "a source's default minimum distance must reach the sounds played from it";
+}
+
+TEST(Sound3D, StereoFileIsDownmixedSoDistanceStillCounts) {
+    double near = rms3D(files().stereoTone, 2.0f);
+    double far = rms3D(files().stereoTone, 40.0f);
+    EXPECT_GT(near, 0.01);
+    EXPECT_GT(near, 5 * far);
+}
+
+TEST(Sound3D, ListenerOrientationDecidesTheSide) {
+    auto heardFromRightOf = [&](vec3 look, bool thenZeroLook) {
+        return runCaptured([&](SoundEngine& engine) {
+            engine.setListenerPosition(vec3(0), look, vec3(0), vec3(0, 1, 0));
+            // A zero look direction (before the first frame) must not spoil the orientation.
+            if (thenZeroLook) engine.setListenerPosition(vec3(0), vec3(0), vec3(0), vec3(0, 1, 0));
+            Sound* s = engine.play3D(files().tone440Ogg.c_str(), vec3(5, 0, 0), true, false, true);
+            if (!s) return 1;
+            sleepMs(400);
+            s->drop();
+            return 0;
+        });
+    };
+    Capture lookingNorth = heardFromRightOf(vec3(0, 0, -1), false);
+    Capture lookingSouth = heardFromRightOf(vec3(0, 0, 1), false);
+    Capture zeroAfterNorth = heardFromRightOf(vec3(0, 0, -1), true);
+    for (const Capture* c : {&lookingNorth, &lookingSouth, &zeroAfterNorth}) {
+        ASSERT_EQ(c->exitCode, 0) << c->err;
+        ASSERT_GT(c->rms(), 0.01);
+    }
+    EXPECT_GT(lookingNorth.rmsRight(), 1.5 * lookingNorth.rmsLeft());
+    EXPECT_GT(lookingSouth.rmsLeft(), 1.5 * lookingSouth.rmsRight());
+    EXPECT_GT(zeroAfterNorth.rmsRight(), 1.5 * zeroAfterNorth.rmsLeft());
+}
+
+TEST(SoundVoices, FireAndForgetFreesItsVoiceWhenDoneTrackedWaitsForDrop) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        SoundSource* blip = engine.addSoundSourceFromFile(files().blip.c_str());
+        if (!blip) return 1;
+        report("handle", engine.play3D(blip, vec3(0, 0, -2)) != nullptr);
+        report("voicesWhilePlaying", static_cast<long>(engine.voiceCount()));
+        bool freed = waitFor(
+            [&] {
+                engine.setListenerPosition(vec3(0), vec3(0, 0, -1), vec3(0), vec3(0, 1, 0));
+                return engine.voiceCount() == 0;
+            },
+            3000);
+        report("freed", freed);
+
+        Sound* tracked = engine.play2D(blip, false, false, true);
+        if (!tracked) return 2;
+        report("trackedFinished", waitFor([&] { return tracked->isFinished(); }, 3000));
+        engine.collectFinished();
+        report("voicesBeforeDrop", static_cast<long>(engine.voiceCount()));
+        tracked->drop();
+        report("voicesAfterDrop", static_cast<long>(engine.voiceCount()));
+        return 0;
+    });
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_TRUE(reported(c, "handle=0"));
+    EXPECT_TRUE(reported(c, "voicesWhilePlaying=1"));
+    EXPECT_TRUE(reported(c, "freed=1"));
+    EXPECT_TRUE(reported(c, "trackedFinished=1"));
+    EXPECT_TRUE(reported(c, "voicesBeforeDrop=1"));
+    EXPECT_TRUE(reported(c, "voicesAfterDrop=0"));
+    EXPECT_GT(c.loudSeconds(), 0.05);
+}
+
+TEST(SoundVoices, RunningOutOfSourcesGivesNullNotACrash) {
+    Capture c = runCaptured(
+        [&](SoundEngine& engine) {
+            SoundSource* source = engine.addSoundSourceFromFile(files().tone440Ogg.c_str());
+            if (!source) return 1;
+            std::vector<Sound*> sounds;
+            long nulls = 0;
+            for (int i = 0; i < 12; ++i) {
+                Sound* s = engine.play2D(source, false, true, true);
+                if (s) sounds.push_back(s);
+                else ++nulls;
+            }
+            engine.play3D(source, vec3(1, 0, 0));  // fire and forget with nothing free
+            report("granted", static_cast<long>(sounds.size()));
+            report("refused", nulls);
+            sounds.back()->drop();
+            sounds.pop_back();
+            Sound* again = engine.play2D(source, false, true, true);
+            report("grantedAfterDrop", again != nullptr);
+            if (again) again->drop();
+            for (Sound* s : sounds) s->drop();
+            return 0;
+        },
+        "sources=8");
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_TRUE(reported(c, "granted=8"));
+    EXPECT_TRUE(reported(c, "refused=4"));
+    EXPECT_TRUE(reported(c, "grantedAfterDrop=1"));
+}
+
+TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
+    std::string missing = scratchDir() + "/missing.mp3";
+    std::string broken = scratchDir() + "/broken.ogg";
+    std::string empty = scratchDir() + "/empty.mp3";
+    std::ofstream(broken) << "this is not audio at all, just some words in a file";
+    std::ofstream{empty};
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        report("missing2D", engine.play2D(missing.c_str(), false, false, true) != nullptr);
+        report("missing3D", engine.play3D(missing.c_str(), vec3(0), true, false, true) != nullptr);
+        report("brokenSource", engine.addSoundSourceFromFile(broken.c_str()) != nullptr);
+        report("emptySource", engine.addSoundSourceFromFile(empty.c_str()) != nullptr);
+        SoundSource* none = nullptr;
+        report("nullSource2D", engine.play2D(none, false, false, true) != nullptr);
+        report("nullSource3D", engine.play3D(none, vec3(0), false, false, true) != nullptr);
+        report("voices", static_cast<long>(engine.voiceCount()));
+        return 0;
+    });
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    for (const char* line : {"missing2D=0", "missing3D=0", "brokenSource=0", "emptySource=0",
+                             "nullSource2D=0", "nullSource3D=0", "voices=0"})
+        EXPECT_TRUE(reported(c, line)) << line << "\n" << c.out;
+
+    std::vector<std::string> lines;
+    std::istringstream err(c.err);
+    for (std::string line; std::getline(err, line);) lines.push_back(line);
+    ASSERT_EQ(lines.size(), 4u) << c.err;
+    EXPECT_NE(lines[0].find("'" + missing + "'"), std::string::npos) << lines[0];
+    EXPECT_NE(lines[1].find("'" + missing + "'"), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find("'" + broken + "'"), std::string::npos) << lines[2];
+    EXPECT_NE(lines[3].find("'" + empty + "'"), std::string::npos) << lines[3];
+}
+
+TEST(SoundHandles, VolumeScalesTheOutput) {
+    auto played = [&](float volume) {
+        return runCaptured([&](SoundEngine& engine) {
+            Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
+            if (!s) return 1;
+            s->setVolume(volume);
+            sleepMs(400);
+            s->drop();
+            return 0;
+        });
+    };
+    Capture full = played(1.0f), quiet = played(0.1f);
+    ASSERT_EQ(full.exitCode, 0) << full.err;
+    ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
+    double ratio = full.peak() / quiet.peak();
+    EXPECT_GT(ratio, 8.0);
+    EXPECT_LT(ratio, 12.0);
+}
+
+// The clock's ticking: rewound to the start and unpaused, even after it once ran out.
+TEST(SoundHandles, PlayPositionRewindsAFinishedSound) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        Sound* s = engine.play2D(files().tone440Ogg.c_str(), false, false, true);
+        if (!s) return 1;
+        report("finished", waitFor([&] { return s->isFinished(); }, 3000));
+        s->setIsPaused(true);
+        s->setPlayPosition(0);
+        report("finishedAfterRewind", s->isFinished());
+        sleepMs(200);
+        s->setIsPaused(false);
+        sleepMs(600);
+        s->drop();
+        return 0;
+    });
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_TRUE(reported(c, "finished=1"));
+    EXPECT_TRUE(reported(c, "finishedAfterRewind=0"));
+    EXPECT_GT(c.loudSeconds(), 0.5);  // played twice
+    EXPECT_LT(c.loudSeconds(), 0.75);
+}
+
+TEST(SoundHandles, StopAllAndRemoveAllLeaveHandlesSafeUntilDropped) {
+    Capture c = runCaptured(
+        [&](SoundEngine& engine) {
+            Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
+            if (!s) return 1;
+            engine.play2D(files().tone660.c_str(), true);  // fire and forget
+            sleepMs(100);
+            engine.stopAllSounds();
+            report("finishedAfterStop", s->isFinished());
+            report("voicesAfterStop", static_cast<long>(engine.voiceCount()));
+            engine.removeAllSoundSources();
+            s->setVolume(0.5f);
+            s->setPlayPosition(0);
+            s->setIsPaused(false);
+            // The file is loaded anew after the sources were removed.
+            Sound* again = engine.play2D(files().tone440Ogg.c_str(), false, true, true);
+            report("reloaded", again != nullptr);
+            engine.stopAllSounds();
+            engine.drop();
+            // Handles outlive the engine; using and dropping them is harmless.
+            report("finishedAfterEngine", s->isFinished());
+            s->setIsPaused(false);
+            s->drop();
+            if (again) again->drop();
+            return 0;
+        },
+        "", true);
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    EXPECT_TRUE(reported(c, "finishedAfterStop=1"));
+    EXPECT_TRUE(reported(c, "voicesAfterStop=1"));
+    EXPECT_TRUE(reported(c, "reloaded=1"));
+    EXPECT_TRUE(reported(c, "finishedAfterEngine=1"));
+}

@@ -37,3 +37,18 @@ struct DdsImage {
 };
 // Returns false (with the reader's message, if it has one) for anything it cannot upload safely.
 bool parseDds(const char* path, const uint8_t* bytes, size_t size, DdsImage& out);
+
+// A TGA picture ready for upload: bottom row first, tightly packed RGB or RGBA bytes, both sides
+// powers of two unless asked to keep them as stored (the heightmap reads TGA files that way).
+// True-colour (15 to 32 bits), 8-bit grey and 8-bit colour-mapped, plain or run-length encoded.
+// Read without GL, so it can be checked and fuzzed on its own.
+struct TgaPixels {
+    int width = 0;
+    int height = 0;
+    GLenum format = 0;  // GL_RGB or GL_RGBA
+    std::vector<uint8_t> pixels;
+};
+bool readTgaPixels(const char* path, TgaPixels& out, bool powerOfTwoSides = true);
+// The same from bytes in memory; path only names the file in messages.
+bool parseTga(const char* path, const uint8_t* bytes, size_t size, TgaPixels& out,
+              bool powerOfTwoSides = true);

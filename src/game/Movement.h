@@ -8,6 +8,10 @@ void handleMovement(float dt);
 void stepCheck(vec3& p);
 void uploadCameraMatrices(mat4 projection, mat4 view);
 
+// Turns the view by the cursor's offset from the window centre, in pixels (positive: the cursor
+// went left or up), clamps the pitch and sets viewDirection.
+void lookAround(int offsetX, int offsetY);
+
 // Distance in the ground plane from p to the finish line.
 float finishLineDistance(vec3 p);
 // Pushes p (x and z) to exactly 1.0 from the segment when closer; true when it did.

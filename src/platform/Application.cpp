@@ -114,6 +114,8 @@ void init() {
     game = new Game();
 
     glfwSetKeyCallback(mainWindow, keyCallback);
+    // A tap shorter than one frame would otherwise be gone by the time Escape is polled.
+    glfwSetInputMode(mainWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSetMouseButtonCallback(mainWindow, mouseButtonCallback);
     glfwSetFramebufferSizeCallback(mainWindow, framebufferSizeCallback);
     // GLFW 2 reported the size once at registration; the game relies on that first call.

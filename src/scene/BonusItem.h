@@ -40,6 +40,11 @@ public:
     nonTexturedVboObject* atomTemplate = nullptr;  // not owned
     std::array<std::unique_ptr<nonTexturedVboObject>, 3> atoms;
     Shader* atomShader = nullptr;  // not owned
+
+protected:
+    // An item without a mesh, for tests that need no GL context.
+    BonusItemObject(const mat4& modelMatrix, nonTexturedVboObject* atomTemplate)
+        : SceneObject(modelMatrix), atomTemplate(atomTemplate) {}
 };
 
 struct BonusItemRecord {

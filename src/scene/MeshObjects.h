@@ -19,6 +19,10 @@ public:
     Shader* shader = nullptr;  // records the attribute locations; not owned
     SharedMesh mesh;
     int vertexCount = 0;
+
+protected:
+    // A mesh-less object, for tests that need no GL context.
+    explicit nonTexturedVboObject(const mat4& modelMatrix) : StaticSceneObject(modelMatrix) {}
 };
 
 // Positions, normals and texture coordinates from "Util/Files/finish.obj" (the finish gate).

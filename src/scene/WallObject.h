@@ -1,6 +1,8 @@
 // A maze wall: a thin upright box stretched, turned and sheared onto the terrain.
 #pragma once
 
+#include <functional>
+
 #include "scene/MeshBuffers.h"
 #include "scene/SceneObject.h"
 
@@ -21,5 +23,12 @@ public:
     vec2 end{0.0f, 0.0f};
     bool visible = true;
 };
+
+// Where a wall from start to end stands: modelMatrix (the prototype's) is moved onto the end
+// with the smaller z, turned onto the segment, stretched to its length and sheared so that its
+// foot follows groundHeight from one end to the other. angle: the turn about y, 0 to 180 degrees.
+// False, with modelMatrix untouched, for a segment of length 0: it has no direction.
+bool placeWall(vec2 start, vec2 end, const std::function<float(float, float)>& groundHeight,
+               mat4& modelMatrix, float& angle);
 
 }  // namespace kesto::scene

@@ -56,7 +56,7 @@ float plainMean(const Grid& g, int c, int r) {
 
 TEST(HeightQueries, FlatGridGivesItsHeightEverywhere) {
     const Grid g = makeGrid(5, 4, [](int, int) { return 6.4f; });
-    const float points[][2] = {{0.0f, 0.0f},  {2.3f, 1.7f},   {4.0f, 3.0f},      {3.99f, 0.01f},
+    const float points[][2] = {{0.0f, 0.0f},  {2.3f, 1.7f},   {4.0f, 3.0f},     {3.99f, 0.01f},
                                {-7.5f, 2.0f}, {2.0f, -30.0f}, {400.0f, 400.0f}, {-0.5f, -0.5f}};
     for (const auto& p : points) {
         EXPECT_FLOAT_EQ(g.cell(p[0], p[1]), 6.4f) << p[0] << ", " << p[1];

@@ -10,7 +10,10 @@ namespace {
 
 // A closed square room from (0, 0) to (size, size).
 std::vector<Wall> room(float size) {
-    return {{{0, 0}, {size, 0}}, {{size, 0}, {size, size}}, {{size, size}, {0, size}}, {{0, size}, {0, 0}}};
+    return {{{0, 0}, {size, 0}},
+            {{size, 0}, {size, size}},
+            {{size, size}, {0, size}},
+            {{0, size}, {0, 0}}};
 }
 
 }  // namespace
@@ -77,8 +80,8 @@ TEST(MazeRoute, GapNarrowerThanThePlayerIsClosed) {
 
 TEST(MazeRoute, ClosedRoomCannotBeLeft) {
     std::vector<Wall> walls = room(40);
-    const std::vector<Wall> inner = {{{10, 10}, {20, 10}}, {{20, 10}, {20, 20}}, {{20, 20}, {10, 20}},
-                                     {{10, 20}, {10, 10}}};
+    const std::vector<Wall> inner = {
+        {{10, 10}, {20, 10}}, {{20, 10}, {20, 20}}, {{20, 20}, {10, 20}}, {{10, 20}, {10, 10}}};
     walls.insert(walls.end(), inner.begin(), inner.end());
     const maze::Route r = maze::findRoute(walls, {15, 15}, {30, 30});
     EXPECT_FALSE(r.found);

@@ -332,7 +332,7 @@ def font_atlas():
             break
         size -= 1
     band = bottom - top
-    stretch = min(1.25, limit / widest)
+    stretch = min(1.6, limit / widest)
     img = Image.new("L", (16 * cell, 16 * cell), 0)
     for code in codes:
         box = boxes[code]

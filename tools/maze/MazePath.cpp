@@ -15,7 +15,7 @@ namespace {
 // Slack for float rounding when a straight leg is compared with the clearance.
 constexpr float kTolerance = 1e-4f;
 // Beyond this many grid cells the caller is asked for a coarser grid rather than a huge search.
-constexpr long long kMaxCells = 40'000'000;
+constexpr long long kMaxCells = 16'000'000;
 
 float cross(vec2 a, vec2 b) { return a.x * b.y - a.y * b.x; }
 
@@ -31,6 +31,12 @@ std::string describe(vec2 p) {
     char text[64];
     std::snprintf(text, sizeof text, "(%.3f, %.3f)", p.x, p.y);
     return text;
+}
+
+std::string tooClose(const char* what, vec2 p, float distance) {
+    char text[64];
+    std::snprintf(text, sizeof text, " is only %.3f from a wall", distance);
+    return std::string("the ") + what + " " + describe(p) + text;
 }
 
 // Free spots: grid cells whose centre keeps the clearance from every wall.
@@ -62,7 +68,7 @@ bool buildGrid(const std::vector<Wall>& walls, vec2 a, vec2 b, const SearchOptio
     const double cols = std::ceil((high.x - low.x + 2.0 * pad) / options.cellSize);
     const double rows = std::ceil((high.y - low.y + 2.0 * pad) / options.cellSize);
     if (!(cols * rows <= static_cast<double>(kMaxCells))) {
-        problem = "the search area needs more than 40 million grid cells; use a coarser grid";
+        problem = "the search area needs more than 16 million grid cells; use a coarser grid";
         return false;
     }
     grid.width = static_cast<int>(cols);
@@ -72,12 +78,14 @@ bool buildGrid(const std::vector<Wall>& walls, vec2 a, vec2 b, const SearchOptio
     for (const Wall& w : walls) {
         const vec2 lo = glm::min(w.start, w.end) - vec2(reach);
         const vec2 hi = glm::max(w.start, w.end) + vec2(reach);
-        const int c0 = std::max(0, grid.column(lo.x)), c1 = std::min(grid.width - 1, grid.column(hi.x));
+        const int c0 = std::max(0, grid.column(lo.x)),
+                  c1 = std::min(grid.width - 1, grid.column(hi.x));
         const int r0 = std::max(0, grid.row(lo.y)), r1 = std::min(grid.depth - 1, grid.row(hi.y));
         for (int r = r0; r <= r1; ++r) {
             for (int c = c0; c <= c1; ++c) {
                 const int i = r * grid.width + c;
-                if (grid.free[i] && distanceToSegment(grid.centre(i), w.start, w.end) < options.clearance)
+                if (grid.free[i] &&
+                    distanceToSegment(grid.centre(i), w.start, w.end) < options.clearance)
                     grid.free[i] = 0;
             }
         }
@@ -185,7 +193,8 @@ std::vector<vec2> tighten(const std::vector<Wall>& walls, std::vector<vec2> poin
                 for (int step = 0; step < 12; ++step) {
                     const float mid = 0.5f * (lo + hi);
                     const vec2 q = p + mid * (toward - p);
-                    (clearance(walls, a, q) >= need && clearance(walls, q, b) >= need ? lo : hi) = mid;
+                    (clearance(walls, a, q) >= need && clearance(walls, q, b) >= need ? lo : hi) =
+                        mid;
                 }
                 const vec2 q = p + lo * (toward - p);
                 const float length = glm::distance(a, q) + glm::distance(q, b);
@@ -218,13 +227,12 @@ Route routeTo(const std::vector<Wall>& walls, vec2 start, vec2 target, float rea
     const float clear = options.clearance;
     const float startClearance = clearance(walls, start);
     if (startClearance < clear - kTolerance) {
-        route.problem = "the start " + describe(start) + " is only " + std::to_string(startClearance) +
-                        " from a wall";
+        route.problem = tooClose("start", start, startClearance);
         return route;
     }
-    if (exact && clearance(walls, target) < clear - kTolerance) {
-        route.problem = "the target " + describe(target) + " is only " +
-                        std::to_string(clearance(walls, target)) + " from a wall";
+    const float targetClearance = exact ? clearance(walls, target) : clear;
+    if (targetClearance < clear - kTolerance) {
+        route.problem = tooClose("target", target, targetClearance);
         return route;
     }
     Grid grid;
@@ -232,8 +240,8 @@ Route routeTo(const std::vector<Wall>& walls, vec2 start, vec2 target, float rea
     const int from = attach(walls, grid, start, clear);
     const int to = exact ? attach(walls, grid, target, clear) : -1;
     if (from < 0 || (exact && to < 0)) {
-        route.problem = "no free grid spot next to the " + std::string(from < 0 ? "start" : "target") +
-                        "; use a finer grid";
+        route.problem = "no free grid spot next to the " +
+                        std::string(from < 0 ? "start" : "target") + "; use a finer grid";
         return route;
     }
 
@@ -259,8 +267,8 @@ Route routeTo(const std::vector<Wall>& walls, vec2 start, vec2 target, float rea
     std::vector<int> parent;
     const int reached = searchGrid(grid, from, remaining, isGoal, parent);
     if (reached < 0) {
-        route.problem = "no walk from " + describe(start) + " to " + describe(target) +
-                        " keeps the clearance";
+        route.problem =
+            "no walk from " + describe(start) + " to " + describe(target) + " keeps the clearance";
         return route;
     }
     std::vector<vec2> raw;
@@ -308,7 +316,8 @@ float clearance(const std::vector<Wall>& walls, vec2 p) {
 
 float clearance(const std::vector<Wall>& walls, vec2 a, vec2 b) {
     float best = std::numeric_limits<float>::max();
-    for (const Wall& w : walls) best = std::min(best, distanceBetweenSegments(a, b, w.start, w.end));
+    for (const Wall& w : walls)
+        best = std::min(best, distanceBetweenSegments(a, b, w.start, w.end));
     return best;
 }
 
@@ -322,11 +331,13 @@ float clearanceAlong(const std::vector<Wall>& walls, const std::vector<vec2>& po
 
 float polylineLength(const std::vector<vec2>& points) {
     float length = 0.0f;
-    for (size_t i = 0; i + 1 < points.size(); ++i) length += glm::distance(points[i], points[i + 1]);
+    for (size_t i = 0; i + 1 < points.size(); ++i)
+        length += glm::distance(points[i], points[i + 1]);
     return length;
 }
 
-Route findRoute(const std::vector<Wall>& walls, vec2 start, vec2 target, const SearchOptions& options) {
+Route findRoute(const std::vector<Wall>& walls, vec2 start, vec2 target,
+                const SearchOptions& options) {
     return routeTo(walls, start, target, 0.0f, 0.0f, true, options);
 }
 

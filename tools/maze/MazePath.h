@@ -32,7 +32,7 @@ float polylineLength(const std::vector<vec2>& points);
 struct SearchOptions {
     float clearance = 1.0f;  // the player's collision radius
     float cellSize = 0.25f;
-    float margin = 4.0f;     // how far the searched area reaches beyond the walls and end points
+    float margin = 4.0f;  // how far the searched area reaches beyond the walls and end points
 };
 
 struct Route {

@@ -20,7 +20,7 @@ const char* kUsage =
     "usage: quillora-path [--clearance R] [--cell S] [--reach D] MAZE_FILE START_X START_Z "
     "TARGET_X TARGET_Z\n"
     "Prints the shortest walk from the start to the target that keeps R (default 1.0) from every\n"
-    "wall of the maze file: one waypoint \"x z\" a line, start first, then \"length L\".\n"
+    "wall of the maze file: one waypoint \"x z\" per line, start first, then \"length L\".\n"
     "With --reach the walk ends at the nearest spot within D of the target that sees it along a\n"
     "line keeping 0.2 from every wall (where a ball can be thrown at it).\n"
     "--cell sets the search grid (default 0.25). Exit status: 0 walk found, 1 no walk,\n"
@@ -67,7 +67,8 @@ int main(int argc, char** argv) {
         }
         if (option) {
             if (i + 1 >= argc || !parseNumber(argv[i + 1], *option) || *option < 0.0f) {
-                std::fprintf(stderr, "quillora-path: %s needs a number, not negative\n%s", arg.c_str(), kUsage);
+                std::fprintf(stderr, "quillora-path: %s needs a number, not negative\n%s",
+                             arg.c_str(), kUsage);
                 return 2;
             }
             ++i;
@@ -83,7 +84,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (!(options.cellSize >= 0.01f) || options.clearance < 0.0f) {
-        std::fprintf(stderr, "quillora-path: --cell must be at least 0.01, --clearance not negative\n");
+        std::fprintf(stderr,
+                     "quillora-path: --cell must be at least 0.01, --clearance not negative\n");
         return 2;
     }
 
@@ -91,9 +93,9 @@ int main(int argc, char** argv) {
     if (!loadQuietly(positional[0], starts, ends)) return 2;
     const std::vector<maze::Wall> walls = maze::makeWalls(starts, ends);
     const vec2 start(coords[0], coords[1]), target(coords[2], coords[3]);
-    const maze::Route route = reach >= 0.0f
-                                  ? maze::findRouteWithinReach(walls, start, target, reach, 0.2f, options)
-                                  : maze::findRoute(walls, start, target, options);
+    const maze::Route route =
+        reach >= 0.0f ? maze::findRouteWithinReach(walls, start, target, reach, 0.2f, options)
+                      : maze::findRoute(walls, start, target, options);
     if (!route.found) {
         std::fprintf(stderr, "quillora-path: %s\n", route.problem.c_str());
         return 1;

@@ -473,15 +473,16 @@ def check_world(maze, walls, heights):
 
 def write_walls(walls, path, seed):
     with open(path, "w") as f:
-        f.write("// Quillora maze: one wall a line, start x/z and end x/z on the ground plane.\n")
-        f.write(f"// Written by tools/world/make_world.py with maze seed {seed}; regenerate, do not edit.\n")
+        f.write("// Quillora maze: one wall per line, start x/z and end x/z on the ground plane.\n")
+        f.write(f"// Made by tools/world/make_world.py (maze seed {seed}); regenerate, do not edit.\n")
         for (x1, z1), (x2, z2) in walls:
             f.write(f"{x1:.3f}/{z1:.3f} {x2:.3f}/{z2:.3f}\n")
 
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__)
-    ap.add_argument("--out", default="Util/Files", help="folder for heightmap3.png and Labyrinth2.txt")
+    ap.add_argument("--out", default="Util/Files",
+                    help="folder for heightmap3.png and Labyrinth2.txt")
     ap.add_argument("--survey", type=int, default=0, help="only report the route numbers of N seeds")
     ap.add_argument("--bias", type=float, default=NEWEST_BIAS)
     ap.add_argument("--route-cells", type=int, default=ROUTE_CELLS)
@@ -507,9 +508,11 @@ def main():
     deviations = [foot_deviation(heights, a, b) for a, b in walls]
     lifts = [y - cell_height(heights, x, z) for _, x, y, z in ITEMS]
     print(f"terrain {TERRAIN_W} x {TERRAIN_D}, heights {heights.min():.2f}..{heights.max():.2f}, "
-          f"start ground {cell_height(heights, *START):.2f}, gate ground {cell_height(heights, *GOAL):.2f}")
+          f"start ground {cell_height(heights, *START):.2f}, "
+          f"gate ground {cell_height(heights, *GOAL):.2f}")
     print(f"items float {min(lifts):.2f}..{max(lifts):.2f} above their ground; ground under walls "
-          f"{min(d[0] for d in deviations):.2f}..{max(d[1] for d in deviations):.2f} off the foot line")
+          f"{min(d[0] for d in deviations):.2f}..{max(d[1] for d in deviations):.2f} "
+          f"off the foot line")
     print(f"maze {maze.nx} x {maze.nz} cells, {len(walls)} walls "
           f"({len(walls) - len(cell_walls)} extra from splitting)")
     print(describe_route(report))

@@ -95,8 +95,9 @@ def eye_view(heights, walls, eye, heading_degrees, size=(480, 300), fov=60.0, re
         hit = first >= 0
         if hit.any():
             i = first[hit]
-            nx, nz = gx[np.clip(zs[i].astype(int), 0, d - 1), np.clip(xs[i].astype(int), 0, heights.shape[1] - 1)], \
-                gz[np.clip(zs[i].astype(int), 0, d - 1), np.clip(xs[i].astype(int), 0, heights.shape[1] - 1)]
+            row = np.clip(zs[i].astype(int), 0, d - 1)
+            col_ = np.clip(xs[i].astype(int), 0, heights.shape[1] - 1)
+            nx, nz = gx[row, col_], gz[row, col_]
             light = np.clip(0.75 - 0.9 * (nx * 0.5 + nz * 0.6), 0.3, 1.2)
             base = np.array([95, 140, 70])[None, :] * light[:, None]
             colour[hit] = base
@@ -137,7 +138,8 @@ def main():
     files = Path(args.files)
     heights = read_heights(files / "heightmap3.png")
     if args.eye:
-        eye_view(heights, read_walls(files / "Labyrinth2.txt"), args.eye[:2], args.eye[2]).save(args.output)
+        walls = read_walls(files / "Labyrinth2.txt")
+        eye_view(heights, walls, args.eye[:2], args.eye[2]).save(args.output)
         return
     depth = heights.shape[0]
     s = args.scale

@@ -1,0 +1,147 @@
+#include "game/Movement.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "game/Game.h"
+#include "game/Globals.h"
+#include "platform/Sound.h"
+#include "platform/Window.h"
+#include "render/ParticleSystem.h"
+#include "render/Shader.h"
+#include "scene/BonusItem.h"
+#include "scene/HeightMapObject.h"
+#include "scene/WallObject.h"
+
+namespace {
+
+constexpr float kMouseSensitivity = 0.005f;
+constexpr float kPitchLimit = 0.7853982f;
+constexpr float kHalfPi = 1.5707964f;
+constexpr float kWalkSpeed = 10.0f;
+constexpr float kEyeHeight = 1.5f;
+constexpr float kPlayerRadius = 1.0f;
+
+constexpr int kKeyW = 87, kKeyS = 83, kKeyA = 65, kKeyD = 68;
+
+// The finish line across the gate, in the ground plane (x, z).
+constexpr float kFinishX = 175.35f, kFinishZ = 119.15f;
+constexpr float kFinishDx = 3.9499969f, kFinishDz = 0.0f;
+constexpr float kFinishLengthSquared = 15.602476f;
+
+bool held(int key) { return keyState[key] == 1; }
+
+const Shader& use(const std::unique_ptr<Shader>& program) {
+    glUseProgram(program->programHandle);
+    return *program;
+}
+
+}  // namespace
+
+void lookAround(int offsetX, int offsetY) {
+    horizontalAngle += kMouseSensitivity * static_cast<float>(offsetX);
+    verticalAngle += kMouseSensitivity * static_cast<float>(offsetY);
+    if (verticalAngle > kPitchLimit)
+        verticalAngle = kPitchLimit;
+    else if (verticalAngle < -kPitchLimit)
+        verticalAngle = -kPitchLimit;
+    viewDirection = vec3(std::cos(verticalAngle) * std::sin(horizontalAngle),
+                         std::sin(verticalAngle),
+                         std::cos(verticalAngle) * std::cos(horizontalAngle));
+}
+
+void handleMovement(float dt) {
+    if (game->posterVisible) return;
+
+    int x = 0, y = 0;
+    getCursorPos(x, y);
+    setCursorPos(windowWidth / 2, windowHeight / 2);
+    lookAround(windowWidth / 2 - x, windowHeight / 2 - y);
+
+    const vec3 right(std::sin(horizontalAngle - kHalfPi), 0.0f,
+                     std::cos(horizontalAngle - kHalfPi));
+    const vec3 up = glm::cross(right, viewDirection);
+
+    const float step = dt * kWalkSpeed;
+    const bool walking = !game->flyMode;
+    if (held(kKeyW)) {
+        playerPosition += viewDirection * step;
+        if (walking) stepCheck(playerPosition);
+    }
+    if (held(kKeyS)) {
+        playerPosition -= viewDirection * step;
+        if (walking) stepCheck(playerPosition);
+    }
+    if (held(kKeyA)) {
+        playerPosition -= right * step;
+        if (walking) stepCheck(playerPosition);
+    }
+    if (held(kKeyD)) {
+        playerPosition += right * step;
+        if (walking) stepCheck(playerPosition);
+    }
+    if (walking)
+        playerPosition.y = game->terrain->heightAt(playerPosition.x, playerPosition.z) + kEyeHeight;
+
+    viewMatrix = glm::lookAt(playerPosition, playerPosition + viewDirection, up);
+    if (soundEngine)
+        soundEngine->setListenerPosition(playerPosition, viewDirection, vec3(0.0f), up);
+}
+
+float finishLineDistance(vec3 p) {
+    float t = ((p.x - kFinishX) * kFinishDx + (p.z - kFinishZ) * kFinishDz) / kFinishLengthSquared;
+    t = std::clamp(t, 0.0f, 1.0f);
+    const float qx = kFinishX + t * kFinishDx;
+    const float qz = kFinishZ + t * kFinishDz;
+    return std::sqrt((p.x - qx) * (p.x - qx) + (p.z - qz) * (p.z - qz));
+}
+
+bool pushOutOfWall(vec3& p, vec2 start, vec2 end) {
+    const vec2 segment = end - start;
+    const float lengthSquared = glm::dot(segment, segment);
+    if (!(lengthSquared > 0.0f)) return false;  // a wall of no length blocks nothing
+    const vec2 position(p.x, p.z);
+    const float t = std::clamp(glm::dot(position - start, segment) / lengthSquared, 0.0f, 1.0f);
+    const vec2 closest = start + t * segment;
+    const vec2 away = position - closest;
+    const float d = glm::length(away);
+    if (!(d < kPlayerRadius)) return false;
+    // Standing exactly on the centre line gives no direction: step off to one side.
+    const vec2 normal = d > 0.0f ? away / d : glm::normalize(vec2(-segment.y, segment.x));
+    p.x += normal.x * (kPlayerRadius - d);
+    p.z += normal.y * (kPlayerRadius - d);
+    return true;
+}
+
+void stepCheck(vec3& p) {
+    game->movedThisFrame = true;
+    game->goalDistance = finishLineDistance(p);
+    if (static_cast<double>(game->goalDistance) < 0.1) {
+        game->goalReached = true;
+        std::printf("GOAL REACHED!!!\n");
+    }
+    bool bumped = false;
+    for (const auto& wall : game->walls)
+        if (pushOutOfWall(p, wall->start, wall->end)) bumped = true;
+    if (bumped) game->bumpedWall = true;
+}
+
+void uploadCameraMatrices(mat4 projection, mat4 view) {
+    const mat4 pv = projection * view;
+    const Shader& phong = use(game->phongShader);
+    setUniform(phong, "projectionMatrix", projection);
+    setUniform(phong, "viewMatrix", view);
+    setUniform(use(game->shadowShader), "PV_cam", pv);
+    setUniform(use(game->projectionShader), "PV_cam", pv);
+    setUniform(use(game->normalsShader), "PV", pv);
+    setUniform(use(game->contourShader), "PV", pv);
+    const Shader& toon = use(game->toonShader);
+    setUniform(toon, "projectionMatrix", projection);
+    setUniform(toon, "viewMatrix", view);
+    setUniform(use(game->transparencyShader), "PV", pv);
+
+    game->bonusItems->setCameraMatrices(projection, view);
+    for (const auto& system : game->particleSystems) system->viewProjection = pv;
+    game->viewMatrix = view;
+}

@@ -1,0 +1,99 @@
+#include "render/Shader.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "platform/Console.h"
+
+Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath,
+               const std::string& geometryPath, bool link) {
+    programHandle = glCreateProgram();
+    if (programHandle == 0) fatalError("Could not retrieve program handle!\n");
+    loadShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
+    if (!fragmentPath.empty()) loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
+    if (!geometryPath.empty()) loadShader(geometryPath, GL_GEOMETRY_SHADER, geometryShader);
+    linked = false;
+    if (link) this->link();
+}
+
+Shader::~Shader() {
+    glDeleteProgram(programHandle);
+    glDeleteShader(vertexShader);
+    if (fragmentShader != 0) glDeleteShader(fragmentShader);
+    if (geometryShader != 0) glDeleteShader(geometryShader);
+}
+
+void Shader::loadShader(const std::string& path, GLenum type, GLuint& outHandle) {
+    std::ifstream stream(path);
+    // A directory opens like a file here but holds no source.
+    std::error_code ignored;
+    if (!stream || std::filesystem::is_directory(path, ignored))
+        fatalError("Failed to open shader file: %s\n", path.c_str());
+    const std::string source((std::istreambuf_iterator<char>(stream)),
+                             std::istreambuf_iterator<char>());
+    stream.close();
+
+    outHandle = glCreateShader(type);
+    if (outHandle == 0) fatalError("Failed to create shader\n");
+    const char* text = source.c_str();
+    glShaderSource(outHandle, 1, &text, nullptr);
+    glCompileShader(outHandle);
+
+    GLint status = GL_FALSE;
+    glGetShaderiv(outHandle, GL_COMPILE_STATUS, &status);
+    if (status != GL_FALSE && glIsShader(outHandle)) return;
+
+    GLint logLength = 0;
+    glGetShaderiv(outHandle, GL_INFO_LOG_LENGTH, &logLength);
+    // One spare byte keeps an empty log a valid string.
+    std::vector<char> log(static_cast<size_t>(logLength > 0 ? logLength : 0) + 1, '\0');
+    glGetShaderInfoLog(outHandle, logLength, nullptr, log.data());
+    fatalError("Failed to compile shader\n%s\n", log.data());
+}
+
+void Shader::link() {
+    if (linked) {
+        fprintf(stderr, "Trying to link shader, which is already linked\n");
+        return;
+    }
+    glAttachShader(programHandle, vertexShader);
+    if (geometryShader != 0) glAttachShader(programHandle, geometryShader);
+    if (fragmentShader != 0) {
+        glAttachShader(programHandle, fragmentShader);
+        glBindFragDataLocation(programHandle, 0, "fragColor");
+    }
+    glLinkProgram(programHandle);
+
+    GLint status = GL_FALSE;
+    glGetProgramiv(programHandle, GL_LINK_STATUS, &status);
+    if (status != GL_FALSE) {
+        linked = true;
+        return;
+    }
+    GLint logLength = 0;
+    glGetProgramiv(programHandle, GL_INFO_LOG_LENGTH, &logLength);
+    std::vector<char> log(static_cast<size_t>(logLength > 0 ? logLength : 0) + 1, '\0');
+    glGetProgramInfoLog(programHandle, logLength, nullptr, log.data());
+    fatalError("Failed to link shader program\n%s\n", log.data());
+}
+
+// The writes go to the program in use; callers bind the shader's program first.
+void setUniform(const Shader& shader, const char* name, const glm::mat4& value) {
+    glUniformMatrix4fv(glGetUniformLocation(shader.programHandle, name), 1, GL_FALSE,
+                       glm::value_ptr(value));
+}
+
+void setUniform(const Shader& shader, const char* name, const glm::vec3& value) {
+    glUniform3fv(glGetUniformLocation(shader.programHandle, name), 1, glm::value_ptr(value));
+}
+
+void setUniform(const Shader& shader, const char* name, float value) {
+    glUniform1f(glGetUniformLocation(shader.programHandle, name), value);
+}
+
+void setUniform(const Shader& shader, const char* name, int value) {
+    glUniform1i(glGetUniformLocation(shader.programHandle, name), value);
+}

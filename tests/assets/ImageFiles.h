@@ -1,0 +1,91 @@
+// Small DDS and TGA files written byte by byte, for the reader tests and the fuzz seeds.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace testfiles {
+
+inline void putLe32(std::vector<uint8_t>& bytes, size_t at, uint32_t value) {
+    for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+// A DDS header followed by dataBytes bytes counting up from 0.
+inline std::vector<uint8_t> dds(uint32_t width, uint32_t height, uint32_t linearSize,
+                                uint32_t mipMapCount, const char* fourCc, size_t dataBytes) {
+    std::vector<uint8_t> bytes(128 + dataBytes, 0);
+    memcpy(bytes.data(), "DDS ", 4);
+    putLe32(bytes, 4, 124);
+    putLe32(bytes, 8, 0x000A1007);  // caps, height, width, pixel format, mip-map count, linear size
+    putLe32(bytes, 12, height);
+    putLe32(bytes, 16, width);
+    putLe32(bytes, 20, linearSize);
+    putLe32(bytes, 28, mipMapCount);
+    putLe32(bytes, 76, 32);
+    putLe32(bytes, 80, 4);  // FourCC present
+    memcpy(bytes.data() + 84, fourCc, 4);
+    for (size_t i = 0; i < dataBytes; ++i) bytes[128 + i] = static_cast<uint8_t>(i);
+    return bytes;
+}
+
+struct Pixel {
+    uint8_t r, g, b, a;
+};
+
+enum class TgaKind { Plain = 2, Rle = 10 };
+
+// The 18-byte TGA header; a colour map, when given a length, starts at entry 0.
+inline std::string tgaHeader(int type, int width, int height, int bits, int descriptor,
+                             int mapLength = 0, int mapBits = 0) {
+    std::string bytes(18, '\0');
+    bytes[1] = static_cast<char>(mapLength > 0 ? 1 : 0);
+    bytes[2] = static_cast<char>(type);
+    bytes[5] = static_cast<char>(mapLength & 0xFF);
+    bytes[6] = static_cast<char>(mapLength >> 8);
+    bytes[7] = static_cast<char>(mapBits);
+    bytes[12] = static_cast<char>(width & 0xFF);
+    bytes[13] = static_cast<char>(width >> 8);
+    bytes[14] = static_cast<char>(height & 0xFF);
+    bytes[15] = static_cast<char>(height >> 8);
+    bytes[16] = static_cast<char>(bits);
+    bytes[17] = static_cast<char>(descriptor);
+    return bytes;
+}
+
+// A true-colour TGA of 24 or 32 bits; pixels are given top row first, as in the picture, and
+// stored in the file in the order its origin flag says. Runs of equal pixels are packed in RLE.
+inline std::string tga(int width, int height, int bits, const std::vector<Pixel>& topFirst,
+                       TgaKind kind = TgaKind::Plain, bool topOrigin = false) {
+    std::string bytes = tgaHeader(static_cast<int>(kind), width, height, bits,
+                                  (bits == 32 ? 8 : 0) | (topOrigin ? 0x20 : 0));
+    auto pixelBytes = [&](const Pixel& p) {
+        std::string s = {char(p.b), char(p.g), char(p.r)};
+        if (bits == 32) s += char(p.a);
+        return s;
+    };
+    for (int i = 0; i < height; ++i) {
+        const int row = topOrigin ? i : height - 1 - i;
+        const Pixel* line = topFirst.data() + static_cast<size_t>(row) * width;
+        if (kind == TgaKind::Plain) {
+            for (int c = 0; c < width; ++c) bytes += pixelBytes(line[c]);
+            continue;
+        }
+        for (int c = 0; c < width;) {
+            int run = 1;
+            while (c + run < width && run < 128 && memcmp(&line[c], &line[c + run], 4) == 0) ++run;
+            if (run > 1) {
+                bytes += static_cast<char>(0x80 | (run - 1));
+                bytes += pixelBytes(line[c]);
+            } else {
+                bytes += '\0';  // a raw packet of one pixel
+                bytes += pixelBytes(line[c]);
+            }
+            c += run;
+        }
+    }
+    return bytes;
+}
+
+}  // namespace testfiles

@@ -1,0 +1,37 @@
+// A scratch directory for tests that write the small files they read; removed afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+class TempDir {
+public:
+    TempDir() {
+        std::string pattern = (std::filesystem::temp_directory_path() / "quillora-XXXXXX").string();
+        if (mkdtemp(pattern.data())) path = pattern;
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        if (!path.empty()) std::filesystem::remove_all(path, ignored);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    std::string file(const std::string& name) const { return path + "/" + name; }
+
+    std::string write(const std::string& name, const std::string& content) const {
+        std::ofstream(file(name), std::ios::binary) << content;
+        return file(name);
+    }
+    std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
+        return write(name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    std::string path;
+};

@@ -1,0 +1,188 @@
+#include <gtest/gtest.h>
+
+#include "assets/ImageFiles.h"
+#include "assets/TempDir.h"
+#include "assets/Texture.h"
+#include "support/GlContext.h"
+
+using testfiles::Pixel;
+using testfiles::TgaKind;
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+const Pixel kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 128}, kBlue{0, 0, 255, 0},
+    kWhite{255, 255, 255, 64};
+
+GLint levelParameter(GLint level, GLenum name) {
+    GLint value = -1;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, level, name, &value);
+    return value;
+}
+
+GLint textureParameter(GLenum name) {
+    GLint value = -1;
+    glGetTexParameteriv(GL_TEXTURE_2D, name, &value);
+    return value;
+}
+
+GLint unpackAlignment() {
+    GLint value = -1;
+    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
+    return value;
+}
+
+// Level 0 of the bound texture, bottom row first, in the given channel layout.
+std::vector<uint8_t> readBack(GLenum format, int width, int height) {
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * (format == GL_RGBA ? 4 : 3));
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, pixels.data());
+    return pixels;
+}
+
+class TextureTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        // A caller's odd alignment must survive our uploads.
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 8);
+    }
+    void TearDown() override {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+    TempDir dir;
+};
+
+}  // namespace
+
+TEST_F(TextureTest, DdsLevelsAreUploadedWithTheirSizes) {
+    std::string path = dir.write("chain.dds", testfiles::dds(256, 256, 32768, 9, "DXT1", 43704));
+    CaptureStdout();
+    GLuint name = loadDdsTexture(path.c_str());
+    EXPECT_EQ(GetCapturedStdout(), "Loading DDS file '" + path + "'...\n");
+    ASSERT_NE(name, 0u);
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), name);
+    EXPECT_EQ(unpackAlignment(), 8);
+    const GLint sizes[9] = {32768, 8192, 2048, 512, 128, 32, 8, 8, 8};
+    for (GLint level = 0; level < 9; ++level) {
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_WIDTH), 256 >> level);
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_COMPRESSED_IMAGE_SIZE), sizes[level]);
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_INTERNAL_FORMAT),
+                  GL_COMPRESSED_RGBA_S3TC_DXT1_EXT);
+    }
+    glDeleteTextures(1, &name);
+}
+
+TEST_F(TextureTest, DdsTextureGetsMipmapsAndFilters) {
+    std::string path = dir.write("one.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128));
+    CaptureStdout();
+    Texture texture(path, true);
+    GetCapturedStdout();
+    ASSERT_NE(texture.textureName, 0u);
+    EXPECT_EQ(levelParameter(3, GL_TEXTURE_WIDTH), 2) << "levels made by glGenerateMipmap";
+    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+}
+
+TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
+    const std::vector<Pixel> topFirst = {kRed, kGreen, kBlue, kWhite};
+    const std::vector<uint8_t> bottomFirstRgb = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
+    for (bool topOrigin : {false, true}) {
+        for (TgaKind kind : {TgaKind::Plain, TgaKind::Rle}) {
+            SCOPED_TRACE(testing::Message()
+                         << "top origin " << topOrigin << ", kind " << static_cast<int>(kind));
+            Texture texture(dir.write("p.tga", testfiles::tga(2, 2, 24, topFirst, kind, topOrigin)),
+                            false);
+            ASSERT_NE(texture.textureName, 0u);
+            EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
+            EXPECT_EQ(readBack(GL_RGB, 2, 2), bottomFirstRgb);
+        }
+    }
+}
+
+TEST_F(TextureTest, TgaWithAlphaIsUploadedAsRgba) {
+    Texture texture(dir.write("a.tga", testfiles::tga(2, 1, 32, {kGreen, kWhite}, TgaKind::Rle)),
+                    false);
+    ASSERT_NE(texture.textureName, 0u);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
+    EXPECT_EQ(readBack(GL_RGBA, 2, 1), (std::vector<uint8_t>{0, 255, 0, 128, 255, 255, 255, 64}));
+    EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+    EXPECT_EQ(levelParameter(1, GL_TEXTURE_WIDTH), 1) << "mipmaps made";
+    EXPECT_EQ(unpackAlignment(), 8);
+}
+
+TEST_F(TextureTest, TgaOfOtherSizeAndDepthIsMadeUploadable) {
+    // Three columns and eight-bit grey: resampled to four columns, grey becomes RGB.
+    std::string grey(18, '\0');
+    grey[2] = 3;
+    grey[12] = 3;
+    grey[14] = 1;
+    grey[16] = 8;
+    grey += std::string("\x10\x10\x10", 3);
+    Texture texture(dir.write("g.tga", grey), false);
+    ASSERT_NE(texture.textureName, 0u);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 4);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_HEIGHT), 1);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
+    EXPECT_EQ(readBack(GL_RGB, 4, 1), std::vector<uint8_t>(12, 0x10));
+}
+
+TEST_F(TextureTest, FailedLoadKeepsNameZeroAndTouchesNoOtherTexture) {
+    GLuint other = 0;
+    glGenTextures(1, &other);
+    glBindTexture(GL_TEXTURE_2D, other);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    std::vector<uint8_t> wrongFourCc = testfiles::dds(4, 4, 8, 1, "ATI1", 8);
+    for (auto [path, dds] : {std::pair{dir.file("absent.tga"), false},
+                             std::pair{dir.write("junk.tga", "nothing"), false},
+                             std::pair{dir.file("absent.dds"), true},
+                             std::pair{dir.write("wrong.dds", wrongFourCc), true}}) {
+        SCOPED_TRACE(path);
+        CaptureStdout();
+        CaptureStderr();
+        Texture texture(path, dds);
+        GetCapturedStdout();
+        std::string err = GetCapturedStderr();
+        EXPECT_EQ(texture.textureName, 0u);
+        const std::string message = "Error reading texture from file '" + path + "'\n";
+        ASSERT_GE(err.size(), message.size());
+        EXPECT_EQ(err.substr(err.size() - message.size()), message);
+    }
+    GLint bound = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    EXPECT_EQ(static_cast<GLuint>(bound), other);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
+    glDeleteTextures(1, &other);
+}
+
+TEST_F(TextureTest, DestructorReleasesTheName) {
+    GLuint name = 0;
+    {
+        Texture texture(dir.write("d.tga", testfiles::tga(1, 1, 24, {kRed})), false);
+        name = texture.textureName;
+        ASSERT_NE(name, 0u);
+        EXPECT_TRUE(glIsTexture(name));
+    }
+    EXPECT_FALSE(glIsTexture(name));
+}
+
+TEST_F(TextureTest, DdsWithoutLevelsGivesAnEmptyTexture) {
+    std::string path = dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128));
+    CaptureStdout();
+    Texture texture(path, true);
+    GetCapturedStdout();
+    EXPECT_NE(texture.textureName, 0u);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+
+    Texture flat(dir.write("flat.dds", testfiles::dds(16, 0, 128, 1, "DXT1", 128)), true);
+    EXPECT_NE(flat.textureName, 0u);
+}

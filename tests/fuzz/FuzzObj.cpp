@@ -1,0 +1,7 @@
+#include "FuzzFile.h"
+#include "assets/ReaderProperties.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    require(readerprops::checkObjReaders(writeFuzzFile(data, size)));
+    return 0;
+}

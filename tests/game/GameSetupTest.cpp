@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "game/Game.h"
+#include "game/Globals.h"
+#include "scene/BonusItem.h"
+#include "scene/HeightMapObject.h"
+#include "scene/MeshObjects.h"
+#include "scene/WallObject.h"
+#include "support/GameFixture.h"
+
+using namespace kesto::scene;
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+
+using GameSetup = GameTest;
+
+TEST_F(GameSetup, StartsOnThePlayPosterWithEverythingBuilt) {
+    // Fields other tests change are left alone; these stay as construction made them.
+    EXPECT_EQ(g->bonusItemSounds.size(), 3u);
+    EXPECT_FALSE(g->walls.empty());
+    ASSERT_NE(g->terrain, nullptr);
+    EXPECT_GE(g->terrain->width, 351);
+    EXPECT_GE(g->terrain->depth, 223);
+    EXPECT_NE(g->shadowMapFramebuffer, 0u);
+    const vec3 goal(177, g->terrain->heightAt(177, 119), 119);
+    EXPECT_EQ(translationOf(g->finish->modelMatrix), goal);
+    EXPECT_EQ(translationOf(g->finishLayer->modelMatrix), goal);
+    for (const auto& wall : g->walls) {
+        EXPECT_EQ(wall->mesh, g->wallPrototype->mesh);
+        EXPECT_NE(wall->start, wall->end);
+    }
+}
+
+TEST_F(GameSetup, TenItemsPlacedInTableOrder) {
+    const auto& records = BonusItemSet::bonusItemRecords;
+    ASSERT_EQ(records.size(), 10u);
+    const int types[10] = {Duck, Duck, Duck, Duck, Car, Car, Car, Car, Croctopus, Croctopus};
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_EQ(records[i].type, types[i]);
+        EXPECT_FLOAT_EQ(records[i].item->radius, 0.3f);
+        EXPECT_EQ(translationOf(records[i].cone->modelMatrix),
+                  translationOf(records[i].item->modelMatrix));
+    }
+    EXPECT_EQ(translationOf(records[0].item->modelMatrix), vec3(262, 17, 33));
+    EXPECT_EQ(translationOf(records[9].item->modelMatrix), vec3(215, 9, 102));
+    EXPECT_EQ(records[4].skin, g->bonusItems->carTexture.get());
+    EXPECT_EQ(records[8].item->mesh, g->bonusItems->croctopusTemplate->mesh);
+    EXPECT_EQ(translationOf(records[8].item->atoms[2]->modelMatrix), vec3(232, 15.5f, 222));
+}
+
+TEST_F(GameSetup, HitItemsFollowRecordOrderNotHitOrder) {
+    auto& records = BonusItemSet::bonusItemRecords;
+    for (auto& record : records) record.item->hit = false;
+    EXPECT_TRUE(g->bonusItems->hitItems().empty());
+    records[5].item->hit = true;
+    records[2].item->hit = true;
+    const auto hit = g->bonusItems->hitItems();
+    ASSERT_EQ(hit.size(), 2u);
+    EXPECT_EQ(hit[0], records[2].item.get());
+    EXPECT_EQ(hit[1], records[5].item.get());
+    records[5].item->hit = records[2].item->hit = false;
+}
+
+TEST_F(GameSetup, UnknownItemTypeGetsTheDuck) {
+    auto& records = BonusItemSet::bonusItemRecords;
+    CaptureStdout();
+    g->bonusItems->addItem(7, vec3(10, 11, 12), vec3(1, 1, 0));
+    EXPECT_EQ(GetCapturedStdout(), "Item: 10.00/11.00/12.00 \nAtom: 10.00/11.00/12.00 \n");
+    const BonusItemRecord& added = records.back();
+    EXPECT_EQ(added.type, 7);
+    EXPECT_EQ(added.skin, g->bonusItems->duckTexture.get());
+    EXPECT_EQ(added.item->mesh, g->bonusItems->duckTemplate->mesh);
+    EXPECT_EQ(added.colour, vec3(1, 1, 0));
+    records.pop_back();
+}
+
+TEST_F(GameSetup, WallsAreNumberedInOrderAndZeroLengthIsSkipped) {
+    const size_t before = g->walls.size();
+    CaptureStdout();
+    g->addWall({10, 24}, {10, 20});
+    g->addWall({14, 20}, {10, 21});
+    g->addWall({3, 3}, {3, 3});
+    const std::string out = GetCapturedStdout();
+    EXPECT_EQ(out, "Wall " + std::to_string(before + 1) + " created with angle 90\n" +
+                       "Wall " + std::to_string(before + 2) + " created with angle 166\n" +
+                       "Skipping wall from 3.00/3.00 to 3.00/3.00: it has no length\n");
+    ASSERT_EQ(g->walls.size(), before + 2);
+    EXPECT_EQ(g->walls[before]->start, vec2(10, 24));  // as given, not swapped
+    EXPECT_EQ(g->walls[before]->end, vec2(10, 20));
+    EXPECT_EQ(g->walls[before]->mesh, g->wallPrototype->mesh);
+    EXPECT_TRUE(g->walls[before]->visible);
+    g->walls.resize(before);
+}
+
+TEST_F(GameSetup, WallFootStandsOnTheTerrainCells) {
+    const size_t before = g->walls.size();
+    g->addWall({100.5f, 60.2f}, {130.7f, 90.9f});
+    const mat4& m = g->walls.back()->modelMatrix;
+    const float h1 = g->terrain->cellHeight(100.5f, 60.2f);
+    const float h2 = g->terrain->cellHeight(130.7f, 90.9f);
+    const vec3 nearFoot = vec3(m * vec4(0, 0, 0, 1));
+    const vec3 farFoot = vec3(m * vec4(1, 0, 0, 1));
+    EXPECT_NEAR(nearFoot.y, h1, 1e-4f);
+    EXPECT_NEAR(farFoot.y, h2, 1e-4f);
+    EXPECT_NEAR(farFoot.x, 130.7f, 1e-3f);
+    EXPECT_NEAR(farFoot.z, 90.9f, 1e-3f);
+    g->walls.resize(before);
+}

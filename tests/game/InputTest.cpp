@@ -1,0 +1,243 @@
+#include <gtest/gtest.h>
+
+#define GLFW_INCLUDE_NONE
+#include <GLFW/glfw3.h>
+
+#include <string>
+
+#include "game/Game.h"
+#include "game/Globals.h"
+#include "game/Input.h"
+#include "support/GameFixture.h"
+
+using ::testing::internal::CaptureStdout;
+using ::testing::internal::GetCapturedStdout;
+
+namespace {
+
+constexpr int kPress = GLFW_PRESS, kRelease = GLFW_RELEASE;
+
+::testing::AssertionResult contains(const std::string& text, const std::string& part) {
+    if (text.find(part) != std::string::npos) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "'" << text << "' lacks '" << part << "'";
+}
+
+// The real game in the playing state, unless a test says otherwise.
+class Input : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        keyState.fill(0);
+        gameStarted = true;
+        g->posterVisible = false;
+        g->posterIndex = 1;
+        savedProjection = projectionMatrix;
+        ballsBefore = g->balls.size();
+    }
+    void TearDown() override {
+        if (!g) return;
+        keyState.fill(0);
+        projectionMatrix = savedProjection;
+        windowWidth = g->windowWidth = 1024;
+        windowHeight = g->windowHeight = 768;
+        g->posterVisible = true;
+        g->posterIndex = 1;
+        g->awaitingFirstStart = true;
+        g->tripleThrowUnlocked = false;
+        gameStarted = false;
+    }
+    std::string press(int key) {
+        CaptureStdout();
+        onKey(key, kPress);
+        return GetCapturedStdout();
+    }
+
+    mat4 savedProjection{1.0f};
+    size_t ballsBefore = 0;
+};
+
+}  // namespace
+
+TEST_F(Input, KeysDoNothingBeforeTheFirstClick) {
+    gameStarted = false;
+    const bool frameTime = g->showFrameTime;
+    EXPECT_EQ(press('W'), "");
+    EXPECT_EQ(press(GLFW_KEY_F2), "");
+    EXPECT_EQ(keyState['W'], 0);
+    EXPECT_EQ(g->showFrameTime, frameTime);
+}
+
+TEST_F(Input, PostersIgnoreAllKeysButF1ReleasesIncluded) {
+    keyState['W'] = 1;  // held when the poster came up
+    g->posterVisible = true;
+    g->posterIndex = 2;
+    const bool wireframe = g->wireframe;
+    EXPECT_EQ(press(GLFW_KEY_F3), "");
+    CaptureStdout();
+    onKey('W', kRelease);
+    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(keyState['W'], 1);  // stays held after the poster closes
+    EXPECT_EQ(g->wireframe, wireframe);
+}
+
+TEST_F(Input, HeldKeysAreRecordedAndReleased) {
+    EXPECT_EQ(press('W'), "Key '87', state '1'\n");
+    EXPECT_EQ(keyState['W'], 1);
+    CaptureStdout();
+    onKey('W', kRelease);
+    EXPECT_EQ(GetCapturedStdout(), "Key '87', state '0'\n");
+    EXPECT_EQ(keyState['W'], 0);
+    onKey('A', GLFW_REPEAT);
+    EXPECT_EQ(keyState['A'], 0);
+}
+
+TEST_F(Input, SpecialKeysNeverTouchKeyState) {
+    for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_RIGHT, GLFW_KEY_F11, GLFW_KEY_F1 + 20,
+                    GLFW_KEY_LAST, GLFW_KEY_UNKNOWN}) {
+        onKey(key, kPress);
+        onKey(key, kRelease);
+    }
+    onKey(GLFW_KEY_F2, kRelease);
+    for (unsigned char state : keyState) EXPECT_EQ(state, 0);
+}
+
+TEST_F(Input, F1OpensAndClosesTheHelpPoster) {
+    const bool help = helpShown;
+    std::string out = press(GLFW_KEY_F1);
+    EXPECT_TRUE(g->posterVisible);
+    EXPECT_EQ(g->posterIndex, 2);
+    EXPECT_TRUE(contains(out, std::string("Switching help screen ") + (help ? "off" : "on")));
+
+    press(GLFW_KEY_F1);
+    EXPECT_FALSE(g->posterVisible);
+    EXPECT_EQ(g->posterIndex, 2);
+    EXPECT_EQ(helpShown, help);
+}
+
+TEST_F(Input, F1OnAnEndPosterOnlyClearsItsFlag) {
+    g->posterVisible = true;
+    g->posterIndex = 3;
+    press(GLFW_KEY_F1);
+    EXPECT_FALSE(g->posterVisible);
+    EXPECT_EQ(g->posterIndex, 3);
+    press(GLFW_KEY_F1);  // restore helpShown
+}
+
+TEST_F(Input, F5CyclesMipMappingAndF4ComesBack) {
+    g->mipmapMode = 2;
+    EXPECT_TRUE(contains(press(GLFW_KEY_F5), "Switching mip mapping-quality to none\n"));
+    EXPECT_TRUE(contains(press(GLFW_KEY_F5), "Switching mip mapping-quality to nearest neighbor\n"));
+    EXPECT_TRUE(contains(press(GLFW_KEY_F5), "Switching mip mapping-quality to linear\n"));
+    EXPECT_EQ(g->mipmapMode, 2);
+
+    g->bilinearFiltering = true;
+    EXPECT_TRUE(contains(press(GLFW_KEY_F4), "Switching texture sampling quality to nearest neighbor\n"));
+    EXPECT_TRUE(contains(press(GLFW_KEY_F4), "Switching texture sampling quality to bilinear\n"));
+    EXPECT_TRUE(g->bilinearFiltering);
+}
+
+TEST_F(Input, ToggleKeysFlipTheirSwitches) {
+    g->goalDistance = 12.0f;
+    EXPECT_TRUE(contains(press(GLFW_KEY_F6), "Switching flying mode on\n"));
+    EXPECT_EQ(g->goalDistance, -1.0f);
+    EXPECT_TRUE(contains(press(GLFW_KEY_F6), "Switching flying mode off\n"));
+
+    EXPECT_TRUE(contains(press(GLFW_KEY_F3), "Switching wireframe mode on\n"));
+    GLint mode[2] = {};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_LINE);
+    EXPECT_TRUE(contains(press(GLFW_KEY_F3), "Switching wireframe mode off\n"));
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    EXPECT_EQ(mode[0], GL_FILL);
+
+    EXPECT_TRUE(contains(press(GLFW_KEY_F7), "Switching shader of heightmap\n"));
+    EXPECT_TRUE(g->switchedTerrainShader);
+    press(GLFW_KEY_F7);
+    EXPECT_TRUE(contains(press(GLFW_KEY_F8), "Switching view frustum culling off\n"));
+    press(GLFW_KEY_F8);
+    EXPECT_TRUE(contains(press(GLFW_KEY_F9), "Switching transparency mode off\n"));
+    press(GLFW_KEY_F9);
+    EXPECT_TRUE(contains(press(GLFW_KEY_F10), "Showing debug HUD is on\n"));
+    press(GLFW_KEY_F10);
+    EXPECT_TRUE(contains(press(GLFW_KEY_F2), "Switching printing of frame time on\n"));
+    press(GLFW_KEY_F2);
+}
+
+TEST_F(Input, FirstLeftClickStartsWithoutThrowing) {
+    gameStarted = false;
+    g->posterVisible = true;
+    g->awaitingFirstStart = true;
+    g->elapsedTime = 42.0;
+    g->ballsLeft = 3;
+    CaptureStdout();
+    onMouseButton(GLFW_MOUSE_BUTTON_LEFT, kPress);
+    EXPECT_EQ(GetCapturedStdout(), "Clicked on left mouse button - firing 1 ball\n");
+    EXPECT_TRUE(gameStarted);
+    EXPECT_FALSE(g->posterVisible);
+    EXPECT_FALSE(g->awaitingFirstStart);
+    EXPECT_EQ(g->elapsedTime, 0.0);
+    EXPECT_EQ(g->ballsLeft, 200);
+    EXPECT_EQ(g->balls.size(), ballsBefore);
+}
+
+TEST_F(Input, LeavingTheHelpPosterKeepsTheClock) {
+    g->awaitingFirstStart = false;
+    g->posterVisible = true;
+    g->elapsedTime = 42.0;
+    startGame();
+    EXPECT_FALSE(g->posterVisible);
+    EXPECT_EQ(g->elapsedTime, 42.0);
+}
+
+TEST_F(Input, RightButtonRefusesUntilUnlockedAndIsSilentBeforeStart) {
+    gameStarted = false;
+    g->posterVisible = true;
+    CaptureStdout();
+    onMouseButton(GLFW_MOUSE_BUTTON_RIGHT, kPress);
+    EXPECT_EQ(GetCapturedStdout(), "");
+
+    gameStarted = true;
+    g->posterVisible = false;
+    g->tripleThrowUnlocked = false;
+    CaptureStdout();
+    onMouseButton(GLFW_MOUSE_BUTTON_RIGHT, kPress);
+    EXPECT_EQ(GetCapturedStdout(),
+              "Clicked on right mouse button but not allowed to throw multiple balls yet (find "
+              "the bonus item!)\n");
+    EXPECT_EQ(g->balls.size(), ballsBefore);
+}
+
+TEST_F(Input, ButtonsAreIgnoredUnderAPosterAndOnRelease) {
+    g->posterVisible = true;
+    CaptureStdout();
+    onMouseButton(GLFW_MOUSE_BUTTON_MIDDLE, kPress);
+    onMouseButton(GLFW_MOUSE_BUTTON_LEFT, kPress);
+    g->posterVisible = false;
+    onMouseButton(GLFW_MOUSE_BUTTON_LEFT, kRelease);
+    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(g->balls.size(), ballsBefore);
+
+    CaptureStdout();
+    onMouseButton(GLFW_MOUSE_BUTTON_MIDDLE, kPress);
+    onMouseButton(5, kPress);
+    EXPECT_EQ(GetCapturedStdout(),
+              "Clicked on middle mouse button\n"
+              "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n");
+}
+
+TEST_F(Input, MinimisedWindowKeepsTheLastProjection) {
+    onWindowSize(1000, 500);
+    const mat4 projection = projectionMatrix;
+    EXPECT_EQ(projection, makeProjectionMatrix(1000, 500));
+    CaptureStdout();
+    onWindowSize(1000, 0);
+    EXPECT_EQ(GetCapturedStdout(), "Changing window size to: 1000/0\n");
+    EXPECT_EQ(projectionMatrix, projection);
+    EXPECT_EQ(windowHeight, 0);
+    EXPECT_EQ(g->windowHeight, 0);
+    onWindowSize(0, 0);
+    EXPECT_EQ(projectionMatrix, projection);
+    onWindowSize(1024, 768);
+    EXPECT_EQ(g->windowWidth, 1024);
+    EXPECT_NE(projectionMatrix, projection);
+}

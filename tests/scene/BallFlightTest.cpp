@@ -1,0 +1,66 @@
+#include <gtest/gtest.h>
+
+#include "scene/BallObject.h"
+
+namespace {
+
+// The flight without the sphere mesh: no GL context needed.
+class FlyingBall : public kesto::scene::BallObject {
+public:
+    FlyingBall(vec3 position, float angle, float power, vec3 direction)
+        : BallObject(glm::translate(mat4(1.0f), position)) {
+        startHeight = position.y;
+        this->angle = angle;
+        this->power = power;
+        this->direction = direction;
+    }
+    vec3 position() const { return translationOf(modelMatrix); }
+};
+
+}  // namespace
+
+TEST(BallFlight, ZeroStepOnlyResetsTheHeightToTheParabola) {
+    FlyingBall ball({5, 10, 7}, 0.3f, 0.0f, {1, 0, 0});
+    ball.update(0.0);
+    EXPECT_EQ(ball.distance, 0.0f);
+    EXPECT_EQ(ball.position(), vec3(5, 10, 7));
+
+    // Moved off its path, the next step puts it back at the parabola height.
+    ball.modelMatrix = glm::translate(ball.modelMatrix, vec3(0, 3, 0));
+    ball.update(0.0);
+    EXPECT_FLOAT_EQ(ball.position().y, 10.0f);
+}
+
+TEST(BallFlight, FlatThrowWithoutPowerAfterATenthOfASecond) {
+    const float s = 12.0f;
+    FlyingBall ball({0, s, 0}, 0.0f, 0.0f, {0, 0, 1});
+    ball.update(0.1);
+    EXPECT_FLOAT_EQ(ball.distance, 1.3f);
+    EXPECT_NEAR(ball.height, s - 9.81f * 1.69f / 288.0f, 1e-5f);
+    EXPECT_NEAR(ball.position().y, ball.height, 1e-5f);
+    EXPECT_NEAR(ball.position().z, 1.3f, 1e-5f);
+}
+
+TEST(BallFlight, PowerSpeedsTheParameterButNotTheGround) {
+    FlyingBall ball({0, 10, 0}, 0.2f, 10.0f, {0.6f, 0.0f, 0.8f});
+    for (int i = 0; i < 10; ++i) ball.update(0.1);
+    EXPECT_NEAR(ball.distance, 18.0f, 1e-4f);
+    EXPECT_NEAR(ball.position().x, 13.0f * 0.6f, 1e-4f);
+    EXPECT_NEAR(ball.position().z, 13.0f * 0.8f, 1e-4f);
+    // Launch speed power + 12 = 22 on the parabola parameterised by distance.
+    const double d = 18.0, c = std::cos(0.2);
+    EXPECT_NEAR(ball.height, 10.0 + d * std::tan(0.2) - 9.81 * d * d / (2 * 22 * 22 * c * c), 1e-3);
+}
+
+TEST(BallFlight, StraightUpDirectionOnlyRisesAndFalls) {
+    FlyingBall ball({3, 4, 5}, 0.5f, 0.0f, {0, 1, 0});
+    float highest = 4.0f;
+    for (int i = 0; i < 40; ++i) {
+        ball.update(0.05);
+        EXPECT_EQ(ball.position().x, 3.0f);
+        EXPECT_EQ(ball.position().z, 5.0f);
+        highest = std::max(highest, ball.position().y);
+    }
+    EXPECT_GT(highest, 4.0f);
+    EXPECT_LT(ball.position().y, 4.0f);  // past the top and below the throw point again
+}

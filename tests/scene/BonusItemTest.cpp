@@ -1,0 +1,140 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "scene/BallObject.h"
+#include "scene/BonusItem.h"
+
+using namespace kesto::scene;
+
+namespace {
+
+// Mesh-less stand-ins: the placement, spin and hit test need no GL context.
+class Ring : public nonTexturedVboObject {
+public:
+    Ring() : nonTexturedVboObject(mat4(1.0f)) {}
+};
+
+class Item : public BonusItemObject {
+public:
+    Item(vec3 position, nonTexturedVboObject* atomTemplate = nullptr)
+        : BonusItemObject(glm::translate(mat4(1.0f), position), atomTemplate) {}
+};
+
+class Ball : public BallObject {
+public:
+    explicit Ball(vec3 position) : BallObject(glm::translate(mat4(1.0f), position)) {}
+};
+
+// Records of the program-wide list, emptied again after each test.
+class BonusItemRecords : public ::testing::Test {
+protected:
+    void TearDown() override { BonusItemSet::bonusItemRecords.clear(); }
+
+    void place(vec3 position, int type) {
+        BonusItemRecord record;
+        record.item = std::make_unique<Item>(position);
+        record.item->place(0.3f);
+        record.type = type;
+        BonusItemSet::bonusItemRecords.push_back(std::move(record));
+    }
+
+    void find(vec3 ballPosition) {
+        BonusItemSet::findHitItem(Ball(ballPosition), index, type);
+    }
+
+    int index = 99, type = 99;
+};
+
+// The rotation part of m, checked against a turn of the given degrees about the axis.
+void expectTurn(const mat4& m, vec3 axis, float degrees) {
+    const glm::mat3 r(m);
+    const vec3 a = glm::normalize(axis);
+    const vec3 rotatedAxis = r * a;
+    EXPECT_NEAR(glm::distance(rotatedAxis, a), 0.0f, 1e-5f);
+    const vec3 v = glm::normalize(glm::cross(a, vec3(0.3f, 0.2f, 0.9f)));
+    const vec3 w = r * v;
+    const float radians = degrees * 0.017453292f;
+    EXPECT_NEAR(glm::dot(v, w), std::cos(radians), 1e-5f);
+    // Right-handed: the turn goes counter-clockwise seen from the tip of the axis.
+    EXPECT_NEAR(glm::dot(glm::cross(v, w), a), std::sin(radians), 1e-5f);
+}
+
+}  // namespace
+
+TEST_F(BonusItemRecords, ReachIsRadiusPlusTwoTenthsInclusiveOfHalf) {
+    place({262, 17, 33}, Duck);
+    find({262.51f, 17, 33});
+    EXPECT_EQ(index, -1);
+    EXPECT_EQ(type, -1);
+    EXPECT_FALSE(BonusItemSet::bonusItemRecords[0].item->hit);
+
+    find({262, 17.5f, 33});
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(type, Duck);
+    EXPECT_TRUE(BonusItemSet::bonusItemRecords[0].item->hit);
+
+    find({262, 17, 33.49f});
+    EXPECT_EQ(index, 0);
+}
+
+TEST_F(BonusItemRecords, FirstRecordInReachWinsOverANearerOne) {
+    place({10, 0, 0}, Car);
+    place({10.4f, 0, 0}, Croctopus);
+    place({10.8f, 0, 0}, Duck);
+    find({10.35f, 0, 0});
+    EXPECT_EQ(index, 0);
+    EXPECT_EQ(type, Car);
+    EXPECT_FALSE(BonusItemSet::bonusItemRecords[1].item->hit);
+
+    find({10.7f, 0, 0});
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(type, Croctopus);
+}
+
+TEST(BonusItemObject, PlaceSetsTheRadiusAndPutsTheRingsAtTheItem) {
+    Ring atomTemplate;
+    Item item({262, 17, 33}, &atomTemplate);
+    item.place(0.3f);
+    EXPECT_FLOAT_EQ(item.radius, 0.3f);
+    for (const auto& atom : item.atoms) {
+        ASSERT_NE(atom, nullptr);
+        EXPECT_EQ(translationOf(atom->modelMatrix), vec3(262, 17, 33));
+    }
+    expectTurn(item.atoms[0]->modelMatrix, {0, 0, 1}, 0.0f);
+    expectTurn(item.atoms[1]->modelMatrix, {0, 0, 1}, 135.0f);
+    expectTurn(item.atoms[2]->modelMatrix, {0, 0, 1}, 45.0f);
+    // The template stays where it was.
+    EXPECT_EQ(atomTemplate.modelMatrix, mat4(1.0f));
+}
+
+TEST(BonusItemObject, OneSecondSpinsItemAndRingsByNinetyDegrees) {
+    Ring atomTemplate;
+    Item item({5, 6, 7}, &atomTemplate);
+    item.place(0.3f);
+    const mat4 ring1Before = item.atoms[1]->modelMatrix;
+    item.update(1.0);
+    expectTurn(item.modelMatrix, {0.5f, -1, 0}, 90.0f);
+    EXPECT_EQ(translationOf(item.modelMatrix), vec3(5, 6, 7));
+    expectTurn(item.atoms[0]->modelMatrix, {0.5f, 1, 0}, 90.0f);
+    expectTurn(glm::inverse(ring1Before) * item.atoms[1]->modelMatrix, {0.5f, 1, 0}, 90.0f);
+    expectTurn(glm::inverse(glm::rotate(mat4(1.0f), 0.7853982f, vec3(0, 0, 1))) *
+                   item.atoms[2]->modelMatrix,
+               {0.5f, -1, 0}, 90.0f);
+
+    Item still({0, 0, 0});
+    still.update(0.0);
+    EXPECT_EQ(still.modelMatrix, mat4(1.0f));
+}
+
+TEST(BonusItemObject, CopySharesTheMeshButNotTheRings) {
+    Ring atomTemplate;
+    Item item({1, 2, 3}, &atomTemplate);
+    item.place(0.3f);
+    item.hit = true;
+    BonusItemObject copy(item);
+    EXPECT_EQ(copy.mesh, item.mesh);
+    EXPECT_EQ(copy.atomTemplate, &atomTemplate);
+    EXPECT_TRUE(copy.hit);
+    for (const auto& atom : copy.atoms) EXPECT_EQ(atom, nullptr);
+}

@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "scene/WallObject.h"
+
+using kesto::scene::placeWall;
+
+namespace {
+
+vec3 apply(const mat4& m, vec3 p) { return vec3(m * vec4(p, 1.0f)); }
+
+void expectNear(vec3 actual, vec3 expected) {
+    EXPECT_NEAR(actual.x, expected.x, 1e-4f);
+    EXPECT_NEAR(actual.y, expected.y, 1e-4f);
+    EXPECT_NEAR(actual.z, expected.z, 1e-4f);
+}
+
+const auto flat = [](float, float) { return 5.0f; };
+
+}  // namespace
+
+TEST(WallPlacement, AlongXHasAngleZeroAndSpansTheSegment) {
+    mat4 m(1.0f);
+    float angle = -1.0f;
+    ASSERT_TRUE(placeWall({10, 20}, {14, 20}, flat, m, angle));
+    EXPECT_FLOAT_EQ(angle, 0.0f);
+    // Box corners: x 10 to 14, z 20 -/+ 0.05, y from h - 3 to h + 4.
+    expectNear(apply(m, {0, -3, -0.05f}), {10, 2, 19.95f});
+    expectNear(apply(m, {1, 4, 0.05f}), {14, 9, 20.05f});
+}
+
+TEST(WallPlacement, DecreasingZIsSwappedAndTurnedNinetyDegrees) {
+    mat4 m(1.0f);
+    float angle = 0.0f;
+    std::vector<vec2> asked;
+    auto ground = [&](float x, float z) {
+        asked.push_back({x, z});
+        return 0.0f;
+    };
+    ASSERT_TRUE(placeWall({10, 24}, {10, 20}, ground, m, angle));
+    EXPECT_NEAR(angle, 90.0f, 1e-4f);
+    // The box starts at the end with the smaller z and reaches the other.
+    expectNear(apply(m, {0, 0, 0}), {10, 0, 20});
+    expectNear(apply(m, {1, 0, 0}), {10, 0, 24});
+    ASSERT_EQ(asked.size(), 2u);
+    EXPECT_EQ(asked[0], vec2(10, 20));
+    EXPECT_EQ(asked[1], vec2(10, 24));
+}
+
+TEST(WallPlacement, BackwardsAlongXKeepsOrderWithObtuseAngle) {
+    mat4 m(1.0f);
+    float angle = 0.0f;
+    ASSERT_TRUE(placeWall({14, 20}, {10, 21}, flat, m, angle));
+    EXPECT_NEAR(angle, 165.96f, 0.01f);
+    expectNear(apply(m, {0, 0, 0}), {14, 5, 20});
+    expectNear(apply(m, {1, 0, 0}), {10, 5, 21});
+    // The box keeps its thickness of 0.1 across the segment.
+    const vec3 across = apply(m, {0, 0, 0.05f}) - apply(m, {0, 0, -0.05f});
+    EXPECT_NEAR(glm::length(across), 0.1f, 1e-5f);
+    EXPECT_NEAR(glm::dot(across, vec3(-4, 0, 1)), 0.0f, 1e-5f);
+}
+
+TEST(WallPlacement, ShearedFootFollowsTheGroundBetweenTheEnds) {
+    mat4 m(1.0f);
+    float angle = 0.0f;
+    auto slope = [](float x, float) { return x >= 14.0f ? 7.0f : 5.0f; };
+    ASSERT_TRUE(placeWall({10, 20}, {14, 20}, slope, m, angle));
+    expectNear(apply(m, {0, 0, 0}), {10, 5, 20});
+    expectNear(apply(m, {0.5f, 0, 0}), {12, 6, 20});
+    expectNear(apply(m, {1, 0, 0}), {14, 7, 20});
+    // The top rises by the same 2 as the foot.
+    EXPECT_NEAR(apply(m, {1, 4, 0}).y - apply(m, {0, 4, 0}).y, 2.0f, 1e-4f);
+}
+
+TEST(WallPlacement, ZeroLengthMakesNoWall) {
+    mat4 m = glm::translate(mat4(1.0f), vec3(1, 2, 3));
+    const mat4 before = m;
+    float angle = 42.0f;
+    EXPECT_FALSE(placeWall({0, 0}, {0, 0}, flat, m, angle));
+    EXPECT_EQ(m, before);
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r) EXPECT_FALSE(std::isnan(m[c][r]));
+}

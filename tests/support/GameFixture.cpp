@@ -1,0 +1,57 @@
+#include "support/GameFixture.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "game/Game.h"
+#include "game/Globals.h"
+#include "platform/Sound.h"
+
+namespace {
+
+// The repository root, three levels above this file (tests/support/GameFixture.cpp).
+std::string repositoryRoot() {
+    std::string path = __FILE__;
+    for (int i = 0; i < 3; ++i) {
+        const size_t slash = path.find_last_of('/');
+        if (slash == std::string::npos) return ".";
+        path.erase(slash);
+    }
+    return path.empty() ? "/" : path;
+}
+
+bool exists(const char* path) { return access(path, R_OK) == 0; }
+
+Game* buildGame() {
+    if (!exists("Util/Files/Labyrinth2.txt") && chdir(repositoryRoot().c_str()) != 0) return nullptr;
+    // The Game constructor ends the process on a missing asset; a test should fail instead.
+    for (const char* required : {"Util/Files/Labyrinth2.txt", "Util/Files/heightmap3.png",
+                                 "Shader/phong.vert", "Util/Files/finish.obj"}) {
+        if (!exists(required)) {
+            std::fprintf(stderr, "GameFixture: missing %s\n", required);
+            return nullptr;
+        }
+    }
+    if (!ensureGlContext()) return nullptr;
+    setenv("ALSOFT_DRIVERS", "null", 1);
+    soundEngine = audio::SoundEngine::create();
+    if (!soundEngine) return nullptr;
+    game = new Game();
+    return game;
+}
+
+}  // namespace
+
+Game* sharedGame() {
+    static Game* built = buildGame();
+    return built;
+}
+
+void GameTest::SetUp() {
+    GlTest::SetUp();
+    g = sharedGame();
+    ASSERT_NE(g, nullptr) << "the game could not be built from the repository's assets";
+}

@@ -21,7 +21,10 @@ PACKAGES=(
     libgtest-dev libgmock-dev
     xvfb xauth xdotool imagemagick sox libsox-fmt-mp3 x11-utils libgl1-mesa-dri libglx-mesa0
     python3 python3-numpy python3-pil
+    clang libclang-rt-14-dev
 )
+FUZZ_DIR=build-fuzz
+FUZZ_RUNS=5000
 
 usage() {
     sed -n '2,7s/^# \{0,1\}//p' "$0"
@@ -108,6 +111,31 @@ sanitized_tests() {
         run_ctest "$SANITIZE_DIR" -LE e2e
 }
 
+# The file readers under libFuzzer (clang, ASan/UBSan): a fixed number of mutations from the
+# committed seeds with a fixed random seed, so a run finds the same inputs every time.
+fuzz_readers() {
+    local corpus log target status=0
+    CC=clang CXX=clang++ cmake -S . -B "$FUZZ_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUILLORA_FUZZ=ON -DQUILLORA_TESTS=ON || return 1
+    cmake --build "$FUZZ_DIR" -j"$JOBS" --target fuzz_obj fuzz_wallfile fuzz_dds fuzz_image ||
+        return 1
+    for target in obj wallfile dds image; do
+        corpus=$(mktemp -d)
+        log="$FUZZ_DIR/fuzz_$target.log"
+        if "$FUZZ_DIR/tests/fuzz/fuzz_$target" -runs="$FUZZ_RUNS" -seed=1 -close_fd_mask=3 \
+            -artifact_prefix="$ROOT/$FUZZ_DIR/crash-$target-" "$corpus" \
+            "tests/fuzz/seeds/$target" </dev/null >"$log" 2>&1; then
+            echo "fuzz_$target: $(grep -E '^Done [0-9]+ runs' "$log" | tail -1)"
+        else
+            echo "fuzz_$target FAILED:"
+            tail -n 60 "$log"
+            status=1
+        fi
+        rm -rf "$corpus"
+    done
+    return $status
+}
+
 test_all() {
     local start
     start=$(date +%s)
@@ -120,6 +148,9 @@ test_all() {
         -DQUILLORA_SANITIZE=ON
     if [[ " ${FAILED[*]} " != *" sanitizer build "* ]]; then
         phase "unit tests under ASan/UBSan" sanitized_tests
+    fi
+    if [ -f tests/fuzz/CMakeLists.txt ]; then
+        phase "reader fuzzing (libFuzzer)" fuzz_readers
     fi
     say "Summary ($(($(date +%s) - start))s in all)"
     printf '%s\n' "${SUMMARY[@]}"

@@ -182,12 +182,9 @@ class GameRun:
                 self.prepare(self.run_dir)
             self.xvfb = Xvfb()
             self.env = self._environment()
-            command = list(self.command)
-            if shutil.which("stdbuf"):
-                # stdout is a pipe here: without line buffering the log arrives in lumps.
-                command = ["stdbuf", "-oL"] + command
+            # The game line-buffers its log itself, so lines arrive as they are printed.
             self.process = subprocess.Popen(
-                command, cwd=self.run_dir, env=self.env, stdin=subprocess.DEVNULL,
+                list(self.command), cwd=self.run_dir, env=self.env, stdin=subprocess.DEVNULL,
                 stdout=subprocess.PIPE, stderr=subprocess.PIPE, start_new_session=True)
             for stream, lines in ((self.process.stdout, self.stdout_lines),
                                   (self.process.stderr, self.stderr_lines)):
@@ -217,9 +214,6 @@ class GameRun:
         else:
             raise ValueError("unknown sound mode %r" % self.sound)
         env["ALSOFT_CONF"] = conf
-        # stdbuf preloads a library; a sanitizer build must not refuse to start because of it.
-        asan = env.get("ASAN_OPTIONS", "")
-        env["ASAN_OPTIONS"] = (asan + ":" if asan else "") + "verify_asan_link_order=0"
         env.update(self.extra_env)
         return env
 

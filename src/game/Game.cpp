@@ -98,8 +98,10 @@ Game::Game() {
         winJingle = soundEngine->play2D("Util/Files/bugle_music_reveille.mp3", false, true, true);
         loseJingle = soundEngine->play2D(
             "Util/Files/musical_woodwinds_melody_descend_playful.mp3", false, true, true);
+        // Looped: a one-shot track would fall silent for good after its first few seconds
+        // of walking, since unpausing a finished sound plays nothing.
         footsteps = soundEngine->play2D(
-            "Util/Files/footsteps_on_forest_pathway_dry_clear_of_debris_001.mp3", false, true,
+            "Util/Files/footsteps_on_forest_pathway_dry_clear_of_debris_001.mp3", true, true,
             true);
         gruntSound = soundEngine->addSoundSourceFromFile("Util/Files/female_exert_grunt.mp3", true);
         splashSound = loadEffect(soundEngine, "Util/Files/sweep_organic_watery_fast.mp3");

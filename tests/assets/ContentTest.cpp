@@ -1,0 +1,468 @@
+// The shipped content, read back through the game's own readers: meshes closed and facing out,
+// skins mapped inside their images, DDS with whole mip chains, a font and a crosshair that draw
+// where the game expects them, and sounds that decode.
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "assets/ObjReader.h"
+#include "assets/Texture.h"
+#include "support/GlContext.h"
+
+namespace {
+
+std::string contentPath(const std::string& name) { return "Util/Files/" + name; }
+
+std::vector<uint8_t> readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
+
+struct Mesh {
+    std::vector<vec3> positions;
+    std::vector<vec3> normals;
+    std::vector<vec2> uvs;
+    vec3 min{1e9f}, max{-1e9f};
+
+    void bounds() {
+        for (const vec3& p : positions) {
+            min = glm::min(min, p);
+            max = glm::max(max, p);
+        }
+    }
+};
+
+Mesh loadTextured(const std::string& name) {
+    Mesh m;
+    EXPECT_TRUE(loadObjFile(contentPath(name).c_str(), m.positions, m.uvs, m.normals)) << name;
+    m.bounds();
+    return m;
+}
+
+Mesh loadPlain(const std::string& name) {
+    Mesh m;
+    EXPECT_TRUE(loadNonTexturedObjFile(contentPath(name).c_str(), m.positions, m.normals)) << name;
+    m.bounds();
+    return m;
+}
+
+// Corners are welded by position (rounded to 1e-4) so separately written parts stay apart
+// unless they really share a vertex.
+using Key = std::tuple<long, long, long>;
+Key weld(const vec3& p) {
+    return {std::lround(p.x * 1e4), std::lround(p.y * 1e4), std::lround(p.z * 1e4)};
+}
+
+// Closed and consistently wound: every directed edge is met by exactly one reverse edge.
+void expectClosed(const Mesh& m, const std::string& name) {
+    ASSERT_FALSE(m.positions.empty()) << name;
+    ASSERT_EQ(m.positions.size() % 3, 0u) << name;
+    std::map<std::pair<Key, Key>, int> edges;
+    for (size_t t = 0; t < m.positions.size(); t += 3)
+        for (int k = 0; k < 3; ++k) ++edges[{weld(m.positions[t + k]), weld(m.positions[t + (k + 1) % 3])}];
+    int open = 0;
+    for (const auto& [edge, count] : edges) {
+        auto reverse = edges.find({edge.second, edge.first});
+        if (count != 1 || reverse == edges.end() || reverse->second != 1) ++open;
+    }
+    EXPECT_EQ(open, 0) << name << ": edges not shared by exactly two triangles";
+}
+
+// Positive signed volume means the winding faces out; the stored normals must agree with it.
+void expectOutward(const Mesh& m, const std::string& name) {
+    double volume = 0;
+    int disagree = 0;
+    for (size_t t = 0; t + 2 < m.positions.size(); t += 3) {
+        const vec3 &a = m.positions[t], &b = m.positions[t + 1], &c = m.positions[t + 2];
+        vec3 face = glm::cross(b - a, c - a);
+        volume += glm::dot(a, face) / 6.0;
+        if (glm::dot(face, m.normals[t] + m.normals[t + 1] + m.normals[t + 2]) <= 0) ++disagree;
+    }
+    EXPECT_GT(volume, 0.0) << name;
+    EXPECT_EQ(disagree, 0) << name << ": normals against the winding";
+    for (const vec3& n : m.normals) EXPECT_NEAR(glm::length(n), 1.0f, 1e-3f) << name;
+}
+
+void expectUvsInImage(const Mesh& m, const std::string& name) {
+    ASSERT_EQ(m.uvs.size(), m.positions.size()) << name;
+    for (const vec2& uv : m.uvs) {
+        EXPECT_GE(uv.x, 0.0f) << name;
+        EXPECT_LE(uv.x, 1.0f) << name;
+        EXPECT_GE(uv.y, 0.0f) << name;
+        EXPECT_LE(uv.y, 1.0f) << name;
+    }
+}
+
+}  // namespace
+
+TEST(ContentMeshes, BallIsAClosedSmoothSphereOfRadiusPointTwo) {
+    Mesh m = loadPlain("sphere_smooth.obj");
+    expectClosed(m, "sphere");
+    expectOutward(m, "sphere");
+    for (size_t i = 0; i < m.positions.size(); ++i) {
+        EXPECT_NEAR(glm::length(m.positions[i]), 0.2f, 1e-3f);
+        // Smooth shading: the normal is the direction from the centre, not the face's.
+        EXPECT_GT(glm::dot(m.normals[i], glm::normalize(m.positions[i])), 0.999f);
+    }
+}
+
+TEST(ContentMeshes, MarkerConeHangsPointDownAboveTheItem) {
+    Mesh m = loadPlain("cone_big2.obj");
+    expectClosed(m, "cone");
+    expectOutward(m, "cone");
+    EXPECT_NEAR(m.min.y, 1.2f, 0.05f);
+    EXPECT_NEAR(m.max.y, 3.0f, 0.05f);
+    for (const vec3& p : m.positions) {
+        // Widest at the top: the radius grows with the height.
+        float radius = std::hypot(p.x, p.z);
+        EXPECT_LE(radius, 0.6f * (p.y - m.min.y) / (m.max.y - m.min.y) + 1e-3f);
+    }
+    EXPECT_NEAR(m.max.x, 0.6f, 0.01f);
+}
+
+TEST(ContentMeshes, AtomRingIsOffCentreSoItOrbits) {
+    Mesh m = loadPlain("atom_shifted.obj");
+    expectClosed(m, "atom");
+    expectOutward(m, "atom");
+    vec3 centre = (m.min + m.max) * 0.5f;
+    EXPECT_GT(glm::length(vec3(centre.x, 0, centre.z)), 0.1f);
+    EXPECT_LT(m.max.y - m.min.y, 0.5f * (m.max.x - m.min.x)) << "a flat ring, not a ball";
+}
+
+TEST(ContentMeshes, BonusItemsStandOnTheirOriginAndMapIntoTheirSkins) {
+    for (const char* name : {"duck.obj", "car.obj", "croctopus.obj"}) {
+        SCOPED_TRACE(name);
+        Mesh m = loadTextured(name);
+        expectClosed(m, name);
+        expectOutward(m, name);
+        expectUvsInImage(m, name);
+        EXPECT_NEAR(m.min.y, 0.0f, 0.03f);
+        EXPECT_GT(m.max.y, 0.4f);
+        float extent = std::max({m.max.x - m.min.x, m.max.y - m.min.y, m.max.z - m.min.z});
+        EXPECT_GT(extent, 0.6f);
+        EXPECT_LT(extent, 1.2f);
+        // Centred on the origin, where the hit test looks for it.
+        EXPECT_LT(std::abs(m.min.x + m.max.x), 0.2f);
+        EXPECT_LT(std::abs(m.min.z + m.max.z), 0.2f);
+    }
+}
+
+TEST(ContentMeshes, FinishGateLeavesTheFinishLineOpen) {
+    Mesh gate = loadTextured("finish.obj");
+    expectClosed(gate, "finish");
+    expectOutward(gate, "finish");
+    expectUvsInImage(gate, "finish");
+    EXPECT_LE(gate.min.y, 0.0f);
+    EXPECT_GT(gate.max.y, 3.5f);
+    // The line runs from x -1.65 to 2.30 at z 0.15: nothing of the gate stands in the walkway.
+    for (size_t t = 0; t < gate.positions.size(); t += 3) {
+        vec3 lo = glm::min(gate.positions[t], glm::min(gate.positions[t + 1], gate.positions[t + 2]));
+        vec3 hi = glm::max(gate.positions[t], glm::max(gate.positions[t + 1], gate.positions[t + 2]));
+        bool overlapsOpening = hi.x > -1.65f && lo.x < 2.30f && lo.y < 2.2f && hi.z > 0.0f && lo.z < 0.3f;
+        EXPECT_FALSE(overlapsOpening) << "triangle " << t / 3 << " blocks the opening";
+    }
+    Mesh layer = loadPlain("finish_transparent_layer.obj");
+    expectClosed(layer, "layer");
+    expectOutward(layer, "layer");
+    EXPECT_LE(layer.min.x, -1.65f);
+    EXPECT_GE(layer.max.x, 2.30f);
+    EXPECT_LE(layer.min.z, 0.15f);
+    EXPECT_GE(layer.max.z, 0.15f);
+    EXPECT_LT(layer.max.z - layer.min.z, 0.1f);
+    EXPECT_GT(layer.max.y, 2.0f);
+}
+
+namespace {
+
+int log2Floor(uint32_t v) {
+    int n = 0;
+    while (v > 1) {
+        v >>= 1;
+        ++n;
+    }
+    return n;
+}
+
+// Alpha of one 4 x 4 DXT5 block, in row order.
+std::vector<int> dxt5BlockAlpha(const uint8_t* block) {
+    int a0 = block[0], a1 = block[1];
+    int table[8] = {a0, a1};
+    for (int i = 2; i < 8; ++i) {
+        if (a0 > a1)
+            table[i] = ((8 - i) * a0 + (i - 1) * a1) / 7;
+        else
+            table[i] = i < 6 ? ((6 - i) * a0 + (i - 1) * a1) / 5 : (i == 6 ? 0 : 255);
+    }
+    uint64_t bits = 0;
+    for (int i = 0; i < 6; ++i) bits |= uint64_t(block[2 + i]) << (8 * i);
+    std::vector<int> out(16);
+    for (int i = 0; i < 16; ++i) out[i] = table[(bits >> (3 * i)) & 7];
+    return out;
+}
+
+struct DdsFile {
+    std::vector<uint8_t> bytes;
+    DdsImage image;
+    uint32_t width = 0, height = 0, mips = 0;
+    std::string fourcc;
+};
+
+DdsFile openDds(const std::string& name) {
+    DdsFile f;
+    f.bytes = readBytes(contentPath(name));
+    EXPECT_GE(f.bytes.size(), 128u) << name;
+    if (f.bytes.size() < 128) return f;
+    f.height = le32(f.bytes, 12);
+    f.width = le32(f.bytes, 16);
+    f.mips = le32(f.bytes, 28);
+    f.fourcc.assign(reinterpret_cast<const char*>(&f.bytes[84]), 4);
+    EXPECT_TRUE(parseDds(name.c_str(), f.bytes.data(), f.bytes.size(), f.image)) << name;
+    return f;
+}
+
+// Min and max alpha of the level-0 block at block coordinates (bx, by), DDS rows top first.
+std::pair<int, int> blockAlphaRange(const DdsFile& f, uint32_t bx, uint32_t by) {
+    size_t at = 128 + (size_t(by) * ((f.width + 3) / 4) + bx) * 16;
+    std::vector<int> a = dxt5BlockAlpha(&f.bytes[at]);
+    return {*std::min_element(a.begin(), a.end()), *std::max_element(a.begin(), a.end())};
+}
+
+}  // namespace
+
+TEST(ContentTextures, DdsFilesCarryWholeMipChains) {
+    const std::pair<const char*, const char*> files[] = {
+        {"finish.DDS", "DXT1"},       {"farbklecks.DDS", "DXT5"}, {"duck_texture.DDS", "DXT1"},
+        {"croctopus.DDS", "DXT1"},    {"car.DDS", "DXT1"},        {"particle.DDS", "DXT5"},
+    };
+    for (const auto& [name, fourcc] : files) {
+        SCOPED_TRACE(name);
+        DdsFile f = openDds(name);
+        EXPECT_EQ(f.fourcc, fourcc);
+        EXPECT_EQ(f.width, f.height);
+        EXPECT_EQ(f.width & (f.width - 1), 0u) << "power of two";
+        EXPECT_EQ(f.mips, uint32_t(log2Floor(f.width) + 1));
+        EXPECT_EQ(f.image.format, std::string(fourcc) == "DXT1" ? 0x83F1u : 0x83F3u);
+        ASSERT_EQ(f.image.levels.size(), f.mips);
+        EXPECT_EQ(f.image.levels.back().width, 1);
+        EXPECT_EQ(f.image.levels.back().height, 1);
+    }
+}
+
+TEST(ContentTextures, SplatAndParticleAreOpaqueInsideAndClearAtTheBorder) {
+    for (const char* name : {"farbklecks.DDS", "particle.DDS"}) {
+        SCOPED_TRACE(name);
+        DdsFile f = openDds(name);
+        ASSERT_EQ(f.fourcc, "DXT5");
+        uint32_t blocks = f.width / 4;
+        // The splat is drawn with clamp-to-edge, so the whole border must be see-through.
+        for (uint32_t k = 0; k < blocks; ++k) {
+            EXPECT_EQ(blockAlphaRange(f, k, 0).second, 0) << "top row block " << k;
+            EXPECT_EQ(blockAlphaRange(f, k, blocks - 1).second, 0) << "bottom row block " << k;
+            EXPECT_EQ(blockAlphaRange(f, 0, k).second, 0) << "left column block " << k;
+            EXPECT_EQ(blockAlphaRange(f, blocks - 1, k).second, 0) << "right column block " << k;
+        }
+        EXPECT_GT(blockAlphaRange(f, blocks / 2, blocks / 2).first, 200) << "centre";
+    }
+}
+
+namespace {
+
+// A TGA read by the game's reader and fetched back from GL: rows bottom first, RGBA.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+    uint8_t alphaAtTop(int x, int yFromTop) const {
+        return rgba[(size_t(height - 1 - yFromTop) * width + x) * 4 + 3];
+    }
+};
+
+Picture readTga(const std::string& name) {
+    Picture p;
+    GLuint tex = loadTgaTexture(contentPath(name).c_str());
+    EXPECT_NE(tex, 0u) << name;
+    if (!tex) return p;
+    glBindTexture(GL_TEXTURE_2D, tex);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &p.width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &p.height);
+    p.rgba.resize(size_t(p.width) * p.height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, p.rgba.data());
+    glDeleteTextures(1, &tex);
+    return p;
+}
+
+}  // namespace
+
+class ContentImages : public GlTest {};
+
+TEST_F(ContentImages, FontHoldsEveryPrintableGlyphInsideItsCell) {
+    Picture font = readTga("font.tga");
+    ASSERT_EQ(font.width, font.height);
+    ASSERT_EQ(font.width % 16, 0);
+    const int cell = font.width / 16;
+    for (int code = 0; code < 256; ++code) {
+        const int x0 = (code % 16) * cell, y0 = (code / 16) * cell;  // row 0 at the image's top
+        int ink = 0, edgeInk = 0, left = cell, right = -1;
+        for (int y = 0; y < cell; ++y)
+            for (int x = 0; x < cell; ++x) {
+                if (font.alphaAtTop(x0 + x, y0 + y) < 128) continue;
+                ++ink;
+                if (x == 0 || y == 0 || x == cell - 1 || y == cell - 1) ++edgeInk;
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        bool printable = code > 32 && code < 127;
+        if (!printable) {
+            EXPECT_EQ(ink, 0) << "code " << code << " should be empty";
+            continue;
+        }
+        EXPECT_GT(ink, 4) << "no glyph for '" << char(code) << "'";
+        EXPECT_EQ(edgeInk, 0) << "'" << char(code) << "' touches its cell's edge";
+        if (ink > 0) {
+            // Centred: the same margin left and right, within a few texels.
+            EXPECT_LE(std::abs(left - (cell - 1 - right)), 3) << "'" << char(code) << "' off centre";
+        }
+    }
+    // Glyphs are white: the shader's colour decides what the HUD shows.
+    for (size_t i = 0; i < font.rgba.size(); i += 4) {
+        if (font.rgba[i + 3] > 0) {
+            ASSERT_EQ(font.rgba[i], 255);
+        }
+    }
+}
+
+TEST_F(ContentImages, CrosshairIsASmallOpaqueCrossOnClearGround) {
+    Picture cross = readTga("Fadenkreuz.tga");
+    ASSERT_EQ(cross.width, cross.height);
+    const int n = cross.width;
+    EXPECT_EQ(cross.alphaAtTop(0, 0), 0);
+    EXPECT_EQ(cross.alphaAtTop(n - 1, 0), 0);
+    EXPECT_EQ(cross.alphaAtTop(0, n - 1), 0);
+    EXPECT_EQ(cross.alphaAtTop(n - 1, n - 1), 0);
+    EXPECT_EQ(cross.alphaAtTop(n / 2, n / 2), 255);
+    EXPECT_EQ(cross.alphaAtTop(n / 2 - 1, n / 2 - 1), 255);
+    // Arms both ways, and nothing far from the centre.
+    EXPECT_EQ(cross.alphaAtTop(n / 2 + n / 100, n / 2), 255);
+    EXPECT_EQ(cross.alphaAtTop(n / 2, n / 2 + n / 100), 255);
+    long opaque = 0;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            if (cross.alphaAtTop(x, y) > 0) {
+                ++opaque;
+                EXPECT_LT(std::abs(x - n / 2), n / 20);
+                EXPECT_LT(std::abs(y - n / 2), n / 20);
+            }
+    EXPECT_GT(opaque, 20);
+}
+
+TEST_F(ContentImages, PostersLoadAndAreFullPictures) {
+    for (const char* name : {"poster_play.tga", "poster_help.tga", "poster_win.tga", "poster_lose.tga"}) {
+        SCOPED_TRACE(name);
+        std::vector<uint8_t> file = readBytes(contentPath(name));
+        ASSERT_GE(file.size(), 18u);
+        EXPECT_EQ(file[2], 10) << "run-length encoded true colour";
+        EXPECT_EQ(file[12] | file[13] << 8, 1024);
+        EXPECT_EQ(file[14] | file[15] << 8, 768);
+        Picture p = readTga(name);
+        ASSERT_GE(p.width, 1024);
+        // Not blank: plenty of contrast between the text and its background.
+        int darkest = 255, brightest = 0;
+        for (size_t i = 0; i < p.rgba.size(); i += 4) {
+            int luma = (p.rgba[i] * 3 + p.rgba[i + 1] * 6 + p.rgba[i + 2]) / 10;
+            darkest = std::min(darkest, luma);
+            brightest = std::max(brightest, luma);
+            ASSERT_EQ(p.rgba[i + 3], 255) << "posters are opaque";
+        }
+        EXPECT_GT(brightest - darkest, 150);
+    }
+}
+
+namespace {
+
+struct Decoded {
+    SF_INFO info{};
+    std::vector<float> samples;  // interleaved
+    double seconds() const { return double(info.frames) / info.samplerate; }
+    float peak() const {
+        float p = 0;
+        for (float s : samples) p = std::max(p, std::abs(s));
+        return p;
+    }
+};
+
+Decoded decode(const std::string& name) {
+    Decoded d;
+    SNDFILE* f = sf_open(contentPath(name).c_str(), SFM_READ, &d.info);
+    EXPECT_NE(f, nullptr) << name << ": " << sf_strerror(nullptr);
+    if (!f) return d;
+    d.samples.resize(size_t(d.info.frames) * d.info.channels);
+    sf_count_t got = sf_readf_float(f, d.samples.data(), d.info.frames);
+    EXPECT_EQ(got, d.info.frames) << name;
+    sf_close(f);
+    return d;
+}
+
+}  // namespace
+
+TEST(ContentSounds, EveryFileDecodesWithAPlausibleLengthAndLevel) {
+    struct Expect {
+        const char* name;
+        double minSeconds, maxSeconds;
+    };
+    const Expect sounds[] = {
+        {"background.mp3", 20, 30},
+        {"cartoon_clock_ticking.mp3", 15, 17},
+        {"bugle_music_reveille.mp3", 2, 8},
+        {"musical_woodwinds_melody_descend_playful.mp3", 2, 8},
+        {"footsteps_on_forest_pathway_dry_clear_of_debris_001.mp3", 2, 4},
+        {"female_exert_grunt.mp3", 0.15, 1},
+        {"sweep_organic_watery_fast.mp3", 0.2, 1.5},
+        {"ambient_029.mp3", 0.05, 0.5},
+        {"goose_honk_once_001.mp3", 0.2, 1},
+        {"sound_design_effect_howling_short.mp3", 0.8, 4},
+        {"SFX_Horror-Woosh.ogg", 4, 12},
+        {"car_horn_honk.mp3", 0.3, 1.5},
+    };
+    for (const Expect& e : sounds) {
+        SCOPED_TRACE(e.name);
+        Decoded d = decode(e.name);
+        bool ogg = std::strstr(e.name, ".ogg") != nullptr;
+        EXPECT_EQ(d.info.format & SF_FORMAT_TYPEMASK, ogg ? SF_FORMAT_OGG : SF_FORMAT_MPEG);
+        EXPECT_GE(d.seconds(), e.minSeconds);
+        EXPECT_LE(d.seconds(), e.maxSeconds);
+        EXPECT_GT(d.peak(), 0.3f) << "audible";
+        EXPECT_LT(d.peak(), 0.99f) << "not clipped";
+    }
+}
+
+TEST(ContentSounds, LoopedSoundsJoinWithoutAClick) {
+    for (const char* name : {"background.mp3", "SFX_Horror-Woosh.ogg"}) {
+        SCOPED_TRACE(name);
+        Decoded d = decode(name);
+        ASSERT_GT(d.info.frames, 1000);
+        const int ch = d.info.channels;
+        // Across the seam the wave may step no further than it does between neighbouring samples.
+        float largestStep = 0;
+        for (size_t i = ch; i < d.samples.size(); ++i)
+            largestStep = std::max(largestStep, std::abs(d.samples[i] - d.samples[i - ch]));
+        for (int c = 0; c < ch; ++c) {
+            float seam = std::abs(d.samples[c] - d.samples[d.samples.size() - ch + c]);
+            EXPECT_LE(seam, largestStep) << "channel " << c;
+            EXPECT_LT(seam, 0.1f) << "channel " << c;
+        }
+    }
+}

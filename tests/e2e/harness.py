@@ -245,6 +245,10 @@ class GameRun:
         target = artifacts_dir(self.name)
         if target and os.path.exists(self.wav_path) and os.path.getsize(self.wav_path) > 0:
             shutil.copy(self.wav_path, os.path.join(target, "out.wav"))
+        if target:
+            for name, lines in (("stdout.txt", self.stdout_lines), ("stderr.txt", self.stderr_lines)):
+                with open(os.path.join(target, name), "w") as log:
+                    log.write("\n".join(lines) + "\n")
 
     def __enter__(self):
         return self

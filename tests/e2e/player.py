@@ -18,11 +18,11 @@ from world import TURN_PER_PIXEL
 POSE_LINE = (r"Adding Ball on position: (-?[\d.]+)/(-?[\d.]+)/(-?[\d.]+) \| "
              r"Direction: (-?[\d.]+)/(-?[\d.]+)/(-?[\d.]+)")
 GOAL_LINE = r"^GOAL REACHED!!!$"
+PRESS_W, RELEASE_W = r"^Key '87', state '1'$", r"^Key '87', state '0'$"
 FULL_TURN = 1257         # pixels of a whole turn, near enough (2 pi / 0.005)
 PITCH_LIMIT = 157        # pixels of the 45 degree pitch limit
 LOOK_BACK = 0.5          # pitch of the throws that tell the position: far behind
 LONGEST_WALK = 2.5       # seconds of W between two position checks
-SHORTEST_WALK = 0.12     # about a frame: a shorter press may end before the game sees it
 FREE_PATH = 0.95         # a straight walk keeps at least this from every wall's centre line
 TWO_PI = 2.0 * math.pi
 
@@ -121,7 +121,7 @@ class Player:
         self._centre = None
         self._reach = None
         self._pointer = None
-        self.log = []
+        self.frame = 0.1
 
     # ---- looking -----------------------------------------------------------------------------
 
@@ -194,12 +194,16 @@ class Player:
         """Moves the pointer away from the centre and waits for the game to take it back."""
         cx, cy, _, _ = self.centre()
         self.pointer().move(cx + dx, cy + dy)
-        deadline = time.monotonic() + scaled(30)
+        moved = time.monotonic()
+        deadline = moved + scaled(30)
         while self.pointer().where() != (cx, cy):
             if not self.game.alive() or time.monotonic() > deadline:
-                raise HarnessError("the game never took the pointer back to the window centre\n"
+                raise HarnessError("the game never took the pointer back to the window centre "
+                                   "(it leaves it alone while a poster is up)\n"
                                    + self.game.describe())
             time.sleep(0.002)
+        # The pointer comes back within a frame: a running guess of the longest frame lately.
+        self.frame = max(0.8 * self.frame, time.monotonic() - moved)
 
     def face(self, yaw, pitch=0.0):
         """Turns to the nearest whole-pixel view of the given yaw and pitch."""
@@ -255,18 +259,20 @@ class Player:
     # ---- walking -----------------------------------------------------------------------------
 
     def walk(self, seconds, stop_at=None):
-        """Holds W; with stop_at (a log pattern) lets go as soon as that line appears.
-        Returns whether the line appeared."""
-        if seconds <= 0:
-            return False
+        """Holds W for about `seconds` between the frames that see the press and the release,
+        and at least one frame: the game logs both, so W is let go only after the press was
+        seen, and no turn that follows can overlap the walk. With stop_at, a log pattern, lets
+        go as soon as that line appears; returns whether it did."""
+        start = len(self.game.stdout_lines)
         self.game.key_down("w")
         seen = False
         try:
+            pressed, _ = self.game.wait_for(PRESS_W, after=start, timeout=30)
             if stop_at is None:
-                time.sleep(seconds)
+                time.sleep(max(0.0, seconds))
             else:
                 try:
-                    self.game.wait_for(stop_at, after=self.last_line, timeout=seconds)
+                    self.game.wait_for(stop_at, after=self.last_line, timeout=max(0.01, seconds))
                     seen = True
                 except HarnessError:
                     if not self.game.alive():
@@ -274,6 +280,15 @@ class Player:
         finally:
             if self.game.alive():
                 self.game.key_up("w")
+        if not seen:
+            # Keys are not logged once an end poster is up; the goal is the one we expect.
+            try:
+                self.game.wait_for(RELEASE_W, after=pressed + 1, timeout=30)
+            except HarnessError:
+                if self.goal_reached():
+                    return True
+                raise HarnessError("the game never saw W let go (did the time run out?)\n"
+                                   + self.game.describe())
         return seen
 
     def walk_to(self, target, arrive=1.0, last=None, most_steps=300):
@@ -288,7 +303,7 @@ class Player:
             upcoming[-1] = last
         target = upcoming[-1]
         fresh = True
-        shortest = SHORTEST_WALK
+        stuck = 0
         for _ in range(most_steps):
             if self.pose.distance(target) <= arrive:
                 return self.pose
@@ -311,14 +326,15 @@ class Player:
             length = self.pose.distance(goal)
             # Stop short of a turn and of the end: a slow frame late on W is a step too far.
             margin = arrive * 0.5 if goal == target else 0.6
-            seconds = max(shortest, min(LONGEST_WALK, (length - margin) / w.WALK_SPEED))
+            seconds = min(LONGEST_WALK, (length - margin) / w.WALK_SPEED)
             self.face_point(goal)
             before = self.pose.ground
             self.walk(seconds)
             self.locate()
-            # A press and release inside one frame moves nothing: hold longer next time.
-            moved = self.pose.distance(before) > 0.01
-            shortest = SHORTEST_WALK if moved else min(1.0, shortest * 2.0)
+            stuck = 0 if self.pose.distance(before) > 0.01 else stuck + 1
+            if stuck == 3:
+                raise HarnessError("three walks from %s moved nothing\n%s"
+                                   % (self.pose, self.game.describe()))
             self.say("at %s, heading for (%.1f, %.1f)" % (self.pose, goal[0], goal[1]))
             if len(upcoming) > 1 and self.pose.distance(goal) < 1.0:
                 upcoming.pop(0)
@@ -368,7 +384,6 @@ class Player:
             self.say("threw at the %s from %s, pitch %.3f" % (kind, self.pose, self.pitch))
             try:
                 index, _ = self.game.wait_for(message, after=before, timeout=8)
-                self.face(self.yaw, 0.0)
                 return index
             except HarnessError:
                 if not self.game.alive():
@@ -410,24 +425,34 @@ class Player:
 
     # ---- the finish --------------------------------------------------------------------------
 
-    def cross_finish(self, passes=16):
-        """Walks across the finish line at a slant, so that a frame's step carries the player
-        only a little nearer the line and some step lands in the 0.2 wide band where the goal
-        counts; back and forth until the game logs the goal."""
-        middle = sum(w.FINISH_X) / 2.0
+    def cross_finish(self, passes=20):
+        """Walks across the finish line at a slant, so that a frame's step takes the player only
+        a little nearer the line and some step may end in the 0.2 wide band where the goal
+        counts; back and forth, each pass meeting the line at its far end and going a little
+        beyond, so that each starts nearer the line and slants less, until the game logs the
+        goal."""
         for number in range(passes):
             if self.goal_reached():
                 return
             pose = self.pose
             offset = pose.z - w.FINISH_Z
-            eastward = pose.x < middle
-            across = abs(middle - pose.x)
-            slope = min(max(abs(offset) / max(across, 0.5), 0.05), 0.5)
-            # atan2(x, z): mostly along x, drifting towards the line to meet it mid-way.
-            self.face(math.atan2(1.0 if eastward else -1.0, -math.copysign(slope, offset)), 0.0)
-            seconds = max(SHORTEST_WALK, (abs(offset) / slope + 1.5) / w.WALK_SPEED)
-            self.say("pass %d from %s, slope %.2f %s" % (number + 1, pose, slope,
-                                                          "east" if eastward else "west"))
+            end = w.FINISH_X[0] + 0.45 if pose.x > sum(w.FINISH_X) / 2.0 else w.FINISH_X[1] - 0.45
+            across = abs(end - pose.x)
+            if abs(offset) > across:
+                # Too far from the line for a slant: straight towards it first, stopping a
+                # frame's step short of it since the release comes a frame late.
+                heading = math.atan2(0.0, -offset)
+                step = w.WALK_SPEED * self.frame
+                seconds = (abs(offset) - 0.25 - step) / w.WALK_SPEED
+                how = "towards the line"
+            else:
+                slope = abs(offset) / across
+                heading = math.atan2(math.copysign(1.0, end - pose.x),
+                                     -math.copysign(slope, offset))
+                seconds = (across + 1.0) * math.hypot(1.0, slope) / w.WALK_SPEED
+                how = "slope %.3f" % slope
+            self.say("pass %d from %s, %s" % (number + 1, pose, how))
+            self.face(heading, 0.0)
             if self.walk(seconds, stop_at=GOAL_LINE):
                 return
             try:

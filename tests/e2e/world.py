@@ -201,12 +201,12 @@ def fly(world, eye, yaw, pitch, items=ITEMS, hop=0.1, longest=8.0):
     return "away", None, closest
 
 
-def pitches_that_hit(world, eye, yaw, item, step=2, widest=150):
+def pitches_that_hit(world, eye, yaw, item, step=2, widest=150, items=ITEMS):
     """The pitches, in whole pixels of mouse travel, at which a ball thrown from the eye along
     the yaw hits the item: the middle of the widest run of them, or None."""
     hits = []
     for pixels in range(-widest, widest + 1, step):
-        end, index, _ = fly(world, eye, yaw, pixels * TURN_PER_PIXEL)
+        end, index, _ = fly(world, eye, yaw, pixels * TURN_PER_PIXEL, items)
         if end == "item" and index == item:
             hits.append(pixels)
     if not hits:

@@ -5,7 +5,8 @@ through the finish line.
 The view turns 0.005 radians per pixel of mouse displacement from the window centre and the game
 puts the cursor back to the centre every frame, so a turn is one pointer move that the player
 waits to see taken back. Frame times vary a lot under software rendering, so walking is never
-trusted blindly: every stretch ends with a throw whose log line tells the true position.
+trusted blindly: every stretch ends with a throw over the shoulder whose log line tells the true
+position and view.
 """
 
 import math
@@ -33,9 +34,9 @@ def wrap(angle):
 
 
 class Pointer:
-    """The X pointer of one display, moved with XWarpPointer and read with XQueryPointer.
-    xdotool moves it through the XTest input queue instead, which the server may get to only
-    after a query from another client: a move could then look taken back before it was made."""
+    """The X pointer of one display, moved with XWarpPointer and read with XQueryPointer, both
+    done when the call returns. xdotool moves it through the XTest input queue instead, which
+    the server may get to later: a move could then look taken back before the game saw it."""
 
     def __init__(self, display):
         import ctypes
@@ -83,10 +84,11 @@ def _sign(value):
 
 
 class Pose:
-    def __init__(self, match, index):
+    """Where the player stood and looked when a throw was logged."""
+
+    def __init__(self, match):
         self.x, self.y, self.z, dx, dy, dz = (float(v) for v in match.groups())
         self.direction = (dx, dy, dz)
-        self.index = index
 
     @property
     def ground(self):
@@ -178,10 +180,10 @@ class Player:
             dx = max(-right, min(left, yaw_pixels))
             dy = max(-down, min(up, pitch_pixels))
             if first:
-                # One pixel first: the game takes it back at the start of a frame, and the
-                # rest then arrives well before the next frame reads the pointer, away from
-                # the moment a move can be lost (a throw's log line, for one, comes just
-                # before a frame starts).
+                # One pixel first, and the rest once the game has taken that back: a move
+                # made just as a frame starts can fall between the game's read and its
+                # recentring and be lost, and moves follow log lines and key presses, which
+                # come at the end of a frame, just before the next one starts.
                 dx, dy = (_sign(dx), 0) if dx else (0, _sign(dy))
                 first = False
             self._move_pointer(-dx, -dy)
@@ -227,7 +229,7 @@ class Player:
             raise
         self.last_line = index + 1
         self.throws += 1
-        self.pose = Pose(match, index)
+        self.pose = Pose(match)
         self._check_view()
         return self.pose
 

@@ -195,7 +195,9 @@ def play_to_win(scenario, game, player):
             game.screenshot("hit-" + kind)  # for people: the item spins, outlined, in its skin
             hits[kind] = {"before": before, "hit": hit, "after": read_hud(player, "after-" + kind),
                           "throws": player.throws - throws}
-            scenario.say("hit the %s: HUD %s -> %s" % (kind, before, hits[kind]["after"]))
+            after = hits[kind]["after"]
+            scenario.say("hit the %s: clock %s -> %s, balls %s -> %s"
+                         % (kind, before["clock"], after["clock"], before["balls"], after["balls"]))
         scenario.seen["hits"] = hits
 
         # In through the gate from the north, to a spot well short of the finish line and the

@@ -22,7 +22,6 @@ GOAL = (177.325, 119.15)
 # The finish line: a segment along x at z 119.15; the goal counts within 0.1 of it.
 FINISH_Z = 119.15
 FINISH_X = (175.35, 179.3)
-PLAYER_RADIUS = 1.0
 
 # (kind, x, y, z) in the order the game places them; y is a fixed height, not the ground.
 ITEMS = [

@@ -18,23 +18,31 @@ void pixelsPerScreenUnit(double& sx, double& sy) {
     sy = (windowH > 0 && pixelsH > 0) ? double(pixelsH) / windowH : 1.0;
 }
 
+// The scale measured by the last read, for the recentring that follows it at once.
+double readScaleX = 1.0, readScaleY = 1.0;
+bool readScaleFresh = false;
+
 }  // namespace
 
 void getCursorPos(int& x, int& y) {
     x = 0;
     y = 0;
     if (!mainWindow) return;
-    double cx = 0.0, cy = 0.0, sx = 1.0, sy = 1.0;
+    double cx = 0.0, cy = 0.0;
+    // Measured before the read: asking the window system for sizes between reading the pointer
+    // and putting it back would widen the gap in which mouse motion is lost.
+    pixelsPerScreenUnit(readScaleX, readScaleY);
+    readScaleFresh = true;
     glfwGetCursorPos(mainWindow, &cx, &cy);
-    pixelsPerScreenUnit(sx, sy);
-    x = static_cast<int>(std::floor(cx * sx));
-    y = static_cast<int>(std::floor(cy * sy));
+    x = static_cast<int>(std::floor(cx * readScaleX));
+    y = static_cast<int>(std::floor(cy * readScaleY));
 }
 
 void setCursorPos(int x, int y) {
     if (!mainWindow) return;
-    double sx = 1.0, sy = 1.0;
-    pixelsPerScreenUnit(sx, sy);
+    double sx = readScaleX, sy = readScaleY;
+    if (!readScaleFresh) pixelsPerScreenUnit(sx, sy);
+    readScaleFresh = false;
     glfwSetCursorPos(mainWindow, x / sx, y / sy);
 }
 

@@ -246,6 +246,11 @@ class GameRun:
             target = artifacts_dir(self.name)
             if target:
                 shutil.copy(self.wav_path, os.path.join(target, "out.wav"))
+                # The whole log beside the sound, for reading a failure afterwards.
+                for name, lines in (("stdout.txt", self.stdout_lines),
+                                    ("stderr.txt", self.stderr_lines)):
+                    with open(os.path.join(target, name), "w") as log:
+                        log.write("\n".join(lines) + "\n")
 
     def __enter__(self):
         return self

@@ -1,7 +1,17 @@
 // The sphere-against-view-volume test in camera axes (45 degree vertical field of view).
 #pragma once
 
+#include <functional>
+
 #include "Math.h"
 
 bool sphereInFrustum(const mat4& viewMatrix, vec3 cameraPosition, float aspect, vec3 center,
                      float radius, float farDistance);
+
+// Ground height under (x, z); walls stand on it.
+using GroundHeight = std::function<float(float x, float z)>;
+
+// Whether a wall from start to end (x, z on the ground) may show: a corner in view, or the
+// nearest point of its base close in front of the camera.
+bool wallInView(const mat4& viewMatrix, vec3 cameraPosition, float aspect, vec2 start, vec2 end,
+                const GroundHeight& groundHeight);

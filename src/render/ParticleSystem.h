@@ -15,10 +15,24 @@ class Texture;
 // What every burst shares with the template; freed when the last system using it goes.
 struct ParticleResources;
 
+constexpr int kMaxParticles = 1000;
+constexpr int kRandomTableSize = 1000;
+
+// One particle as the buffers and the transform feedback hold it (32 bytes, packed).
+struct ParticleRecord {
+    float type = 0.0f;  // 0 is the launcher
+    vec3 position{0.0f};
+    vec3 velocity{0.0f};
+    float age = 0.0f;  // milliseconds
+};
+static_assert(sizeof(ParticleRecord) == 32, "the shaders read 32-byte records");
+
 class ParticleSystem {
 public:
     ParticleSystem();  // the template: programs, random table, texture; no buffers
-    ParticleSystem(const ParticleSystem& other);  // shares the template's resources
+    // Shares the template's resources. GL objects of the original's own are not shared:
+    // the copy makes its own in launch().
+    ParticleSystem(const ParticleSystem& other);
     ParticleSystem& operator=(const ParticleSystem&) = delete;
     ~ParticleSystem();  // frees this system's own buffers, feedback objects and query
 
@@ -36,6 +50,9 @@ public:
     GLuint particleBuffers[2] = {0, 0};
     GLuint transformFeedbacks[2] = {0, 0};
     GLuint query = 0;
+    GLuint vertexArray = 0;  // core profile: attribute state lives in a vertex array
+    // The launch direction of this burst; each update re-sends it because the program is shared.
+    vec3 direction{0.0f, -1.0f, 0.0f};
     std::shared_ptr<ParticleResources> resources;
 };
 

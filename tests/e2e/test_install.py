@@ -1,0 +1,107 @@
+"""cmake --install into a DESTDIR: the layout of a Linux game, and a launcher that finds its data
+when started from anywhere."""
+
+import configparser
+import os
+import shutil
+import stat
+import subprocess
+import tempfile
+import unittest
+
+from PIL import Image
+
+from harness import GameRun, scaled, source_dir
+
+PREFIX = "/opt/quillora-test"
+
+
+def build_dir():
+    return os.environ.get("QUILLORA_BUILD_DIR", os.path.join(source_dir(), "build"))
+
+
+class Install(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.destdir = tempfile.mkdtemp(prefix="quillora-install-")
+        cls.root = cls.destdir + PREFIX
+        cmake = os.environ.get("QUILLORA_CMAKE", "cmake")
+        result = subprocess.run([cmake, "--install", build_dir(), "--prefix", PREFIX],
+                                env=dict(os.environ, DESTDIR=cls.destdir),
+                                stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                timeout=scaled(300))
+        cls.install_log = result.stdout + result.stderr
+        cls.install_status = result.returncode
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.destdir, ignore_errors=True)
+
+    def setUp(self):
+        self.assertEqual(self.install_status, 0, self.install_log)
+
+    def path(self, relative):
+        return os.path.join(self.root, relative)
+
+    def assertExecutable(self, relative):
+        mode = os.stat(self.path(relative)).st_mode
+        self.assertTrue(stat.S_ISREG(mode) and mode & stat.S_IXUSR, relative)
+
+    def test_everything_lands_under_the_prefix_inside_destdir(self):
+        outside = [line for line in self.install_log.splitlines()
+                   if line.startswith("-- Installing:") and self.destdir + PREFIX not in line]
+        self.assertEqual(outside, [], self.install_log)
+        self.assertExecutable("bin/quillora")
+        self.assertExecutable("libexec/quillora/quillora")
+
+    def test_data_is_a_full_copy_of_shader_and_util_files(self):
+        for folder in ("Shader", os.path.join("Util", "Files")):
+            source = os.path.join(source_dir(), folder)
+            wanted = sorted(name for name in os.listdir(source) if not name.startswith("README"))
+            installed = sorted(os.listdir(self.path(os.path.join("share/quillora", folder))))
+            self.assertEqual(installed, wanted, folder)
+            self.assertGreater(len(installed), 0, folder)
+
+    def test_desktop_entry_starts_the_installed_launcher(self):
+        entry = configparser.ConfigParser(interpolation=None)
+        entry.optionxform = str
+        entry.read(self.path("share/applications/quillora.desktop"))
+        section = entry["Desktop Entry"]
+        self.assertEqual(section["Type"], "Application")
+        self.assertEqual(section["Name"], "Quillora")
+        self.assertEqual(section["Exec"], PREFIX + "/bin/quillora")
+        self.assertEqual(section["Icon"], "quillora")
+        self.assertIn("Game", section["Categories"].split(";"))
+
+    def test_icons_are_square_pngs_of_their_folder_size(self):
+        for size in (48, 256):
+            with Image.open(self.path("share/icons/hicolor/%dx%d/apps/quillora.png"
+                                      % (size, size))) as icon:
+                self.assertEqual(icon.format, "PNG")
+                self.assertEqual(icon.size, (size, size))
+
+    def test_launcher_started_elsewhere_runs_the_game_on_its_data(self):
+        launcher = self.path("bin/quillora")
+        with GameRun(self.id(), command=[launcher], copy_data=False) as game:
+            game.wait_for(r"^Changing window size to: \d+/\d+$")
+            self.assertEqual(game.press_escape(), 0, game.describe())
+            self.assertEqual(game.stderr, "", game.describe())
+
+    def test_launcher_reports_missing_data_instead_of_starting(self):
+        # A launcher copied away from its tree must say so rather than start a game that
+        # then fails on its first shader.
+        lonely = tempfile.mkdtemp(prefix="quillora-lonely-")
+        try:
+            os.makedirs(os.path.join(lonely, "bin"))
+            shutil.copy(self.path("bin/quillora"), os.path.join(lonely, "bin"))
+            result = subprocess.run([os.path.join(lonely, "bin", "quillora")],
+                                    stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                    timeout=30)
+            self.assertEqual(result.returncode, 1)
+            self.assertIn("game data not found", result.stderr)
+        finally:
+            shutil.rmtree(lonely, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,243 @@
+// What a ball meets: bonus items, the ground, the walls; and the splats it leaves.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "PlaySupport.h"
+#include "game/Projection.h"
+#include "platform/Sound.h"
+#include "render/ParticleSystem.h"
+#include "scene/BonusItem.h"
+#include "scene/HeightMapObject.h"
+#include "scene/WallObject.h"
+
+using kesto::scene::BonusItemSet;
+using testing::internal::CaptureStderr;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStderr;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+
+// The first record of a kind, or -1.
+int recordOf(int type) {
+    const auto& records = BonusItemSet::bonusItemRecords;
+    for (size_t i = 0; i < records.size(); ++i) {
+        if (records[i].type == type) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+vec3 itemPosition(int index) {
+    return translationOf(
+        BonusItemSet::bonusItemRecords[static_cast<size_t>(index)].item->modelMatrix);
+}
+
+bool finite(const mat4& m) {
+    for (int c = 0; c < 4; ++c)
+        for (int r = 0; r < 4; ++r)
+            if (!std::isfinite(m[c][r])) return false;
+    return true;
+}
+
+// Moves a bonus item for one test and puts it back afterwards.
+class MovedItem {
+public:
+    MovedItem(int index, vec3 to)
+        : item(*BonusItemSet::bonusItemRecords[static_cast<size_t>(index)].item),
+          saved(item.modelMatrix) {
+        item.modelMatrix[3] = vec4(to, 1.0f);
+    }
+    ~MovedItem() { item.modelMatrix = saved; }
+
+private:
+    kesto::scene::BonusItemObject& item;
+    mat4 saved;
+};
+
+}  // namespace
+
+TEST_F(PlayTest, GroundCountsOnlyWithinTheBallRadius) {
+    const vec3 ground = openGround();
+    const size_t splats = projections.size();
+    EXPECT_FALSE(g->checkBallImpact(ballAt(ground + vec3(0, 0.3f, 0)).get()));
+    EXPECT_EQ(projections.size(), splats);
+
+    EXPECT_TRUE(g->checkBallImpact(ballAt(ground + vec3(0, 0.1f, 0)).get()));
+    ASSERT_EQ(projections.size(), splats + 1);
+    const Projection& splat = projections.back();
+    EXPECT_EQ(splat.position, ground);
+    EXPECT_TRUE(splat.onTerrain);
+    EXPECT_NEAR(splat.projectorPosition.y, ground.y + 4.0f, 1e-4);
+    EXPECT_FALSE(g->particleSystems.empty());
+}
+
+TEST_F(PlayTest, BallExactlyAtGroundHeightSplatsFromStraightAbove) {
+    const vec3 ground = openGround();
+    ASSERT_TRUE(g->checkBallImpact(ballAt(ground).get()));
+    const Projection& splat = projections.back();
+    EXPECT_EQ(splat.projectorPosition, ground + vec3(0, 4, 0));
+    EXPECT_TRUE(finite(splat.textureMatrix));
+    const vec4 centre = splat.textureMatrix * vec4(ground, 1.0f);
+    EXPECT_NEAR(centre.x / centre.w, 0.5f, 1e-4);
+    EXPECT_NEAR(centre.y / centre.w, 0.5f, 1e-4);
+}
+
+TEST_F(PlayTest, WallIsHitJustInsideTheBallRadius) {
+    vec2 mid, across;
+    const auto& wall = lonelyWall(mid, across);
+    const auto ballNear = [&](float distance, float aboveGround) {
+        const vec2 p = mid + across * distance;
+        return ballAt(vec3(p.x, g->terrain->cellHeight(p.x, p.y) + aboveGround, p.y));
+    };
+    // Exactly 0.2 is the pure rule's case; out here in the maze the offset rounds either way.
+    EXPECT_FALSE(g->checkBallImpact(ballNear(0.21f, 1.0f).get()));
+    EXPECT_FALSE(wall.hit);
+
+    const size_t splats = projections.size();
+    EXPECT_TRUE(g->checkBallImpact(ballNear(0.19f, 1.0f).get()));
+    EXPECT_TRUE(wall.hit);
+    ASSERT_EQ(projections.size(), splats + 1);
+    const Projection& splat = projections.back();
+    // The projector stands 4 units out on the ball's side, looking back at the wall.
+    const vec3 out = splat.projectorPosition - splat.position;
+    EXPECT_NEAR(out.y, 0.0f, 1e-5);
+    EXPECT_NEAR(glm::length(out), 4.0f, 1e-4);
+    EXPECT_NEAR(glm::dot(vec2(out.x, out.z), across), 4.0f, 1e-3);
+    EXPECT_TRUE(splat.onTerrain);  // 1 above the ground
+
+    EXPECT_TRUE(g->checkBallImpact(ballNear(-0.19f, 2.5f).get()));
+    EXPECT_FALSE(projections.back().onTerrain);
+}
+
+TEST_F(PlayTest, BallsAboveTheWallTopFlyOn) {
+    vec2 mid, across;
+    lonelyWall(mid, across);
+    const vec2 p = mid + across * 0.1f;
+    const float ground = g->terrain->cellHeight(p.x, p.y);
+    EXPECT_FALSE(g->checkBallImpact(ballAt(vec3(p.x, ground + 4.25f, p.y)).get()));
+    EXPECT_TRUE(g->checkBallImpact(ballAt(vec3(p.x, ground + 4.15f, p.y)).get()));
+}
+
+TEST_F(PlayTest, ItemReachIsItsRadiusAndTheBall) {
+    const int duck = recordOf(kesto::scene::Duck);
+    ASSERT_GE(duck, 0);
+    const vec3 at = itemPosition(duck);
+    ASSERT_LT(g->terrain->cellHeight(at.x + 0.5f, at.z), at.y - 0.3f) << "the duck is buried";
+
+    EXPECT_FALSE(g->checkBallImpact(ballAt(at + vec3(0.51f, 0, 0)).get()));
+    EXPECT_TRUE(g->hitBonusItems.empty());
+    EXPECT_TRUE(g->checkBallImpact(ballAt(at + vec3(0.5f, 0, 0)).get()));
+    EXPECT_EQ(g->hitBonusItems.count(duck), 1u);
+    g->hitBonusItems.clear();
+    EXPECT_TRUE(g->checkBallImpact(ballAt(at + vec3(0, 0, 0.49f)).get()));
+    EXPECT_TRUE(BonusItemSet::bonusItemRecords[static_cast<size_t>(duck)].item->hit);
+}
+
+TEST_F(PlayTest, FirstItemInReachWins) {
+    const int first = 0;
+    const int later = 3;
+    const vec3 at = itemPosition(first);
+    MovedItem moved(later, at + vec3(0.3f, 0, 0));
+    EXPECT_TRUE(g->checkBallImpact(ballAt(at + vec3(0.15f, 0, 0)).get()));
+    EXPECT_EQ(g->hitBonusItems.count(first), 1u);
+    EXPECT_EQ(g->hitBonusItems.count(later), 0u);
+}
+
+TEST_F(PlayTest, ItemOnTheGroundPaysAndSplatsInOneTest) {
+    const int duck = recordOf(kesto::scene::Duck);
+    const vec3 ground = openGround();
+    MovedItem moved(duck, ground + vec3(0, 0.1f, 0));
+    g->ballsLeft = 10;
+    const size_t splats = projections.size();
+    EXPECT_TRUE(g->checkBallImpact(ballAt(ground + vec3(0, 0.1f, 0)).get()));
+    EXPECT_EQ(g->ballsLeft, 60);
+    EXPECT_EQ(projections.size(), splats + 1);
+}
+
+TEST_F(PlayTest, CarGivesTimeBackAndStopsTheTicking) {
+    const int car = recordOf(kesto::scene::Car);
+    ASSERT_GE(car, 0);
+    const vec3 at = itemPosition(car);
+    if (g->tickingSound) g->tickingSound->setIsPaused(false);
+    g->elapsedTime = 12.5;
+    CaptureStdout();
+    EXPECT_TRUE(g->checkBallImpact(ballAt(at).get()));
+    const std::string out = GetCapturedStdout();
+    EXPECT_DOUBLE_EQ(g->elapsedTime, 0.0);
+    EXPECT_NE(out.find("Hit a car, got 30 sec time bonus!\n"), std::string::npos) << out;
+    if (g->tickingSound) EXPECT_TRUE(g->tickingSound->getIsPaused());
+
+    g->hitBonusItems.clear();
+    g->elapsedTime = 100.0;
+    g->checkBallImpact(ballAt(at).get());
+    EXPECT_DOUBLE_EQ(g->elapsedTime, 70.0);
+}
+
+TEST_F(PlayTest, DuckFillsUpToTwoHundredAndSaysFifty) {
+    const vec3 at = itemPosition(recordOf(kesto::scene::Duck));
+    g->ballsLeft = 180;
+    CaptureStdout();
+    g->checkBallImpact(ballAt(at).get());
+    const std::string out = GetCapturedStdout();
+    EXPECT_EQ(g->ballsLeft, 200);
+    EXPECT_NE(out.find("Hit a duck, got 50 more balls!\n"), std::string::npos) << out;
+}
+
+TEST_F(PlayTest, CroctopusUnlocksTheTripleThrow) {
+    const int croctopus = recordOf(kesto::scene::Croctopus);
+    ASSERT_GE(croctopus, 0);
+    g->checkBallImpact(ballAt(itemPosition(croctopus)).get());
+    EXPECT_TRUE(g->tripleThrowUnlocked);
+}
+
+TEST_F(PlayTest, SecondBallIntoAnItemPaysNothing) {
+    const vec3 at = itemPosition(recordOf(kesto::scene::Duck));
+    g->ballsLeft = 100;
+    g->checkBallImpact(ballAt(at).get());
+    ASSERT_EQ(g->ballsLeft, 150);
+    CaptureStdout();
+    EXPECT_TRUE(g->checkBallImpact(ballAt(at).get()));
+    const std::string out = GetCapturedStdout();
+    EXPECT_EQ(g->ballsLeft, 150);
+    EXPECT_NE(out.find("Already hit this bonus item\n"), std::string::npos) << out;
+}
+
+TEST_F(PlayTest, ItemOfUnknownKindIsRecordedWithoutSoundOrCrash) {
+    auto& record = BonusItemSet::bonusItemRecords[0];
+    const int savedType = record.type;
+    record.type = 7;
+    CaptureStdout();
+    CaptureStderr();
+    EXPECT_TRUE(g->checkBallImpact(ballAt(itemPosition(0)).get()));
+    const std::string err = GetCapturedStderr();
+    const std::string out = GetCapturedStdout();
+    record.type = savedType;
+    EXPECT_NE(out.find("Sorry, I don't know this bonus item\n"), std::string::npos) << out;
+    EXPECT_NE(err.find("No sound defined for bonus item with type: 7"), std::string::npos) << err;
+    EXPECT_EQ(g->hitBonusItems.count(0), 1u);
+}
+
+TEST_F(PlayTest, EverySplatReportsTheRunningCount) {
+    const vec3 ground = openGround();
+    CaptureStdout();
+    g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
+    g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
+    const std::string out = GetCapturedStdout();
+    const int n = static_cast<int>(projections.size());
+    EXPECT_NE(out.find("Number of projections is " + std::to_string(n - 1) + "\n"),
+              std::string::npos);
+    EXPECT_NE(out.find("Number of projections is " + std::to_string(n) + "\n"), std::string::npos);
+    EXPECT_NE(out.find("Difference is "), std::string::npos);
+}
+
+TEST_F(PlayTest, SplatStartsABurstSprayingAwayFromTheProjector) {
+    const vec3 ground = openGround();
+    g->addProjection(ground, vec3(0, 2, 0), vec3(1, 0, 1));
+    ASSERT_EQ(g->particleSystems.size(), 1u);
+    const ParticleSystem& burst = *g->particleSystems.back();
+    EXPECT_TRUE(burst.isFirst);
+    EXPECT_EQ(burst.direction, vec3(0, -1, 0));
+    EXPECT_EQ(burst.resources, g->particleSystem->resources);
+    EXPECT_NE(burst.particleBuffers[0], 0u);
+}

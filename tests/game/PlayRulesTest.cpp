@@ -1,0 +1,138 @@
+// Throws and impacts worked out without GL.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "game/PlayRules.h"
+
+namespace {
+
+constexpr float kTwentyDegrees = 0.3490658f;
+constexpr float kTenDegrees = 0.1745329f;
+
+vec3 textureCoordinate(const mat4& textureMatrix, vec3 world) {
+    const vec4 p = textureMatrix * vec4(world, 1.0f);
+    return vec3(p) / p.w;
+}
+
+}  // namespace
+
+TEST(Launch, LookingAheadThrowsAtTwentyDegreesFromHalfADirectionAway) {
+    const Launch launch = launchFrom(vec3(10, 5, 10), vec3(0, 0, 1), false);
+    EXPECT_FLOAT_EQ(launch.angle, kTwentyDegrees);
+    EXPECT_FLOAT_EQ(launch.power, 0.0f);
+    EXPECT_FLOAT_EQ(launch.spawn.z, 10.5f);
+    EXPECT_FLOAT_EQ(launch.spawn.y, 5.0f);
+}
+
+TEST(Launch, RunningThrowsFlatterHarderAndNearerTheEye) {
+    const Launch launch = launchFrom(vec3(0, 0, 0), vec3(1.5f, 0, 0), true);
+    EXPECT_FLOAT_EQ(launch.angle, kTenDegrees);
+    EXPECT_FLOAT_EQ(launch.power, 10.0f);
+    EXPECT_FLOAT_EQ(launch.spawn.x, 1.0f);  // direction / 1.5
+    EXPECT_FLOAT_EQ(launch.direction.x, 1.0f);
+}
+
+TEST(Launch, LookingDownSubtractsTheElevationTermAndMayTurnNegative) {
+    const vec3 down = glm::normalize(vec3(0, -0.5f, 1));
+    const float term = std::acos(1.0f / std::sqrt(1.0f + down.y * down.y));
+    const Launch walking = launchFrom(vec3(0), vec3(0, -0.5f, 1), false);
+    EXPECT_NEAR(walking.angle, kTwentyDegrees - term, 1e-6);
+    EXPECT_LT(walking.angle, 0.0f);  // the term is about 24 degrees here
+    const Launch up = launchFrom(vec3(0), vec3(0, 0.5f, 1), false);
+    EXPECT_NEAR(up.angle, kTwentyDegrees + term, 1e-6);
+    EXPECT_NEAR(glm::length(walking.direction), 1.0f, 1e-6);
+}
+
+TEST(Flight, ShortFramesFlyInOneHop) {
+    EXPECT_EQ(flightHops(vec3(0, 0, 1), 1.0 / 200.0), 1);
+    EXPECT_EQ(flightHops(vec3(0, 1, 0), 2.0), 1);  // straight up never crosses a wall
+    EXPECT_EQ(flightHops(vec3(0, 0, 1), 0.0), 1);
+}
+
+TEST(Flight, LongFramesHopShortOfAWallsReach) {
+    // Half a second at 13 units per second: 6.5 units in hops of at most 0.1.
+    EXPECT_EQ(flightHops(vec3(0, 0, 1), 0.5), 65);
+    const vec3 sideways = glm::normalize(vec3(1, -1, 1));
+    const int hops = flightHops(sideways, 1.0 / 30.0);
+    EXPECT_LE(13.0 * glm::length(vec2(sideways.x, sideways.z)) / 30.0 / hops, 0.1);
+    EXPECT_LE(flightHops(vec3(0, 0, 1), 1e9), 4096);
+}
+
+TEST(Impact, GroundCountsWithinTheBallRadius) {
+    EXPECT_TRUE(touchesGround(10.1f, 10.0f));
+    EXPECT_FALSE(touchesGround(10.3f, 10.0f));
+    EXPECT_TRUE(touchesGround(9.0f, 10.0f));  // sank in within one step
+}
+
+TEST(Impact, BallsHighAboveTheGroundPassOverTheWalls) {
+    EXPECT_TRUE(passesOverWalls(4.25f, 0.0f));
+    EXPECT_FALSE(passesOverWalls(4.15f, 0.0f));
+}
+
+TEST(Impact, WallReachIsStrictlyUnderTheBallRadius) {
+    vec2 away;
+    EXPECT_TRUE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, 0.19f, away));
+    EXPECT_NEAR(away.x, 0.0f, 1e-6);
+    EXPECT_NEAR(away.y, 0.19f, 1e-6);
+    EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, 0.2f, away));
+    EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, -0.2f, away));
+}
+
+TEST(Impact, WallEndsAreRoundedOffAtTheirEndPoints) {
+    vec2 away;
+    EXPECT_TRUE(reachesWall(vec2(0, 0), vec2(10, 0), 10.1f, 0.1f, away));
+    EXPECT_NEAR(away.x, 0.1f, 1e-6);
+    EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 10.15f, 0.15f, away));
+}
+
+TEST(Impact, BallOnTheWallLineSplatsFromTheSideNotFromNowhere) {
+    vec2 away;
+    ASSERT_TRUE(reachesWall(vec2(0, 0), vec2(0, 8), 0.0f, 4.0f, away));
+    EXPECT_GT(glm::length(away), 0.0f);
+    EXPECT_NEAR(away.y, 0.0f, 1e-6);  // across the wall, not along it
+}
+
+TEST(Impact, WallOfNoLengthIsAPostAndNeverDividesByZero) {
+    vec2 away;
+    EXPECT_TRUE(reachesWall(vec2(3, 3), vec2(3, 3), 3.1f, 3.0f, away));
+    EXPECT_NEAR(away.x, 0.1f, 1e-6);
+    EXPECT_FALSE(reachesWall(vec2(3, 3), vec2(3, 3), 4.0f, 3.0f, away));
+    EXPECT_TRUE(reachesWall(vec2(3, 3), vec2(3, 3), 3.0f, 3.0f, away));
+    EXPECT_GT(glm::length(away), 0.0f);
+}
+
+TEST(Bonus, CarGivesBackThirtySecondsButNotBelowZero) {
+    EXPECT_DOUBLE_EQ(afterCarBonus(12.5), 0.0);
+    EXPECT_DOUBLE_EQ(afterCarBonus(100.0), 70.0);
+}
+
+TEST(Bonus, DuckGivesFiftyBallsUpToTwoHundred) {
+    EXPECT_EQ(afterDuckBonus(180), 200);
+    EXPECT_EQ(afterDuckBonus(100), 150);
+    EXPECT_EQ(afterDuckBonus(150), 200);
+}
+
+TEST(Projector, ZeroDirectionLooksStraightDown) {
+    EXPECT_EQ(projectorAxis(vec3(0)), vec3(0, 1, 0));
+    EXPECT_EQ(projectorAxis(vec3(0, -3, 0)), vec3(0, -1, 0));
+}
+
+TEST(Projector, UpAlongTheAxisIsReplaced) {
+    const vec3 axis(0, 1, 0);
+    const vec3 up = projectorUp(axis, vec3(0, 1, 0));
+    EXPECT_GT(glm::length(glm::cross(axis, glm::normalize(up))), 0.5f);
+    EXPECT_EQ(projectorUp(vec3(1, 0, 0), vec3(0, 1, 0)), vec3(0, 1, 0));
+}
+
+TEST(Projector, HitPointLandsInTheMiddleOfTheSplatImage) {
+    const vec3 hit(20, 7, 30);
+    const mat4 m = projectorTextureMatrix(hit + vec3(0, 4, 0), hit, kGroundSplatUp);
+    const vec3 centre = textureCoordinate(m, hit);
+    EXPECT_NEAR(centre.x, 0.5f, 1e-5);
+    EXPECT_NEAR(centre.y, 0.5f, 1e-5);
+    // The image spans 4 * tan(22.5 degrees) to each side at the hit point's distance.
+    const float half = 4.0f * std::tan(22.5f * kDegreesToRadians);
+    const vec3 edge = textureCoordinate(m, hit + vec3(half, 0, half) / std::sqrt(2.0f));
+    EXPECT_NEAR(std::max(std::abs(edge.x - 0.5f), std::abs(edge.y - 0.5f)), 0.5f, 1e-4);
+}

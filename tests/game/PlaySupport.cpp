@@ -1,0 +1,112 @@
+#include "PlaySupport.h"
+
+#include <limits>
+
+#include "game/Projection.h"
+#include "render/ParticleSystem.h"
+#include "scene/BonusItem.h"
+#include "scene/HeightMapObject.h"
+#include "scene/WallObject.h"
+
+using kesto::scene::BonusItemSet;
+
+namespace {
+
+float distanceToSegment(vec2 p, vec2 a, vec2 b) {
+    const vec2 ab = b - a;
+    const float len2 = glm::dot(ab, ab);
+    const float t = len2 > 0.0f ? glm::clamp(glm::dot(p - a, ab) / len2, 0.0f, 1.0f) : 0.0f;
+    return glm::length(p - (a + t * ab));
+}
+
+float nearestWall(const Game& g, vec2 p, const kesto::scene::WallObject* except) {
+    float nearest = std::numeric_limits<float>::max();
+    for (const auto& wall : g.walls) {
+        if (wall.get() != except)
+            nearest = std::min(nearest, distanceToSegment(p, wall->start, wall->end));
+    }
+    return nearest;
+}
+
+}  // namespace
+
+void PlayTest::SetUp() {
+    GameTest::SetUp();
+    if (!g) return;
+    saved = {g->posterVisible, g->frustumCulling, g->goalReached, g->tripleThrowUnlocked,
+             g->posterIndex,   g->ballsLeft,      g->elapsedTime, g->frameTime};
+    g->posterVisible = false;
+    g->goalReached = false;
+    g->elapsedTime = 0.0;
+    g->ballsLeft = 200;
+    g->tripleThrowUnlocked = false;
+    g->movedThisFrame = g->bumpedWall = g->bumpedBefore = false;
+    g->frustumCulling = false;  // nothing may depend on where the camera happens to look
+    g->balls.clear();
+    g->particleSystems.clear();
+    g->hitBonusItems.clear();
+    for (auto& record : BonusItemSet::bonusItemRecords)
+        record.item->hit = false;
+    for (auto& wall : g->walls)
+        wall->hit = false;
+}
+
+void PlayTest::TearDown() {
+    if (!g) return;
+    g->balls.clear();
+    g->particleSystems.clear();
+    g->posterVisible = saved.posterVisible;
+    g->frustumCulling = saved.frustumCulling;
+    g->goalReached = saved.goalReached;
+    g->tripleThrowUnlocked = saved.tripleThrowUnlocked;
+    g->posterIndex = saved.posterIndex;
+    g->ballsLeft = saved.ballsLeft;
+    g->elapsedTime = saved.elapsedTime;
+    g->frameTime = saved.frameTime;
+}
+
+std::unique_ptr<kesto::scene::BallObject> PlayTest::ballAt(vec3 p) const {
+    auto ball = std::make_unique<kesto::scene::BallObject>(*g->ballPrototype);
+    ball->modelMatrix = glm::translate(mat4(1.0f), p);
+    ball->startHeight = p.y;
+    return ball;
+}
+
+vec3 PlayTest::openGround() const {
+    const auto& terrain = *g->terrain;
+    for (int z = 10; z < terrain.depth - 10; z += 3) {
+        for (int x = 10; x < terrain.width - 10; x += 3) {
+            const vec2 p(x, z);
+            if (nearestWall(*g, p, nullptr) < 3.0f) continue;
+            bool nearItem = false;
+            for (const auto& record : BonusItemSet::bonusItemRecords) {
+                const vec3 item = translationOf(record.item->modelMatrix);
+                nearItem = nearItem || glm::length(vec2(item.x, item.z) - p) < 3.0f;
+            }
+            if (!nearItem) return vec3(x, terrain.cellHeight(x, z), z);
+        }
+    }
+    ADD_FAILURE() << "no open ground in the maze";
+    return vec3(0.0f);
+}
+
+const kesto::scene::WallObject& PlayTest::lonelyWall(vec2& mid, vec2& across) const {
+    for (const auto& wall : g->walls) {
+        const vec2 along = wall->end - wall->start;
+        if (glm::length(along) < 2.0f) continue;
+        mid = (wall->start + wall->end) * 0.5f;
+        if (nearestWall(*g, mid, wall.get()) < 1.0f) continue;
+        across = glm::normalize(vec2(-along.y, along.x));
+        return *wall;
+    }
+    ADD_FAILURE() << "no wall stands alone";
+    return *g->walls.front();
+}
+
+int countOf(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + what.size()))
+        ++count;
+    return count;
+}

@@ -1,0 +1,36 @@
+// Helpers of the play tests: a clean game state and places in the maze to throw at.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "game/Game.h"
+#include "scene/BallObject.h"
+#include "support/GameFixture.h"
+
+class PlayTest : public GameTest {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A ball copied from the prototype, standing still at p.
+    std::unique_ptr<kesto::scene::BallObject> ballAt(vec3 p) const;
+    // A point on the ground (integer x and z) with no wall and no bonus item within 3 units.
+    vec3 openGround() const;
+    // A wall of some length with no other wall near its middle; mid is that middle (x, z)
+    // and across a unit vector across it.
+    const kesto::scene::WallObject& lonelyWall(vec2& mid, vec2& across) const;
+
+private:
+    // The switches and rules state these tests change, put back for the other rooms' tests.
+    struct Saved {
+        bool posterVisible, frustumCulling, goalReached, tripleThrowUnlocked;
+        int posterIndex, ballsLeft;
+        double elapsedTime, frameTime;
+    } saved{};
+};
+
+// Counts the (non-overlapping) occurrences of what in text.
+int countOf(const std::string& text, const std::string& what);

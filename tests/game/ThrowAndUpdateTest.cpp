@@ -1,0 +1,207 @@
+// Throwing balls and the order of the game update, on the real game.
+#include <gtest/gtest.h>
+
+#include "PlaySupport.h"
+#include "game/Globals.h"
+#include "game/Input.h"
+#include "game/Projection.h"
+#include "platform/Sound.h"
+#include "render/ParticleSystem.h"
+#include "scene/BonusItem.h"
+#include "scene/HeightMapObject.h"
+#include "scene/WallObject.h"
+
+using kesto::scene::BallObject;
+using kesto::scene::BonusItemSet;
+using testing::internal::CaptureStdout;
+using testing::internal::GetCapturedStdout;
+
+namespace {
+constexpr int kLeftButton = 0;
+constexpr int kRightButton = 1;
+constexpr int kPress = 1;
+}  // namespace
+
+TEST_F(PlayTest, ThrowPlacesTheBallAndCountsIt) {
+    CaptureStdout();
+    g->addBall(vec3(10, 5, 10), vec3(0, 0, 1), false);
+    const std::string out = GetCapturedStdout();
+    ASSERT_EQ(g->balls.size(), 1u);
+    EXPECT_EQ(g->ballsLeft, 199);
+    const BallObject& ball = *g->balls[0];
+    EXPECT_EQ(translationOf(ball.modelMatrix), vec3(10, 5, 10.5f));
+    EXPECT_FLOAT_EQ(ball.startHeight, 5.0f);
+    EXPECT_FLOAT_EQ(ball.angle, 0.3490658f);
+    EXPECT_FLOAT_EQ(ball.distance, 0.0f);
+    EXPECT_NE(out.find("Ball created with angle 0.35\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Ball 1 created\n"), std::string::npos) << out;
+    // The copy draws the prototype's sphere.
+    EXPECT_EQ(ball.mesh, g->ballPrototype->mesh);
+}
+
+TEST_F(PlayTest, TripleThrowWithTwoBallsLeftThrowsTwoAndRefusesOnce) {
+    gameStarted = true;
+    g->tripleThrowUnlocked = true;
+    g->ballsLeft = 2;
+    const size_t voicesBefore = g->soundEngine ? g->soundEngine->voiceCount() : 0;
+    CaptureStdout();
+    onMouseButton(kRightButton, kPress);
+    const std::string out = GetCapturedStdout();
+    EXPECT_EQ(g->balls.size(), 2u);
+    EXPECT_EQ(g->ballsLeft, 0);
+    EXPECT_EQ(countOf(out, "There are no balls left to shoot"), 1) << out;
+    if (g->soundEngine && g->emptySound) EXPECT_GT(g->soundEngine->voiceCount(), voicesBefore);
+}
+
+TEST_F(PlayTest, LeftClickWithoutBallsThrowsNothing) {
+    gameStarted = true;
+    g->ballsLeft = 0;
+    CaptureStdout();
+    onMouseButton(kLeftButton, kPress);
+    const std::string out = GetCapturedStdout();
+    EXPECT_TRUE(g->balls.empty());
+    EXPECT_EQ(g->ballsLeft, 0);
+    EXPECT_NE(out.find("There are no balls left to shoot"), std::string::npos) << out;
+}
+
+TEST_F(PlayTest, BallsThatHitLeaveTheListAndTheOthersKeepTheirOrder) {
+    const vec3 ground = openGround();
+    // Flying balls rise straight up; landed ones sit on the ground.
+    auto flying = [&](float dx) {
+        auto ball = ballAt(ground + vec3(dx, 2.5f, 0));
+        ball->direction = vec3(0, 1, 0);
+        ball->angle = 0.5f;
+        return ball;
+    };
+    g->balls.push_back(flying(-1.0f));
+    const vec3 farther = ground + vec3(0, 0, 1);
+    g->balls.push_back(ballAt(ground + vec3(0.0f, 0.05f, 0)));
+    g->balls.push_back(flying(1.0f));
+    g->balls.push_back(
+        ballAt(vec3(farther.x, g->terrain->cellHeight(farther.x, farther.z) + 0.05f, farther.z)));
+    g->balls.push_back(flying(-1.5f));
+    const BallObject* keep[] = {g->balls[0].get(), g->balls[2].get(), g->balls[4].get()};
+    const size_t splats = projections.size();
+
+    g->update(0.01);
+
+    ASSERT_EQ(g->balls.size(), 3u);
+    for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(g->balls[i].get(), keep[i]) << "position " << i;
+    EXPECT_EQ(projections.size(), splats + 2);
+    // The spent balls were copies: the prototype's sphere is still there to throw.
+    EXPECT_TRUE(glIsVertexArray(g->ballPrototype->mesh->vao));
+}
+
+TEST_F(PlayTest, SlowFrameDoesNotCarryABallThroughAWall) {
+    vec2 mid, across;
+    const auto& wall = lonelyWall(mid, across);
+    const vec2 start = mid + across * 2.0f;
+    auto ball = ballAt(vec3(start.x, g->terrain->cellHeight(start.x, start.y) + 1.5f, start.y));
+    ball->direction = vec3(-across.x, 0.0f, -across.y);
+    ball->power = 0.0f;
+    g->balls.push_back(std::move(ball));
+    const size_t splats = projections.size();
+
+    g->update(0.5);  // 6.5 units in one frame: far beyond the wall
+
+    EXPECT_TRUE(g->balls.empty());
+    EXPECT_TRUE(wall.hit);
+    ASSERT_EQ(projections.size(), splats + 1);
+    // The splat is on the side the ball came from.
+    const vec3 out = projections.back().projectorPosition - projections.back().position;
+    EXPECT_GT(glm::dot(vec2(out.x, out.z), across), 3.9f);
+}
+
+TEST_F(PlayTest, SpentBurstLeavesTheFrameAndTheOthersKeepTheirOrder) {
+    const vec3 ground = openGround();
+    g->frameTime = 0.05;
+    g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
+    const ParticleSystem* first = g->particleSystems.back().get();
+    for (int i = 0; i < 12; ++i)
+        g->renderFrame();  // 600 ms ahead of the others
+    EXPECT_GT(first->aliveCount, 1u);
+    g->addProjection(ground + vec3(1, 0, 0), vec3(0, 1, 0), vec3(1, 0, 1));
+    g->addProjection(ground + vec3(0, 0, 1), vec3(0, 1, 0), vec3(1, 0, 1));
+    const ParticleSystem* second = g->particleSystems[1].get();
+    const ParticleSystem* third = g->particleSystems[2].get();
+    const GLuint firstBuffer = first->particleBuffers[0];
+
+    int frames = 0;
+    while (g->particleSystems.size() == 3 && frames < 100) {
+        g->renderFrame();
+        ++frames;
+    }
+    ASSERT_EQ(g->particleSystems.size(), 2u) << "after " << frames << " frames";
+    EXPECT_EQ(g->particleSystems[0].get(), second);
+    EXPECT_EQ(g->particleSystems[1].get(), third);
+    EXPECT_FALSE(glIsBuffer(firstBuffer));  // its own buffers went with it
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(PlayTest, ClockStandsStillUnderAPoster) {
+    g->elapsedTime = 42.0;
+    g->frameTime = 0.5;
+    g->posterVisible = true;
+    g->update(3.0);
+    EXPECT_DOUBLE_EQ(g->elapsedTime, 42.0);
+    EXPECT_DOUBLE_EQ(g->frameTime, 0.5);
+    g->posterVisible = false;
+    g->update(3.0);
+    EXPECT_DOUBLE_EQ(g->elapsedTime, 45.0);
+    EXPECT_DOUBLE_EQ(g->frameTime, 3.0);
+}
+
+TEST_F(PlayTest, ReachingTheGateAsTimeRunsOutWins) {
+    g->goalReached = true;
+    g->elapsedTime = 299.9;
+    g->update(0.2);
+    EXPECT_TRUE(g->posterVisible);
+    EXPECT_EQ(g->posterIndex, 3);
+    if (g->winJingle) EXPECT_FALSE(g->winJingle->getIsPaused());
+    if (g->loseJingle) EXPECT_TRUE(g->loseJingle->getIsPaused());
+}
+
+TEST_F(PlayTest, TimeRunningOutLoses) {
+    g->elapsedTime = 299.5;
+    g->update(0.25);
+    EXPECT_FALSE(g->posterVisible);
+    g->update(0.25);
+    EXPECT_TRUE(g->posterVisible);
+    EXPECT_EQ(g->posterIndex, 4);
+    if (g->loseJingle) EXPECT_FALSE(g->loseJingle->getIsPaused());
+}
+
+TEST_F(PlayTest, OnlyHitItemsSpin) {
+    auto& records = BonusItemSet::bonusItemRecords;
+    ASSERT_GE(records.size(), 2u);
+    records[0].item->hit = true;
+    const mat4 spinning = records[0].item->modelMatrix;
+    const mat4 standing = records[1].item->modelMatrix;
+    g->update(1.0);
+    EXPECT_NE(records[0].item->modelMatrix, spinning);
+    EXPECT_EQ(translationOf(records[0].item->modelMatrix), translationOf(spinning));
+    EXPECT_EQ(records[1].item->modelMatrix, standing);
+}
+
+TEST_F(PlayTest, GruntOnceWhenAWallIsFirstTouched) {
+    g->movedThisFrame = true;
+    g->bumpedWall = true;
+    g->update(0.01);
+    EXPECT_TRUE(g->bumpedBefore);
+    EXPECT_FALSE(g->bumpedWall);
+    EXPECT_FALSE(g->movedThisFrame);
+    if (g->footsteps) EXPECT_FALSE(g->footsteps->getIsPaused());
+
+    // Still pressed against it: no second grunt.
+    const size_t voices = g->soundEngine ? g->soundEngine->voiceCount() : 0;
+    g->movedThisFrame = true;
+    g->bumpedWall = true;
+    g->update(0.01);
+    if (g->soundEngine) EXPECT_EQ(g->soundEngine->voiceCount(), voices);
+
+    // Standing still pauses the steps and keeps the memory of the bump.
+    g->update(0.01);
+    EXPECT_TRUE(g->bumpedBefore);
+    if (g->footsteps) EXPECT_TRUE(g->footsteps->getIsPaused());
+}

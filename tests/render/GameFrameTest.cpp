@@ -1,0 +1,309 @@
+// Passes of the real Game's frame, drawn into an off-screen target and checked by pixels.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "game/Game.h"
+#include "game/Globals.h"
+#include "game/Movement.h"
+#include "platform/Sound.h"
+#include "render/OffscreenTarget.h"
+#include "scene/BonusItem.h"
+#include "scene/HeightMapObject.h"
+#include "scene/WallObject.h"
+#include "support/GameFixture.h"
+
+namespace {
+
+constexpr int kWidth = 400;
+constexpr int kHeight = 300;
+
+bool isClear(Rgba p) { return same(p, 255, 0, 255); }
+// Black text over the magenta clear colour, allowing for the glyphs' soft edges.
+bool isInk(Rgba p) { return p.r < 90 && p.g < 90 && p.b < 90; }
+
+class GameFrame : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        if (!g) return;
+        g->posterVisible = false;
+        g->posterIndex = 1;
+        g->wireframe = false;
+        g->showDebugHud = false;
+        g->showFrameTime = false;
+        g->switchedTerrainShader = false;
+        g->frustumCulling = true;
+        g->elapsedTime = 0.0;
+        g->frameTime = 0.016;
+        g->ballsLeft = 200;
+        g->goalDistance = -1.0f;
+        g->windowWidth = kWidth;
+        g->windowHeight = kHeight;
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    }
+    void TearDown() override { glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); }
+
+    // The player at the start, looking along +z over the maze.
+    void placeCamera() {
+        const vec3 eye(282.0f, g->terrain->heightAt(282.0f, 22.0f) + 2.0f, 22.0f);
+        const mat4 view = glm::lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f), vec3(0, 1, 0));
+        g->cameraPosition = eye;
+        uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight), view);
+    }
+};
+
+int countClear(const std::vector<Rgba>& pixels) {
+    int n = 0;
+    for (const Rgba& p : pixels) n += isClear(p);
+    return n;
+}
+
+}  // namespace
+
+TEST_F(GameFrame, PosterAloneFillsTheWindowAlsoInWireframe) {
+    for (bool wire : {false, true}) {
+        Target target(kWidth, kHeight);
+        ASSERT_TRUE(target.complete());
+        target.clear(1.0f, 0.0f, 1.0f);
+        g->posterVisible = true;
+        g->wireframe = wire;
+        glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+        g->renderFrame();
+        EXPECT_EQ(countClear(target.read()), 0) << (wire ? "wireframe" : "filled");
+        GLint mode[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, mode);
+        EXPECT_EQ(mode[0], wire ? GL_LINE : GL_FILL);
+    }
+}
+
+TEST_F(GameFrame, EveryPosterIndexShowsItsOwnPicture) {
+    std::vector<std::vector<Rgba>> shots;
+    for (int index = 1; index <= 4; ++index) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 0.0f, 1.0f);
+        g->posterVisible = true;
+        g->posterIndex = index;
+        g->renderFrame();
+        shots.push_back(target.read());
+        EXPECT_EQ(countClear(shots.back()), 0) << index;
+    }
+    for (int a = 0; a < 4; ++a) {
+        for (int b = a + 1; b < 4; ++b) {
+            EXPECT_NE(0, std::memcmp(shots[a].data(), shots[b].data(),
+                                     shots[a].size() * sizeof(Rgba)))
+                << "posters " << a + 1 << " and " << b + 1 << " look the same";
+        }
+    }
+}
+
+TEST_F(GameFrame, CrosshairLeavesTheSceneVisible) {
+    Target target(kWidth, kHeight);
+    target.clear(1.0f, 0.0f, 1.0f);
+    g->drawCrosshair();
+    const auto pixels = target.read();
+    const int clear = countClear(pixels);
+    EXPECT_GT(clear, kWidth * kHeight * 95 / 100);
+    int marked = 0;
+    for (int y = kHeight / 2 - 8; y < kHeight / 2 + 8; ++y) {
+        for (int x = kWidth / 2 - 8; x < kWidth / 2 + 8; ++x) marked += !isClear(target.at(pixels, x, y));
+    }
+    EXPECT_GT(marked, 0) << "no crosshair at the centre";
+}
+
+TEST_F(GameFrame, HudOverTheWorldAndWireframeKeepsItFilled) {
+    placeCamera();
+    g->updateWallVisibility();
+    for (bool wire : {false, true}) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 0.0f, 1.0f);
+        g->wireframe = wire;
+        glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+        g->renderFrame();
+        const auto pixels = target.read();
+        target.keep(pixels, wire ? "frame_wireframe" : "frame");
+        // The clock "05:00" at layout (10..110, 560..580): a run of black text pixels.
+        int black = 0;
+        for (int y = 560 * kHeight / 600; y < 580 * kHeight / 600; ++y) {
+            for (int x = 10 * kWidth / 800; x < 110 * kWidth / 800; ++x) {
+                black += isInk(target.at(pixels, x, y));
+            }
+        }
+        EXPECT_GT(black, 20) << (wire ? "wireframe" : "filled");
+        // Terrain and walls cover the lower half of the view.
+        int world = 0;
+        for (int y = 0; y < kHeight / 3; ++y) {
+            for (int x = 0; x < kWidth; ++x) world += !isClear(target.at(pixels, x, y));
+        }
+        if (wire) {
+            EXPECT_LT(world, kWidth * kHeight / 3) << "lines only in wireframe";
+        } else {
+            EXPECT_EQ(world, kWidth * kHeight / 3) << "holes in the ground";
+        }
+
+        GLint mode[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, mode);
+        EXPECT_EQ(mode[0], wire ? GL_LINE : GL_FILL);
+        GLboolean depthMask = GL_FALSE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
+        EXPECT_TRUE(depthMask);
+        EXPECT_FALSE(glIsEnabled(GL_BLEND));
+        GLint cull = 0;
+        glGetIntegerv(GL_CULL_FACE_MODE, &cull);
+        EXPECT_EQ(cull, GL_BACK);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+}
+
+TEST_F(GameFrame, DebugRowAppearsAtTheBottomOnly) {
+    placeCamera();
+    auto frame = [&](bool debug) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 0.0f, 1.0f);
+        g->showDebugHud = debug;
+        g->renderFrame();
+        auto pixels = target.read();
+        target.keep(pixels, debug ? "frame_debug" : "frame_plain");
+        return pixels;
+    };
+    const auto plain = frame(false);
+    const auto debug = frame(true);
+    int changedInRow = 0, changedElsewhere = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const size_t i = static_cast<size_t>(y) * kWidth + x;
+            if (std::memcmp(&plain[i], &debug[i], sizeof(Rgba)) == 0) continue;
+            // Labels at 20..30, values at 10..20 of the 600-unit layout height.
+            (y >= 10 * kHeight / 600 - 1 && y <= 30 * kHeight / 600 ? changedInRow : changedElsewhere)++;
+        }
+    }
+    EXPECT_GT(changedInRow, 200);
+    EXPECT_EQ(changedElsewhere, 0);
+}
+
+TEST_F(GameFrame, ClockStartsTickingBelowSixteenSeconds) {
+    if (!g->tickingSound) GTEST_SKIP() << "no ticking sound loaded";
+    placeCamera();
+    Target target(kWidth, kHeight);
+    g->tickingSound->setIsPaused(true);
+    g->elapsedTime = 284.0;
+    g->renderFrame();
+    EXPECT_TRUE(g->tickingSound->getIsPaused());
+    g->elapsedTime = 284.5;
+    g->renderFrame();
+    EXPECT_FALSE(g->tickingSound->getIsPaused());
+    g->tickingSound->setIsPaused(true);
+}
+
+TEST_F(GameFrame, ViewTestUsesTheWindowAspect) {
+    g->cameraPosition = vec3(0.0f);
+    g->viewMatrix = glm::lookAt(vec3(0.0f), vec3(0, 0, -1), vec3(0, 1, 0));
+    g->windowWidth = 1000;
+    g->windowHeight = 1000;
+    EXPECT_FALSE(g->isInFrustum({8.0f, 0.0f, -10.0f}, 0.0f, 50.0f));
+    g->windowWidth = 2000;
+    EXPECT_TRUE(g->isInFrustum({8.0f, 0.0f, -10.0f}, 0.0f, 50.0f));
+    g->windowHeight = 0;  // minimised: an infinite aspect would let everything through
+    EXPECT_FALSE(g->isInFrustum({8.0f, 0.0f, -10.0f}, 0.0f, 50.0f));
+}
+
+TEST_F(GameFrame, WallsBehindTheCameraAreCulled) {
+    ASSERT_FALSE(g->walls.empty());
+    placeCamera();
+    g->updateWallVisibility();
+    size_t shown = 0;
+    for (const auto& wall : g->walls) shown += wall->visible;
+    EXPECT_GT(shown, 0u);
+    EXPECT_LT(shown, g->walls.size());
+    // Turned around, towards z < 0 where the maze does not reach.
+    const vec3 eye = g->cameraPosition;
+    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
+                         glm::lookAt(eye, eye + vec3(0.0f, 0.0f, -1.0f), vec3(0, 1, 0)));
+    g->updateWallVisibility();
+    size_t shownBehind = 0;
+    for (const auto& wall : g->walls) shownBehind += wall->visible;
+    EXPECT_LT(shownBehind, shown);
+}
+
+namespace {
+
+// How many pixels are mostly of one colour channel: the cones are pure blue, red or green.
+int countTinted(const std::vector<Rgba>& pixels, int channel) {
+    int n = 0;
+    for (const Rgba& p : pixels) {
+        const int c[3] = {p.r, p.g, p.b};
+        n += c[channel] > 120 && c[channel] > c[(channel + 1) % 3] + 60 &&
+             c[channel] > c[(channel + 2) % 3] + 60;
+    }
+    return n;
+}
+
+}  // namespace
+
+TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
+    auto& record = kesto::scene::BonusItemSet::bonusItemRecords.at(0);  // the first duck
+    ASSERT_EQ(record.type, kesto::scene::Duck);
+    const vec3 item = translationOf(record.item->modelMatrix);
+    const vec3 eye = item + vec3(0.0f, 1.0f, -5.0f);
+    g->cameraPosition = eye;
+    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
+                         glm::lookAt(eye, item + vec3(0.0f, 0.5f, 0.0f), vec3(0, 1, 0)));
+    g->updateWallVisibility();
+    auto frame = [&](bool hit, const char* name) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 1.0f, 1.0f);
+        record.item->hit = hit;
+        g->renderFrame();
+        auto pixels = target.read();
+        target.keep(pixels, name);
+        return pixels;
+    };
+    const auto before = frame(false, "duck_plain");
+    const auto after = frame(true, "duck_hit");
+    record.item->hit = false;
+
+    EXPECT_GT(countTinted(before, 2), 500) << "no blue cone over the duck";
+    EXPECT_LT(countTinted(after, 2), 50) << "the cone stays after the hit";
+    // The outline: near-black pixels only once the item is hit.
+    auto dark = [](const std::vector<Rgba>& pixels) {
+        int n = 0;
+        for (const Rgba& p : pixels) n += p.r < 30 && p.g < 30 && p.b < 30;
+        return n;
+    };
+    EXPECT_GT(dark(after), dark(before) + 100);
+}
+
+TEST_F(GameFrame, FinishGateStandsOutlinedBehindItsRedLayer) {
+    const vec3 goal(kGoalX, g->terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
+    // The gate closes its corridor on the -z side; it is seen from the open end.
+    const vec3 eye = goal + vec3(0.0f, 2.5f, 8.0f);
+    g->cameraPosition = eye;
+    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
+                         glm::lookAt(eye, goal + vec3(0.0f, 1.5f, 0.0f), vec3(0, 1, 0)));
+    g->updateWallVisibility();
+    auto frame = [&](bool transparent) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 1.0f, 1.0f);
+        g->transparency = transparent;
+        g->renderFrame();
+        auto pixels = target.read();
+        target.keep(pixels, transparent ? "finish" : "finish_opaque");
+        return pixels;
+    };
+    const auto seeThrough = frame(true);
+    const auto opaque = frame(false);
+    // The layer's area: red above all else when drawn opaque.
+    int layer = 0, showsBehind = 0, stillRed = 0;
+    for (size_t i = 0; i < opaque.size(); ++i) {
+        const Rgba o = opaque[i], t = seeThrough[i];
+        if (!(o.r > 120 && o.g < 30 && o.b < 30)) continue;
+        ++layer;
+        showsBehind += std::abs(o.g - t.g) + std::abs(o.b - t.b) > 20;
+        stillRed += t.r > t.g + 20 && t.r > t.b + 20;
+    }
+    EXPECT_GT(layer, 2000) << "no red layer in the gate";
+    EXPECT_GT(showsBehind, layer * 8 / 10) << "the layer hides what is behind it";
+    EXPECT_GT(stillRed, layer * 8 / 10) << "the see-through layer lost its red";
+    g->transparency = true;
+}

@@ -1,0 +1,214 @@
+// GPU particle bursts: the transform-feedback step, their end and what they own.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <memory>
+#include <vector>
+
+#include "render/ParticleSystem.h"
+#include "render/Shader.h"
+#include "support/GlContext.h"
+
+namespace {
+
+// The template, built once from the repository's shaders and sprite.
+ParticleSystem& particleTemplate() {
+    static std::unique_ptr<ParticleSystem> built;
+    if (!built) {
+        if (access("Shader/particleUpdateShader.vert", R_OK) != 0) {
+            EXPECT_EQ(chdir(QUILLORA_SOURCE_DIR), 0);
+        }
+        built = std::make_unique<ParticleSystem>();
+    }
+    return *built;
+}
+
+std::unique_ptr<ParticleSystem> launchedBurst(vec3 at = vec3(5, 2, 5)) {
+    auto burst = std::make_unique<ParticleSystem>(particleTemplate());
+    burst->launch(at, vec3(0, -1, 0));
+    return burst;
+}
+
+// One frame of a burst, the way the frame renderer drives it.
+void frame(ParticleSystem& burst, int deltaMillis) {
+    burst.time += deltaMillis;
+    burst.update(deltaMillis);
+    burst.render();
+    burst.currentVertexBuffer = burst.currentFeedbackBuffer;
+    burst.currentFeedbackBuffer = 1 - burst.currentFeedbackBuffer;
+}
+
+// The particles the last update wrote (the buffer the next update reads).
+std::vector<ParticleRecord> particlesOf(const ParticleSystem& burst) {
+    std::vector<ParticleRecord> records(burst.aliveCount);
+    glBindBuffer(GL_ARRAY_BUFFER, burst.particleBuffers[burst.currentVertexBuffer]);
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * records.size(), records.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return records;
+}
+
+class ParticleTest : public GlTest {
+protected:
+    void SetUp() override {
+        GlTest::SetUp();
+        particleTemplate();
+        glEnable(GL_BLEND);
+        glDepthMask(GL_FALSE);
+    }
+    void TearDown() override {
+        glDisable(GL_BLEND);
+        glDepthMask(GL_TRUE);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+};
+
+}  // namespace
+
+TEST(ParticleRandomTable, SameEveryTimeAndWithinZeroToOne) {
+    std::vector<float> first(3000), second(3000);
+    fillParticleRandomTable(first.data());
+    std::srand(12345);  // someone else using rand() must not shift the table
+    fillParticleRandomTable(second.data());
+    EXPECT_EQ(first, second);
+    float low = 1.0f, high = 0.0f;
+    for (float v : first) {
+        ASSERT_GE(v, 0.0f);
+        ASSERT_LE(v, 1.0f);
+        low = std::min(low, v);
+        high = std::max(high, v);
+    }
+    EXPECT_LT(low, 0.01f);  // it spreads over the whole range
+    EXPECT_GT(high, 0.99f);
+}
+
+TEST_F(ParticleTest, TemplateSharesItsProgramsAndOwnsNoBuffers) {
+    ParticleSystem& tmpl = particleTemplate();
+    EXPECT_EQ(tmpl.particleBuffers[0], 0u);
+    EXPECT_EQ(tmpl.currentVertexBuffer, 0);
+    EXPECT_EQ(tmpl.currentFeedbackBuffer, 1);
+    const ParticleSystem copy(tmpl);
+    EXPECT_EQ(copy.resources, tmpl.resources);
+    EXPECT_EQ(copy.particleBuffers[0], 0u);
+}
+
+TEST_F(ParticleTest, FirstUpdateReadsOnlyTheLauncher) {
+    auto clean = launchedBurst();
+    auto cluttered = launchedBurst();
+    // Fill the rest of the read buffer with more launchers: they must not count.
+    std::vector<ParticleRecord> launchers(kMaxParticles);
+    for (auto& record : launchers)
+        record.position = vec3(5, 2, 5);
+    glBindBuffer(GL_ARRAY_BUFFER, cluttered->particleBuffers[0]);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * launchers.size(),
+                    launchers.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+
+    frame(*clean, 16);
+    frame(*cluttered, 16);
+    EXPECT_GT(clean->aliveCount, 1u);  // the launcher and its first blobs
+    EXPECT_LT(clean->aliveCount, 64u);
+    EXPECT_EQ(cluttered->aliveCount, clean->aliveCount);
+    EXPECT_FALSE(cluttered->isFirst);
+}
+
+TEST_F(ParticleTest, ZeroMillisecondsStillRuns) {
+    auto burst = launchedBurst();
+    frame(*burst, 0);
+    EXPECT_EQ(burst->aliveCount, 1u);  // the launcher lives on, unaged
+    frame(*burst, 0);
+    EXPECT_EQ(burst->aliveCount, 1u);
+    // Time resumes where it stood.
+    frame(*burst, 16);
+    EXPECT_GT(burst->aliveCount, 1u);
+}
+
+TEST_F(ParticleTest, BurstGrowsThenEndsWithinAFewSeconds) {
+    auto burst = launchedBurst();
+    const GLuint query = burst->query;
+    GLuint most = 0;
+    int elapsed = 0;
+    for (; elapsed < 5000; elapsed += 16) {
+        frame(*burst, 16);
+        most = std::max(most, burst->aliveCount);
+        if (burst->aliveCount == 0) break;
+    }
+    EXPECT_GT(most, 30u);
+    EXPECT_LE(most, static_cast<GLuint>(kMaxParticles));
+    EXPECT_EQ(burst->aliveCount, 0u);
+    EXPECT_LT(elapsed, 2500);
+    EXPECT_EQ(burst->query, query);  // one query, made once and reused
+}
+
+TEST_F(ParticleTest, BurstEndsAtAnyFrameRate) {
+    for (int step : {1, 5, 40, 250}) {
+        auto burst = launchedBurst();
+        int elapsed = 0;
+        GLuint most = 0;
+        do {
+            frame(*burst, step);
+            most = std::max(most, burst->aliveCount);
+            elapsed += step;
+        } while (burst->aliveCount != 0 && elapsed < 5000);
+        EXPECT_EQ(burst->aliveCount, 0u) << step << " ms frames";
+        EXPECT_LE(most, static_cast<GLuint>(kMaxParticles)) << step << " ms frames";
+    }
+}
+
+TEST_F(ParticleTest, FinishedBurstFreesItsOwnObjectsOnly) {
+    auto burst = launchedBurst();
+    frame(*burst, 16);
+    const GLuint buffers[2] = {burst->particleBuffers[0], burst->particleBuffers[1]};
+    const GLuint feedbacks[2] = {burst->transformFeedbacks[0], burst->transformFeedbacks[1]};
+    const GLuint query = burst->query;
+    ASSERT_TRUE(glIsBuffer(buffers[0]));
+    ASSERT_TRUE(glIsTransformFeedback(feedbacks[1]));
+    ASSERT_TRUE(glIsQuery(query));
+    auto shared = burst->resources;
+    burst.reset();
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_FALSE(glIsBuffer(buffers[i]));
+        EXPECT_FALSE(glIsTransformFeedback(feedbacks[i]));
+    }
+    EXPECT_FALSE(glIsQuery(query));
+    // The template and every other burst still draw with the shared programs.
+    auto another = launchedBurst();
+    frame(*another, 16);
+    EXPECT_GT(another->aliveCount, 0u);
+}
+
+TEST_F(ParticleTest, EachBurstSpraysItsOwnWay) {
+    // Two bursts launched in one frame; the later launch must not turn the first.
+    auto down = launchedBurst(vec3(0, 5, 0));
+    auto sideways = std::make_unique<ParticleSystem>(particleTemplate());
+    sideways->launch(vec3(0, 5, 0), vec3(1, 0, 0));
+    frame(*down, 40);
+    frame(*sideways, 40);
+    for (int i = 0; i < 3; ++i) {
+        frame(*down, 16);
+        frame(*sideways, 16);
+    }
+    // Read back where the paint went: up for the first, towards -x for the second.
+    const auto meanOffset = [](const ParticleSystem& burst) {
+        const std::vector<ParticleRecord> records = particlesOf(burst);
+        vec3 sum(0.0f);
+        for (const auto& r : records)
+            sum += r.position - vec3(0, 5, 0);
+        return sum / static_cast<float>(records.size());
+    };
+    const vec3 up = meanOffset(*down);
+    const vec3 back = meanOffset(*sideways);
+    EXPECT_GT(up.y, 0.1f);
+    EXPECT_LT(back.x, -0.1f);
+}
+
+TEST_F(ParticleTest, GroundSplashGoesUpEvenFromBelowTheGround) {
+    // A ball caught under the ground vertex gives a projector below it, looking up.
+    auto burst = std::make_unique<ParticleSystem>(particleTemplate());
+    burst->launch(vec3(0, 5, 0), vec3(0, 1, 0));
+    frame(*burst, 40);
+    frame(*burst, 40);
+    const std::vector<ParticleRecord> records = particlesOf(*burst);
+    ASSERT_FALSE(records.empty());
+    for (const auto& r : records)
+        EXPECT_GT(r.position.y, 5.0f);
+}

@@ -1,0 +1,168 @@
+#!/usr/bin/env bash
+# Quillora on a fresh Debian 12 machine, in one command each:
+#
+#   bash tools/setup.sh play   installs the missing Debian packages, builds, starts the game
+#   bash tools/setup.sh test   installs, builds and runs every test: unit tests, the same
+#                              under AddressSanitizer/UndefinedBehaviorSanitizer, end to end
+#
+# Never asks anything: apt runs non-interactively (through sudo when not root), the tests get
+# their own virtual display and no standard input, and nothing waits for a key.
+set -euo pipefail
+
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$ROOT"
+JOBS=$(nproc)
+RELEASE_DIR=build-release
+SANITIZE_DIR=build-sanitize
+
+PACKAGES=(
+    build-essential cmake pkg-config
+    libglfw3-dev libglew-dev libglm-dev libfreeimage-dev libopenal-dev libsndfile1-dev
+    libgtest-dev libgmock-dev
+    xvfb xauth xdotool imagemagick sox libsox-fmt-mp3 x11-utils libgl1-mesa-dri libglx-mesa0
+    python3 python3-numpy python3-pil
+    clang libclang-rt-14-dev
+)
+FUZZ_DIR=build-fuzz
+FUZZ_RUNS=5000
+
+usage() {
+    sed -n '2,7s/^# \{0,1\}//p' "$0"
+    exit 2
+}
+
+say() { printf '\n=== %s\n' "$*"; }
+
+install_packages() {
+    local missing=() package
+    for package in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
+            missing+=("$package")
+    done
+    if [ ${#missing[@]} -eq 0 ]; then
+        echo "All needed Debian packages are installed."
+        return
+    fi
+    say "Installing ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if ! command -v sudo >/dev/null; then
+            echo "Missing packages: ${missing[*]}; run this as root or install sudo." >&2
+            exit 1
+        fi
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q update
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -q -y \
+        -o DPkg::Lock::Timeout=600 install --no-install-recommends "${missing[@]}"
+}
+
+# build <dir> <target or "all"> [cmake options...]
+build() {
+    local dir=$1 target=$2
+    shift 2
+    say "Building $target in $dir"
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=Release "$@" || return 1
+    if [ "$target" = all ]; then
+        cmake --build "$dir" -j"$JOBS"
+    else
+        cmake --build "$dir" -j"$JOBS" --target "$target"
+    fi
+}
+
+play() {
+    install_packages
+    build "$RELEASE_DIR" quillora
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+        echo "Built $RELEASE_DIR/quillora, but there is no graphical session to start it in." >&2
+        exit 1
+    fi
+    say "Starting Quillora"
+    exec "$ROOT/$RELEASE_DIR/quillora"
+}
+
+# Runs ctest on a virtual display with software OpenGL and silent sound; the end-to-end tests
+# start their own displays and sound recorders on top.
+run_ctest() {
+    local dir=$1
+    shift
+    LIBGL_ALWAYS_SOFTWARE=1 ALSOFT_DRIVERS=null \
+        xvfb-run -a -s "-screen 0 1280x1024x24" \
+        ctest --test-dir "$dir" --output-on-failure --no-tests=error -j"$JOBS" "$@" </dev/null
+}
+
+FAILED=()
+SUMMARY=()
+
+phase() {
+    local name=$1 start status
+    shift
+    start=$(date +%s)
+    if "$@"; then status=passed; else status=FAILED; FAILED+=("$name"); fi
+    SUMMARY+=("$(printf '%-36s %s in %ss' "$name" "$status" $(($(date +%s) - start)))")
+}
+
+sanitized_tests() {
+    local supp="$ROOT/tests/sanitizers"
+    ASAN_OPTIONS="detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:strict_string_checks=1" \
+    LSAN_OPTIONS="suppressions=$supp/lsan.supp:print_suppressions=0" \
+    UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$supp/ubsan.supp" \
+    QUILLORA_E2E_TIMEOUT_SCALE=3 \
+        run_ctest "$SANITIZE_DIR" -LE e2e
+}
+
+# The file readers under libFuzzer (clang, ASan/UBSan): a fixed number of mutations from the
+# committed seeds with a fixed random seed, so a run finds the same inputs every time.
+fuzz_readers() {
+    local corpus log target status=0
+    CC=clang CXX=clang++ cmake -S . -B "$FUZZ_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUILLORA_FUZZ=ON -DQUILLORA_TESTS=ON || return 1
+    cmake --build "$FUZZ_DIR" -j"$JOBS" --target fuzz_obj fuzz_wallfile fuzz_dds fuzz_image ||
+        return 1
+    for target in obj wallfile dds image; do
+        corpus=$(mktemp -d)
+        log="$FUZZ_DIR/fuzz_$target.log"
+        if "$FUZZ_DIR/tests/fuzz/fuzz_$target" -runs="$FUZZ_RUNS" -seed=1 -close_fd_mask=3 \
+            -artifact_prefix="$ROOT/$FUZZ_DIR/crash-$target-" "$corpus" \
+            "tests/fuzz/seeds/$target" </dev/null >"$log" 2>&1; then
+            echo "fuzz_$target: $(grep -E '^Done [0-9]+ runs' "$log" | tail -1)"
+        else
+            echo "fuzz_$target FAILED:"
+            tail -n 60 "$log"
+            status=1
+        fi
+        rm -rf "$corpus"
+    done
+    return $status
+}
+
+test_all() {
+    local start
+    start=$(date +%s)
+    install_packages
+    phase "release build" build "$RELEASE_DIR" all
+    if [[ " ${FAILED[*]} " != *" release build "* ]]; then
+        phase "unit and end-to-end tests" run_ctest "$RELEASE_DIR"
+    fi
+    phase "sanitizer build" build "$SANITIZE_DIR" all -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUILLORA_SANITIZE=ON
+    if [[ " ${FAILED[*]} " != *" sanitizer build "* ]]; then
+        phase "unit tests under ASan/UBSan" sanitized_tests
+    fi
+    if [ -f tests/fuzz/CMakeLists.txt ]; then
+        phase "reader fuzzing (libFuzzer)" fuzz_readers
+    fi
+    say "Summary ($(($(date +%s) - start))s in all)"
+    printf '%s\n' "${SUMMARY[@]}"
+    if [ ${#FAILED[@]} -ne 0 ]; then
+        echo "FAILED: ${FAILED[*]}"
+        exit 1
+    fi
+    echo "All tests passed."
+}
+
+case "${1:-}" in
+    play) play ;;
+    test) test_all ;;
+    *) usage ;;
+esac

@@ -1,0 +1,21 @@
+// Figures the benchmark reports: frame-time statistics and what the process itself uses.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+struct FrameStats {
+    std::size_t frames = 0;
+    double median = 0.0;  // milliseconds, as are the others
+    double p95 = 0.0;
+    double max = 0.0;
+};
+
+// Nearest-rank median and 95th percentile, and the slowest frame.
+FrameStats summarise(std::vector<double> millis);
+
+// Seconds since the kernel started this process; negative when /proc cannot tell.
+double secondsSinceProcessStart();
+
+// A memory line of /proc/self/status ("VmRSS", "VmHWM") in KiB; -1 when missing.
+long processMemoryKiB(const char* field);

@@ -242,9 +242,10 @@ class GameRun:
             self.returncode = self.process.returncode
 
     def _keep_wav(self):
-        target = artifacts_dir(self.name)
-        if target and os.path.exists(self.wav_path) and os.path.getsize(self.wav_path) > 0:
-            shutil.copy(self.wav_path, os.path.join(target, "out.wav"))
+        if os.path.exists(self.wav_path) and os.path.getsize(self.wav_path) > 0:
+            target = artifacts_dir(self.name)
+            if target:
+                shutil.copy(self.wav_path, os.path.join(target, "out.wav"))
 
     def __enter__(self):
         return self
@@ -423,9 +424,7 @@ class GameRun:
         with Image.open(path) as image:
             picture = image.convert("RGB")
         if label:
-            keep = artifacts_dir(self.name)
-            if keep:
-                picture.save(os.path.join(keep, label + ".png"))
+            self._keep(picture, label)
         return picture
 
     def wait_for_picture(self, predicate, label=None, timeout=60):

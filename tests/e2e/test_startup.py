@@ -38,6 +38,9 @@ class StartUp(unittest.TestCase):
             self.assertEqual(game.press_escape(), 0, game.describe())
             self.assertEqual(game.count(r"OpenGL error"), 0, game.describe())
             self.assertEqual(game.stderr, "", game.describe())
+            # The music already plays under the start poster.
+            sound = game.wav()
+            self.assertGreater(sound.section(sound.seconds - 1.0).rms(), 0.003)
 
     def test_play_poster_then_first_left_click_starts_the_game(self):
         play = poster("poster_play.tga")

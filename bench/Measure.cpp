@@ -1,5 +1,6 @@
 #include "Measure.h"
 
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -48,6 +49,15 @@ double secondsSinceProcessStart() {
     return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9 - started;
 }
 
+double processorSeconds() {
+    rusage usage{};
+    if (getrusage(RUSAGE_SELF, &usage) != 0) return -1.0;
+    auto seconds = [](const timeval& t) {
+        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
 long processMemoryKiB(const char* field) {
     std::ifstream file("/proc/self/status");
     std::string line;
@@ -58,4 +68,11 @@ long processMemoryKiB(const char* field) {
         return std::strtol(line.c_str() + length + 1, nullptr, 10);
     }
     return -1;
+}
+
+std::string loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    if (!(file >> one >> five >> fifteen)) return "unknown";
+    return one + " " + five + " " + fifteen;
 }

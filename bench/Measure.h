@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 struct FrameStats {
@@ -17,5 +18,11 @@ FrameStats summarise(std::vector<double> millis);
 // Seconds since the kernel started this process; negative when /proc cannot tell.
 double secondsSinceProcessStart();
 
+// Processor seconds this process has used so far, all its threads together.
+double processorSeconds();
+
 // A memory line of /proc/self/status ("VmRSS", "VmHWM") in KiB; -1 when missing.
 long processMemoryKiB(const char* field);
+
+// The system's load averages over 1, 5 and 15 minutes, as /proc/loadavg gives them.
+std::string loadAverage();

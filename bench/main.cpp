@@ -153,6 +153,7 @@ int main(int argc, char** argv) {
                      "repository root\n");
         return 2;
     }
+    const std::string loadBefore = loadAverage();
     FILE* report = divertGameLog(options.log);
     if (!report) {
         std::fprintf(stderr, "quillora-bench: cannot write the game log to %s\n",
@@ -170,6 +171,7 @@ int main(int argc, char** argv) {
     openGame(false);
     frame();
     const double startUp = secondsSinceProcessStart();
+    const double startUpProcessor = processorSeconds();
     const long residentAfterStart = processMemoryKiB("VmRSS");
     keepPicture(options.shots, "poster");
 
@@ -229,13 +231,17 @@ int main(int argc, char** argv) {
         }
     }
 
+    const std::string loadAfter = loadAverage();
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     std::fprintf(report, "Quillora benchmark: %d x %d window, %s\n", windowWidth, windowHeight,
                  renderer ? renderer : "unknown renderer");
     std::fprintf(report,
                  "frame = clear, movement, camera upload, update, render, glFinish; %d rounds "
-                 "of %d frames per scene\n\n",
+                 "of %d frames per scene\n",
                  options.rounds, options.frames);
+    // Other work on the machine shows in every figure: say how busy it was.
+    std::fprintf(report, "%ld processors; load average %s at the start, %s at the end\n\n",
+                 sysconf(_SC_NPROCESSORS_ONLN), loadBefore.c_str(), loadAfter.c_str());
     std::fprintf(report, "%-36s %7s %10s %8s %8s\n", "scene", "frames", "median ms", "p95 ms",
                  "max ms");
     std::vector<FrameStats> stats;
@@ -248,8 +254,10 @@ int main(int argc, char** argv) {
     std::fprintf(report, "\n");
     std::fprintf(report, "splats added: %zu\n", allSplats.size());
     if (startUp >= 0.0) {
-        std::fprintf(report, "start-up to the first poster frame: %.2f s (%.2f s before main)\n",
-                     startUp, beforeMain);
+        std::fprintf(report,
+                     "start-up to the first poster frame: %.2f s (%.2f s before main; %.2f "
+                     "processor seconds in all threads)\n",
+                     startUp, beforeMain, startUpProcessor);
     } else {
         std::fprintf(report, "start-up to the first poster frame: unknown (no /proc)\n");
     }

@@ -334,13 +334,23 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
         EXPECT_LT(wallsDrawn, projections.size() * 3);
         EXPECT_LT(cellsDrawn, projections.size() * cells / 1000);
 
-        const std::vector<Rgba> reduced = frame(view.name + std::string("_reached"));
-        for (Projection& splat : projections) splat.reachKnown = false;
-        const std::vector<Rgba> full = frame(view.name + std::string("_full"));
+        const std::vector<Projection> reached = projections;
+        // Lines too: a wireframe splat pass paints the edges its paint lands on.
+        for (bool wire : {false, !view.culling}) {
+            g->wireframe = wire;
+            glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+            const std::string name = view.name + std::string(wire ? "_lines" : "");
+            projections = reached;
+            const std::vector<Rgba> reduced = frame(name + "_reached");
+            for (Projection& splat : projections) splat.reachKnown = false;
+            const std::vector<Rgba> full = frame(name + "_full");
 
-        // The splats show, so there is something to compare.
-        EXPECT_GT(differing(bare, full), kWidth * kHeight / 50);
-        EXPECT_EQ(differing(reduced, full), 0);
+            // The splats show, so there is something to compare.
+            EXPECT_GT(differing(bare, full), kWidth * kHeight / (wire ? 500 : 50)) << name;
+            EXPECT_EQ(differing(reduced, full), 0) << name;
+        }
+        g->wireframe = false;
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     }
 }
 

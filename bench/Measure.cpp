@@ -1,6 +1,5 @@
 #include "Measure.h"
 
-#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -50,12 +49,9 @@ double secondsSinceProcessStart() {
 }
 
 double processorSeconds() {
-    rusage usage{};
-    if (getrusage(RUSAGE_SELF, &usage) != 0) return -1.0;
-    auto seconds = [](const timeval& t) {
-        return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) * 1e-6;
-    };
-    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+    timespec used{};
+    if (clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &used) != 0) return -1.0;
+    return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) * 1e-9;
 }
 
 long processMemoryKiB(const char* field) {

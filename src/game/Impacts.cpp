@@ -5,6 +5,7 @@
 #include "game/Projection.h"
 #include "platform/Sound.h"
 #include "render/ParticleSystem.h"
+#include "render/SplatReach.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -92,6 +93,7 @@ void Game::addProjection(vec3 position, vec3 direction, vec3 up) {
     const float ground = terrain->heightAt(position.x, position.z);
     std::printf("Difference is %0.02f\n", position.y - ground);
     splat.onTerrain = position.y - ground < kOnTerrainBelow;
+    findSplatReach(splat, walls, *terrain);
     projections.push_back(splat);
 
     if (particleSystem) {

@@ -74,8 +74,10 @@ void init() {
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (!glfwInit()) fatalError("Failed to initialize GLFW\n");
+    openGame(askYesNo("Would you like to run in fullscreen?", "Fullscreen"));
+}
 
-    bool fullscreen = askYesNo("Would you like to run in fullscreen?", "Fullscreen");
+void openGame(bool fullscreen) {
     int openedWidth = 0, openedHeight = 0;
     mainWindow = openWindow(fullscreen, openedWidth, openedHeight);
     if (!mainWindow) {
@@ -130,6 +132,16 @@ void init() {
     setCursorPos(openedWidth / 2, openedHeight / 2);
 }
 
+void advanceFrame(double delta) {
+    handleMovement(static_cast<float>(delta));
+    uploadCameraMatrices(projectionMatrix, viewMatrix);
+    game->cameraPosition = playerPosition;
+    for (auto& particles : game->particleSystems) particles->cameraPosition = playerPosition;
+
+    game->update(delta);
+    game->renderFrame();
+}
+
 void runFrameLoop() {
     double previousTime = 0.0;
     for (;;) {
@@ -138,13 +150,7 @@ void runFrameLoop() {
         double delta = now - previousTime;
         previousTime = now;
 
-        handleMovement(static_cast<float>(delta));
-        uploadCameraMatrices(projectionMatrix, viewMatrix);
-        game->cameraPosition = playerPosition;
-        for (auto& particles : game->particleSystems) particles->cameraPosition = playerPosition;
-
-        game->update(delta);
-        game->renderFrame();
+        advanceFrame(delta);
 
         glfwSwapBuffers(mainWindow);
         glfwPollEvents();

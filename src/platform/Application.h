@@ -4,6 +4,10 @@
 // Opens the window, GL and sound, builds the Game, registers the callbacks.
 // Every failure prints its message, pauses and exits with status -1.
 void init();
+// The part of init after glfwInit and the fullscreen question; the benchmark starts here too.
+void openGame(bool fullscreen);
+// One frame's work between the clear and the swap: movement, camera upload, update, picture.
+void advanceFrame(double delta);
 // Runs frames until Escape or the window is closed.
 void runFrameLoop();
 // Destroys the Game and closes the window.

@@ -8,6 +8,7 @@
 #include "render/Hud.h"
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"
+#include "render/SplatReach.h"
 #include "render/TextOverlay.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
@@ -138,21 +139,66 @@ void Game::renderFrame() {
         applyTextureSampling(bilinearFiltering, mipmapMode);
         glUseProgram(projectionShader->programHandle);
         setUniform(*projectionShader, "proj_Map", kSplatUnit);
+        // The camera exactly as the splats are drawn with it, for their screen rectangles.
+        mat4 cameraPv(1.0f);
+        const GLint pvLocation =
+            glGetUniformLocation(projectionShader->programHandle, "PV_cam");
+        if (pvLocation >= 0)
+            glGetUniformfv(projectionShader->programHandle, pvLocation, &cameraPv[0][0]);
+        GLint viewport[4] = {0, 0, 0, 0};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        auto paintWall = [&](kesto::scene::WallObject& wall) {
+            if (!wallShown(wall)) return;
+            setUniform(*projectionShader, "M", wall.modelMatrix);
+            wall.draw();
+        };
+        // Limits the pixels of the next draw to where the hull shows; false when it does not.
+        auto scissorTo = [&](const SplatSurface& surface) {
+            int rect[4];
+            if (pvLocation < 0) return true;
+            if (!screenRectOf(surface.hull, cameraPv, viewport, rect)) return false;
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(rect[0], rect[1], rect[2], rect[3]);
+            return true;
+        };
         for (const Projection& splat : projections) {
             if (frustumCulling && !isInFrustum(splat.position, kSplatCullRadius, kSplatCullFar)) {
                 continue;
             }
-            setUniform(*projectionShader, "proj_tex_mat", splat.textureMatrix);
-            for (auto& wall : walls) {
-                if (!wallShown(*wall)) continue;
-                setUniform(*projectionShader, "M", wall->modelMatrix);
-                wall->draw();
+            if (!splat.reachKnown) {
+                // Painted over everything: the splat redraws every wall and the terrain.
+                glDisable(GL_SCISSOR_TEST);
+                setUniform(*projectionShader, "proj_tex_mat", splat.textureMatrix);
+                for (auto& wall : walls) paintWall(*wall);
+                if (splat.onTerrain) {
+                    setUniform(*projectionShader, "M", terrain->modelMatrix);
+                    terrain->draw();
+                }
+                continue;
             }
-            if (splat.onTerrain) {
+            // Only what the projector reaches, and only the pixels its paint can cover:
+            // anywhere else every fragment would be discarded.
+            bool matrixSet = false;
+            auto setMatrix = [&]() {
+                if (!matrixSet)
+                    setUniform(*projectionShader, "proj_tex_mat", splat.textureMatrix);
+                matrixSet = true;
+            };
+            for (const SplatSurface& surface : splat.reachedWalls) {
+                if (surface.wall < 0 || static_cast<size_t>(surface.wall) >= walls.size())
+                    continue;
+                kesto::scene::WallObject& wall = *walls[static_cast<size_t>(surface.wall)];
+                if (!wallShown(wall) || !scissorTo(surface)) continue;
+                setMatrix();
+                paintWall(wall);
+            }
+            if (splat.onTerrain && !splat.terrainRuns.empty() && scissorTo(splat.terrainReach)) {
+                setMatrix();
                 setUniform(*projectionShader, "M", terrain->modelMatrix);
-                terrain->draw();
+                drawTerrainRuns(*terrain, splat);
             }
         }
+        glDisable(GL_SCISSOR_TEST);
     }
 
     bindShadowMapAndDrawReceivers();

@@ -1,0 +1,74 @@
+// A splat's reach: what its paint can land on, worked out once when the splat is added, so
+// that the splat pass draws for each splat only the walls and the terrain cells near it, each
+// only over the part of the screen where its paint can show, instead of every visible wall and
+// the whole terrain over the whole screen. The picture stays the same: everything left out lies
+// where the projective-texturing program would discard every fragment anyway.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <vector>
+
+#include "Math.h"
+
+struct Projection;
+namespace kesto::scene {
+class WallObject;
+class HeightMapObject;
+}  // namespace kesto::scene
+
+// How far along its axis a projector paints: the limits Shader/projTexture.frag discards by.
+// The reach must cover at least that span; a test holds the two together.
+constexpr float kNearestPainted = 1.0f;
+constexpr float kFarthestPainted = 5.5f;
+// Surfaces the projector sees at a glancing angle get no paint: the program discards where the
+// cosine between the surface's normal and the projector's axis is this or less.
+constexpr float kLeastPaintedFacing = 0.2f;
+
+// The maze walls' box in their own space (scene/WallObject.cpp): x 0 to 1 along the wall, y 3
+// below to 4 above its foot, 0.1 thick. A test holds it to the wall prototype's vertices.
+constexpr float kWallBoxMin[3] = {0.0f, -3.0f, -0.05f};
+constexpr float kWallBoxMax[3] = {1.0f, 4.0f, 0.05f};
+
+// The corners of the painted volume, the splat image's square cone between the two distances;
+// false when the matrix is not a projector's.
+bool paintedCornersOf(const mat4& textureMatrix, std::array<vec3, 8>& corners);
+
+// The part of the convex hull of points between the planes dot(normal, p) = low and = high, as
+// points with that hull; empty when nothing of it lies there.
+std::vector<vec3> clipToSlab(const std::vector<vec3>& points, vec3 normal, float low, float high);
+
+// An axis-aligned box in the ground plane: x, and z in the second component.
+struct GroundBox {
+    vec2 min{0.0f};
+    vec2 max{0.0f};
+};
+GroundBox groundBoxOf(const std::vector<vec3>& points);
+
+// The segment from a to b meets the box; touching counts.
+bool segmentMeetsBox(vec2 a, vec2 b, const GroundBox& box);
+
+// The terrain cells a box overlaps on a grid of width x depth vertices: cell (column c, row k)
+// lies between x = c .. c + 1 and z = k .. k + 1. rows or columns 0 when none.
+struct TerrainSpan {
+    int row = 0;
+    int rows = 0;
+    int column = 0;
+    int columns = 0;
+};
+TerrainSpan terrainSpanOf(const GroundBox& box, int width, int depth);
+
+// Fills the reach fields of splat from its texture matrix. Walls are taken by index, so the
+// list of walls must not change afterwards (it is fixed once the game is set up).
+void findSplatReach(Projection& splat,
+                    const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
+                    const kesto::scene::HeightMapObject& terrain);
+
+// The window rectangle (x, y, width, height, as for glScissor) holding every pixel the camera
+// pv shows of the hull's points in the viewport; the whole viewport when the hull reaches behind
+// the camera. False when none of it can be on the screen.
+bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewport[4],
+                  int rect[4]);
+
+// Draws the terrain cells a splat reaches with the current program.
+void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain, const Projection& splat);

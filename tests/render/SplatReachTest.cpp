@@ -1,0 +1,503 @@
+// The reach of a paint splat: the geometry that bounds where its paint can land, and the frame
+// drawn with it, which must be the very picture the splat pass draws without it.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+
+#include "assets/HeightmapReader.h"
+#include "game/Game.h"
+#include "game/Globals.h"
+#include "game/Movement.h"
+#include "game/PlayRules.h"
+#include "game/Projection.h"
+#include "render/OffscreenTarget.h"
+#include "render/ParticleSystem.h"
+#include "render/SplatReach.h"
+#include "scene/HeightMapObject.h"
+#include "scene/WallObject.h"
+#include "support/GameFixture.h"
+
+namespace {
+
+mat4 projectorMatrix(vec3 eye, vec3 target, vec3 up) {
+    return projectorTextureMatrix(eye, target, projectorUp(glm::normalize(eye - target), up));
+}
+
+GroundBox boxOf(float x0, float z0, float x1, float z1) { return {vec2(x0, z0), vec2(x1, z1)}; }
+
+std::string readFile(const std::string& path) {
+    std::ifstream file(path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TEST(SplatReach, CornersAreWhereTheProjectorsImageEndsAtThePaintedDistances) {
+    const vec3 eye(10.0f, 6.0f, 20.0f), target(13.0f, 2.0f, 20.0f);
+    const mat4 m = projectorMatrix(eye, target, vec3(0, 1, 0));
+    std::array<vec3, 8> corners;
+    ASSERT_TRUE(paintedCornersOf(m, corners));
+    int seen[2][2][2] = {};
+    for (const vec3& corner : corners) {
+        const vec4 p = m * vec4(corner, 1.0f);
+        const bool near = std::abs(p.w - kNearestPainted) < 1e-4f;
+        const bool far = std::abs(p.w - kFarthestPainted) < 1e-4f;
+        ASSERT_TRUE(near || far) << p.w;
+        const float u = p.x / p.w, v = p.y / p.w;
+        ASSERT_TRUE(std::abs(u) < 1e-4f || std::abs(u - 1.0f) < 1e-4f) << u;
+        ASSERT_TRUE(std::abs(v) < 1e-4f || std::abs(v - 1.0f) < 1e-4f) << v;
+        ++seen[far][u > 0.5f][v > 0.5f];
+        // w is the distance in front of the projector along its axis.
+        EXPECT_NEAR(glm::dot(corner - eye, glm::normalize(target - eye)), p.w, 1e-4f);
+    }
+    for (auto& a : seen)
+        for (auto& b : a)
+            for (int count : b) EXPECT_EQ(count, 1);
+
+    // Not a projector: the identity maps no distance along any axis.
+    EXPECT_FALSE(paintedCornersOf(mat4(1.0f), corners));
+}
+
+TEST(SplatReach, LimitsCoverWhatTheProgramPaints) {
+    const std::string frag = readFile("Shader/projTexture.frag");
+    ASSERT_FALSE(frag.empty()) << "run from the repository root";
+    std::smatch match;
+    const std::regex nearest(R"(nearestPainted\s*=\s*([0-9.]+))");
+    const std::regex farthest(R"(farthestPainted\s*=\s*([0-9.]+))");
+    const std::regex facing(R"(smoothstep\(\s*([0-9.]+)\s*,\s*[0-9.]+\s*,\s*facing\s*\))");
+    ASSERT_TRUE(std::regex_search(frag, match, nearest));
+    EXPECT_LE(kNearestPainted, std::stof(match[1]));
+    ASSERT_TRUE(std::regex_search(frag, match, farthest));
+    EXPECT_GE(kFarthestPainted, std::stof(match[1]));
+    ASSERT_TRUE(std::regex_search(frag, match, facing)) << "the glancing-angle cut-off moved";
+    EXPECT_LE(kLeastPaintedFacing, std::stof(match[1]));
+}
+
+TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
+    std::vector<vec3> cube;
+    for (int i = 0; i < 8; ++i) cube.emplace_back(i & 1, (i >> 1) & 1, (i >> 2) & 1);
+
+    const std::vector<vec3> slab = clipToSlab(cube, vec3(1, 0, 0), 0.25f, 0.5f);
+    ASSERT_FALSE(slab.empty());
+    vec3 low(INFINITY), high(-INFINITY);
+    for (const vec3& p : slab) {
+        low = glm::min(low, p);
+        high = glm::max(high, p);
+    }
+    EXPECT_EQ(low, vec3(0.25f, 0.0f, 0.0f));
+    EXPECT_EQ(high, vec3(0.5f, 1.0f, 1.0f));
+
+    // A slab across the diagonal: the hull's corner at the origin is cut off, the far one kept.
+    const vec3 diagonal = glm::normalize(vec3(1, 1, 1));
+    const std::vector<vec3> corner = clipToSlab(cube, diagonal, 0.5f, 10.0f);
+    for (const vec3& p : corner) EXPECT_GE(glm::dot(diagonal, p), 0.5f - 1e-5f);
+    EXPECT_NE(std::find(corner.begin(), corner.end(), vec3(1, 1, 1)), corner.end());
+
+    EXPECT_TRUE(clipToSlab(cube, vec3(0, 0, 1), 1.5f, 2.0f).empty());
+    EXPECT_TRUE(clipToSlab({}, vec3(0, 0, 1), 0.0f, 1.0f).empty());
+}
+
+TEST(SplatReach, SegmentMeetsTheBoxOnlyWhereItCrossesIt) {
+    const GroundBox box = boxOf(0, 0, 2, 2);
+    EXPECT_TRUE(segmentMeetsBox(vec2(0.5f, 0.5f), vec2(1.5f, 1.0f), box));  // inside
+    EXPECT_TRUE(segmentMeetsBox(vec2(-5, 1), vec2(5, 1), box));             // straight through
+    EXPECT_TRUE(segmentMeetsBox(vec2(2, -1), vec2(2, 5), box));             // along an edge
+    EXPECT_TRUE(segmentMeetsBox(vec2(1, 1), vec2(1, 1), box));              // a point inside
+    // Boxes overlap, the segment passes beside the corner.
+    EXPECT_FALSE(segmentMeetsBox(vec2(1.5f, 3.0f), vec2(3.0f, 1.5f), box));
+    EXPECT_FALSE(segmentMeetsBox(vec2(3, 0), vec2(3, 2), box));
+    EXPECT_FALSE(segmentMeetsBox(vec2(5, 5), vec2(5, 5), box));
+}
+
+TEST(SplatReach, TerrainSpanCoversTheCellsUnderTheBoxAndStaysOnTheGrid) {
+    // Cell c covers c to c + 1: a box from 2.5 to 4.0 touches cells 2, 3 and 4.
+    TerrainSpan span = terrainSpanOf(boxOf(2.5f, 1.0f, 4.0f, 1.5f), 10, 8);
+    EXPECT_EQ(span.column, 2);
+    EXPECT_EQ(span.columns, 3);
+    EXPECT_EQ(span.row, 0);
+    EXPECT_EQ(span.rows, 2);
+
+    span = terrainSpanOf(boxOf(-1e30f, -1e30f, 1e30f, 1e30f), 10, 8);
+    EXPECT_EQ(span.column, 0);
+    EXPECT_EQ(span.columns, 9);
+    EXPECT_EQ(span.row, 0);
+    EXPECT_EQ(span.rows, 7);
+
+    EXPECT_EQ(terrainSpanOf(boxOf(11, 1, 12, 2), 10, 8).columns, 0);
+    EXPECT_EQ(terrainSpanOf(boxOf(1, -3, 2, -2), 10, 8).rows, 0);
+    EXPECT_EQ(terrainSpanOf(boxOf(1, 1, 2, 2), 1, 8).columns, 0);  // no cells at all
+}
+
+TEST(SplatReach, ScreenRectHoldsTheHullAndGivesUpBehindTheCamera) {
+    const mat4 pv = glm::perspective(glm::radians(45.0f), 4.0f / 3.0f, 0.1f, 210.0f) *
+                    glm::lookAt(vec3(0, 0, 0), vec3(0, 0, -1), vec3(0, 1, 0));
+    const int viewport[4] = {0, 0, 800, 600};
+    int rect[4] = {};
+    // A point straight ahead lands in the middle.
+    ASSERT_TRUE(screenRectOf({vec3(0, 0, -10)}, pv, viewport, rect));
+    EXPECT_LE(rect[0], 400);
+    EXPECT_GE(rect[0] + rect[2], 400);
+    EXPECT_LE(rect[1], 300);
+    EXPECT_GE(rect[1] + rect[3], 300);
+    EXPECT_LT(rect[2], 10);
+
+    EXPECT_FALSE(screenRectOf({vec3(100, 0, -10), vec3(120, 5, -10)}, pv, viewport, rect));
+    EXPECT_FALSE(screenRectOf({}, pv, viewport, rect));
+
+    ASSERT_TRUE(screenRectOf({vec3(0, 0, -10), vec3(0, 0, 5)}, pv, viewport, rect));
+    EXPECT_EQ(rect[0], 0);
+    EXPECT_EQ(rect[1], 0);
+    EXPECT_EQ(rect[2], 800);
+    EXPECT_EQ(rect[3], 600);
+}
+
+namespace {
+
+constexpr int kWidth = 512;
+constexpr int kHeight = 384;
+
+// A fixed sequence in [0, 1), the same on every run.
+class Sequence {
+public:
+    float next() {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) / 16777216.0f;
+    }
+
+private:
+    uint32_t state = 12345u;
+};
+
+class SplatPass : public GameTest {
+protected:
+    void SetUp() override {
+        GameTest::SetUp();
+        if (!g) return;
+        saved = projections;
+        g->posterVisible = false;
+        g->wireframe = false;
+        g->switchedTerrainShader = false;
+        g->showDebugHud = false;
+        g->showFrameTime = false;
+        g->elapsedTime = 0.0;
+        g->frameTime = 0.016;
+        g->windowWidth = kWidth;
+        g->windowHeight = kHeight;
+        projections.clear();
+    }
+    void TearDown() override {
+        projections = saved;
+        g->particleSystems.clear();
+        g->frustumCulling = true;
+    }
+
+    void look(vec3 eye, vec3 direction) {
+        const mat4 view = glm::lookAt(eye, eye + direction, vec3(0, 1, 0));
+        g->cameraPosition = eye;
+        uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight), view);
+        g->updateWallVisibility();
+    }
+
+    // Splats in view where thrown balls would leave them: on walls, at hand heights and up to
+    // their ends, on either side, and on the ground, some right beside a wall.
+    void splatInView(vec3 eye, int count) {
+        Sequence random;
+        std::vector<const kesto::scene::WallObject*> near;
+        for (const auto& wall : g->walls) {
+            const vec2 mid = (wall->start + wall->end) * 0.5f;
+            if (glm::length(mid - vec2(eye.x, eye.z)) < 40.0f) near.push_back(wall.get());
+        }
+        ASSERT_FALSE(near.empty());
+        auto wallPoint = [&](vec2& side) {
+            const auto& wall = *near[static_cast<size_t>(random.next() * near.size())];
+            const vec2 along = wall.end - wall.start;
+            side = glm::normalize(vec2(-along.y, along.x));
+            if (random.next() < 0.5f) side = -side;
+            return wall.start + along * random.next();
+        };
+        auto around = [&](float spread) { return (random.next() - 0.5f) * 2.0f * spread; };
+        int added = 0;
+        for (int attempt = 0; added < count && attempt < 100000; ++attempt) {
+            vec2 side;
+            vec3 position, direction, up(0, 1, 0);
+            const int kind = attempt % 5;
+            if (kind == 0) {
+                const vec2 ball = wallPoint(side) + side * 0.15f;
+                const float ground = g->terrain->cellHeight(ball.x, ball.y);
+                position = vec3(ball.x, ground + 0.3f + 3.4f * random.next(), ball.y);
+                direction = vec3(side.x, 0.0f, side.y);
+            } else if (kind == 3) {
+                // Any projector the operation accepts: askew to a wall, the surface anywhere
+                // from the nearest to the farthest painted distance.
+                const vec2 at = wallPoint(side) + side * around(3.0f);
+                position =
+                    vec3(at.x, g->terrain->cellHeight(at.x, at.y) + 4.0f * random.next(), at.y);
+                direction = glm::normalize(vec3(side.x, 0.0f, side.y) * (0.2f + random.next()) +
+                                           vec3(around(1.0f), around(0.7f), around(1.0f)));
+            } else if (kind == 4) {
+                const vec2 at(eye.x + around(25.0f), eye.z + around(25.0f));
+                position = vec3(at.x, g->terrain->cellHeight(at.x, at.y) + around(3.0f), at.y);
+                direction = glm::normalize(vec3(around(1.2f), 1.0f, around(1.2f)));
+                up = kGroundSplatUp;
+            } else {
+                const vec2 at = kind == 1 ? wallPoint(side) + side * (0.3f + 1.5f * random.next())
+                                          : vec2(eye.x + around(25.0f), eye.z + around(25.0f));
+                position = vec3(at.x, g->terrain->cellHeight(at.x, at.y), at.y);
+                direction = vec3(0, 0.1f, 0);
+                up = kGroundSplatUp;
+            }
+            if (!g->isInFrustum(position, 0.5f, 40.0f)) continue;
+            g->addProjection(position, direction, up);
+            ++added;
+        }
+        // Bursts live on; the picture of the splats is what is compared.
+        g->particleSystems.clear();
+    }
+
+    std::vector<Rgba> frame(const std::string& name) {
+        Target target(kWidth, kHeight);
+        target.clear(1.0f, 1.0f, 1.0f);
+        g->renderFrame();
+        std::vector<Rgba> pixels = target.read();
+        target.keep(pixels, name);
+        return pixels;
+    }
+
+    std::vector<Projection> saved;
+};
+
+int differing(const std::vector<Rgba>& a, const std::vector<Rgba>& b) {
+    int n = 0;
+    for (size_t i = 0; i < a.size(); ++i) n += std::memcmp(&a[i], &b[i], sizeof(Rgba)) != 0;
+    return n;
+}
+
+}  // namespace
+
+TEST_F(SplatPass, WallBoxIsThePrototypesMesh) {
+    const auto& mesh = g->wallPrototype->mesh;
+    ASSERT_TRUE(mesh && mesh->positionBuffer);
+    GLint bytes = 0;
+    glBindBuffer(GL_ARRAY_BUFFER, mesh->positionBuffer);
+    glGetBufferParameteriv(GL_ARRAY_BUFFER, GL_BUFFER_SIZE, &bytes);
+    std::vector<vec3> positions(static_cast<size_t>(bytes) / sizeof(vec3));
+    glGetBufferSubData(GL_ARRAY_BUFFER, 0, bytes, positions.data());
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    ASSERT_FALSE(positions.empty());
+    vec3 low(INFINITY), high(-INFINITY);
+    for (const vec3& p : positions) {
+        low = glm::min(low, p);
+        high = glm::max(high, p);
+    }
+    EXPECT_EQ(low, vec3(kWallBoxMin[0], kWallBoxMin[1], kWallBoxMin[2]));
+    EXPECT_EQ(high, vec3(kWallBoxMax[0], kWallBoxMax[1], kWallBoxMax[2]));
+}
+
+TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
+    struct View {
+        const char* name;
+        vec3 eye;
+        vec3 direction;
+        bool culling;
+    };
+    const float startHeight = g->terrain->heightAt(282.0f, 22.0f) + 1.5f;
+    const View views[] = {
+        {"splats_start", vec3(282.0f, startHeight, 22.0f), vec3(0.0f, -0.15f, 1.0f), true},
+        // Close to the wall beside the start, where paint runs round into the corners.
+        {"splats_close", vec3(282.0f, startHeight, 22.0f), vec3(1.0f, -0.2f, 0.4f), true},
+        // From above, down onto walls and the slopes between them, nothing culled.
+        {"splats_above", vec3(275.0f, startHeight + 6.0f, 30.0f), vec3(0.6f, -0.7f, 0.4f), false},
+    };
+    for (const View& view : views) {
+        SCOPED_TRACE(view.name);
+        projections.clear();
+        g->frustumCulling = view.culling;
+        look(view.eye, view.direction);
+        const std::vector<Rgba> bare = frame(view.name + std::string("_bare"));
+        splatInView(view.eye, 60);
+
+        size_t wallsDrawn = 0, cellsDrawn = 0;
+        for (const Projection& splat : projections) {
+            ASSERT_TRUE(splat.reachKnown);
+            wallsDrawn += splat.reachedWalls.size();
+            for (const TerrainRun& run : splat.terrainRuns) cellsDrawn += run.columns;
+        }
+        const size_t cells = static_cast<size_t>(g->terrain->width - 1) * (g->terrain->depth - 1);
+        EXPECT_LT(wallsDrawn, projections.size() * 3);
+        EXPECT_LT(cellsDrawn, projections.size() * cells / 1000);
+
+        const std::vector<Projection> reached = projections;
+        // Lines too: a wireframe splat pass paints the edges its paint lands on.
+        for (bool wire : {false, !view.culling}) {
+            g->wireframe = wire;
+            glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
+            const std::string name = view.name + std::string(wire ? "_lines" : "");
+            projections = reached;
+            const std::vector<Rgba> reduced = frame(name + "_reached");
+            for (Projection& splat : projections) splat.reachKnown = false;
+            const std::vector<Rgba> full = frame(name + "_full");
+
+            // The splats show, so there is something to compare.
+            EXPECT_GT(differing(bare, full), kWidth * kHeight / (wire ? 500 : 50)) << name;
+            EXPECT_EQ(differing(reduced, full), 0) << name;
+        }
+        g->wireframe = false;
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    }
+}
+
+namespace {
+
+// What the projective-texturing program decides at a surface point with the given normal,
+// taking the splat image as opaque everywhere: could any paint land there.
+struct PaintRule {
+    float nearest = 0.0f, farthest = 0.0f, leastFacing = 0.0f;
+
+    bool paints(const mat4& textureMatrix, vec3 p, vec3 normal, bool terrain) const {
+        const vec4 c = textureMatrix * vec4(p, 1.0f);
+        if (c.w < nearest || c.w > farthest) return false;
+        const float u = c.x / c.w, v = c.y / c.w;
+        if (u < 0.0f || u > 1.0f || v < 0.0f || v > 1.0f) return false;
+        const vec3 forward =
+            glm::normalize(vec3(textureMatrix[0][3], textureMatrix[1][3], textureMatrix[2][3]));
+        float facing = -glm::dot(glm::normalize(normal), forward);
+        if (terrain) facing = std::abs(facing);
+        return facing > leastFacing;
+    }
+};
+
+PaintRule ruleOfTheProgram() {
+    const std::string frag = readFile("Shader/projTexture.frag");
+    std::smatch match;
+    PaintRule rule;
+    if (std::regex_search(frag, match, std::regex(R"(nearestPainted\s*=\s*([0-9.]+))")))
+        rule.nearest = std::stof(match[1]);
+    if (std::regex_search(frag, match, std::regex(R"(farthestPainted\s*=\s*([0-9.]+))")))
+        rule.farthest = std::stof(match[1]);
+    if (std::regex_search(frag, match,
+                          std::regex(R"(smoothstep\(\s*([0-9.]+)\s*,\s*[0-9.]+\s*,\s*facing)")))
+        rule.leastFacing = std::stof(match[1]);
+    return rule;
+}
+
+bool insideBoxOf(const std::vector<vec3>& hull, vec3 p) {
+    vec3 low(INFINITY), high(-INFINITY);
+    for (const vec3& q : hull) {
+        low = glm::min(low, q);
+        high = glm::max(high, q);
+    }
+    return glm::all(glm::lessThanEqual(low - 1e-3f, p)) &&
+           glm::all(glm::lessThanEqual(p, high + 1e-3f));
+}
+
+}  // namespace
+
+TEST_F(SplatPass, EveryPointThePaintCanReachIsInTheReach) {
+    const PaintRule rule = ruleOfTheProgram();
+    ASSERT_GT(rule.farthest, 0.0f);
+    std::vector<vec3> positions, normals;
+    std::vector<unsigned> indices;
+    int width = 0, depth = 0;
+    ASSERT_TRUE(
+        loadHeightmap("Util/Files/heightmap3.png", positions, normals, indices, width, depth));
+    const auto& terrain = *g->terrain;
+    ASSERT_EQ(width, terrain.width);
+
+    Sequence random;
+    auto around = [&](float spread) { return (random.next() - 0.5f) * 2.0f * spread; };
+    int paintable = 0, paintedWalls = 0, paintedGround = 0;
+    for (int n = 0; n < 300; ++n) {
+        // Projectors of every kind round a wall of the maze: square onto it, askew, from above,
+        // from below the ground, with the surface anywhere in the painted distances.
+        const auto& target = *g->walls[static_cast<size_t>(random.next() * g->walls.size())];
+        const vec2 along = target.end - target.start;
+        const vec2 side = glm::normalize(vec2(-along.y, along.x));
+        const vec2 at = target.start + along * random.next() + side * around(3.0f);
+        const vec3 position(at.x, terrain.cellHeight(at.x, at.y) + around(3.0f), at.y);
+        vec3 direction = n % 3 == 0 ? vec3(0.0f, 1.0f, 0.0f) : vec3(side.x, 0.0f, side.y);
+        direction = glm::normalize(direction + vec3(around(1.0f), around(1.0f), around(1.0f)));
+        Projection splat;
+        splat.textureMatrix = projectorTextureMatrix(position + 4.0f * direction, position,
+                                                     projectorUp(direction, vec3(1, 0, 1)));
+        findSplatReach(splat, g->walls, terrain);
+        ASSERT_TRUE(splat.reachKnown);
+
+        for (size_t w = 0; w < g->walls.size(); ++w) {
+            const auto& wall = *g->walls[w];
+            const vec2 mid = (wall.start + wall.end) * 0.5f;
+            if (glm::length(mid - at) > glm::length(wall.end - wall.start) * 0.5f + 8.0f) continue;
+            const glm::mat3 normalMatrix =
+                glm::transpose(glm::inverse(glm::mat3(wall.modelMatrix)));
+            const SplatSurface* reached = nullptr;
+            for (const SplatSurface& surface : splat.reachedWalls)
+                if (surface.wall == static_cast<int>(w)) reached = &surface;
+            for (int face = 0; face < 6; ++face) {
+                const int axis = face / 2;
+                for (int k = 0; k < 40; ++k) {
+                    vec3 local;
+                    for (int a = 0; a < 3; ++a)
+                        local[a] =
+                            kWallBoxMin[a] + random.next() * (kWallBoxMax[a] - kWallBoxMin[a]);
+                    local[axis] = face % 2 ? kWallBoxMax[axis] : kWallBoxMin[axis];
+                    vec3 faceNormal(0.0f);
+                    faceNormal[axis] = face % 2 ? 1.0f : -1.0f;
+                    const vec3 p(wall.modelMatrix * vec4(local, 1.0f));
+                    if (!rule.paints(splat.textureMatrix, p, normalMatrix * faceNormal, false))
+                        continue;
+                    ++paintable;
+                    ++paintedWalls;
+                    ASSERT_NE(reached, nullptr) << "wall " << w << " left out of splat " << n;
+                    ASSERT_TRUE(insideBoxOf(reached->hull, p)) << "wall " << w << ", splat " << n;
+                }
+            }
+        }
+
+        const int c0 = static_cast<int>(at.x) - 7, r0 = static_cast<int>(at.y) - 7;
+        for (int r = std::max(r0, 0); r < std::min(r0 + 15, depth - 1); ++r) {
+            for (int c = std::max(c0, 0); c < std::min(c0 + 15, width - 1); ++c) {
+                bool inRun = false;
+                for (const TerrainRun& run : splat.terrainRuns)
+                    inRun =
+                        inRun || (run.row == r && c >= run.column && c < run.column + run.columns);
+                const size_t corner[4] = {static_cast<size_t>(r) * width + c,
+                                          static_cast<size_t>(r) * width + c + 1,
+                                          static_cast<size_t>(r + 1) * width + c,
+                                          static_cast<size_t>(r + 1) * width + c + 1};
+                // The cell's two triangles: (1, 0, 2) and (1, 2, 3).
+                for (const auto& tri : {std::array<int, 3>{1, 0, 2}, std::array<int, 3>{1, 2, 3}}) {
+                    for (int k = 0; k < 12; ++k) {
+                        float a = random.next(), b = random.next();
+                        if (a + b > 1.0f) {
+                            a = 1.0f - a;
+                            b = 1.0f - b;
+                        }
+                        const float weights[3] = {1.0f - a - b, a, b};
+                        vec3 p(0.0f), normal(0.0f);
+                        for (int i = 0; i < 3; ++i) {
+                            p += weights[i] * positions[corner[tri[i]]];
+                            normal += weights[i] * normals[corner[tri[i]]];
+                        }
+                        if (!rule.paints(splat.textureMatrix, p, normal, true)) continue;
+                        ++paintable;
+                        ++paintedGround;
+                        ASSERT_TRUE(inRun)
+                            << "cell " << c << "/" << r << " left out of splat " << n;
+                        ASSERT_TRUE(insideBoxOf(splat.terrainReach.hull, p)) << "splat " << n;
+                    }
+                }
+            }
+        }
+    }
+    // Enough of both to mean something.
+    EXPECT_GT(paintedWalls, 1000);
+    EXPECT_GT(paintedGround, 1000);
+    EXPECT_EQ(paintable, paintedWalls + paintedGround);
+}

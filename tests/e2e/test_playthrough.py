@@ -394,7 +394,10 @@ class Playthrough(unittest.TestCase):
                  ", ".join("%.0f:%.1f" % (t, kib / 1024.0) for t, kib in samples)))
         self.assertEqual(seen["status"], 0, seen["stderr"])
         self.assertEqual(seen["gl errors"], 0, seen["stderr"])
-        self.assertGreater(seen["splats"], 100)
+        # How many clicks fit into the minutes depends on how busy the machine is; nearly every
+        # ball thrown comes down as a splat (a few still fly at the end or hit an item).
+        self.assertGreaterEqual(seen["throws"], 40)
+        self.assertGreaterEqual(seen["splats"], 0.8 * seen["throws"])
         third = len(samples) // 3
         self.assertGreaterEqual(third, 4, samples)
         first_growth = samples[third][1] - samples[0][1]

@@ -116,14 +116,6 @@ TEST(Heightmap, FlatImageNormalsPointUpAndCountContributions) {
     }
 }
 
-TEST(Heightmap, BottomRowOfThePictureIsRowZero) {
-    TempDir dir;
-    Terrain t;
-    ASSERT_TRUE(t.load(dir.write("col.ppm", ppm(1, 2, {kWhite, kBlack}))));
-    EXPECT_EQ(t.positions, (std::vector<vec3>{vec3(0, 0, 0), vec3(0, 17, 1)}));
-    EXPECT_EQ(t.normals, std::vector<vec3>(2, vec3(0.0f)));
-}
-
 TEST(Heightmap, TgaImageIsReadByOurOwnDecoder) {
     TempDir dir;
     Terrain t;

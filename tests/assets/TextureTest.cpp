@@ -119,22 +119,6 @@ TEST_F(TextureTest, TgaWithAlphaIsUploadedAsRgba) {
     EXPECT_EQ(unpackAlignment(), 8);
 }
 
-TEST_F(TextureTest, TgaOfOtherSizeAndDepthIsMadeUploadable) {
-    // Three columns and eight-bit grey: resampled to four columns, grey becomes RGB.
-    std::string grey(18, '\0');
-    grey[2] = 3;
-    grey[12] = 3;
-    grey[14] = 1;
-    grey[16] = 8;
-    grey += std::string("\x10\x10\x10", 3);
-    Texture texture(dir.write("g.tga", grey), false);
-    ASSERT_NE(texture.textureName, 0u);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 4);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_HEIGHT), 1);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
-    EXPECT_EQ(readBack(GL_RGB, 4, 1), std::vector<uint8_t>(12, 0x10));
-}
-
 TEST_F(TextureTest, FailedLoadKeepsNameZeroAndTouchesNoOtherTexture) {
     GLuint other = 0;
     glGenTextures(1, &other);

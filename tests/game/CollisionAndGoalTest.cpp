@@ -19,12 +19,6 @@ TEST(FinishLine, OnTheLineIsZero) {
     EXPECT_NEAR(finishLineDistance({179.3f, 0, 119.15f}), 0.0f, 1e-4f);
 }
 
-TEST(FinishLine, BeyondAnEndMeasuresToThatEnd) {
-    EXPECT_NEAR(finishLineDistance({174, 0, 119.15f}), 1.35f, 1e-4f);
-    EXPECT_NEAR(finishLineDistance({179.3f + 3, 0, 119.15f + 4}), 5.0f, 1e-3f);
-    EXPECT_NEAR(finishLineDistance({177, 0, 121.15f}), 2.0f, 1e-4f);  // y plays no part
-}
-
 TEST(WallPushOut, LeavesThePlayerExactlyOneFromTheCentreLine) {
     vec3 p(5, 7, 0.4f);
     EXPECT_TRUE(pushOutOfWall(p, {0, 0}, {10, 0}));

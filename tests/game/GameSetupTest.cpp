@@ -93,18 +93,3 @@ TEST_F(GameSetup, WallsAreNumberedInOrderAndZeroLengthIsSkipped) {
     EXPECT_TRUE(g->walls[before]->visible);
     g->walls.resize(before);
 }
-
-TEST_F(GameSetup, WallFootStandsOnTheTerrainCells) {
-    const size_t before = g->walls.size();
-    g->addWall({100.5f, 60.2f}, {130.7f, 90.9f});
-    const mat4& m = g->walls.back()->modelMatrix;
-    const float h1 = g->terrain->cellHeight(100.5f, 60.2f);
-    const float h2 = g->terrain->cellHeight(130.7f, 90.9f);
-    const vec3 nearFoot = vec3(m * vec4(0, 0, 0, 1));
-    const vec3 farFoot = vec3(m * vec4(1, 0, 0, 1));
-    EXPECT_NEAR(nearFoot.y, h1, 1e-4f);
-    EXPECT_NEAR(farFoot.y, h2, 1e-4f);
-    EXPECT_NEAR(farFoot.x, 130.7f, 1e-3f);
-    EXPECT_NEAR(farFoot.z, 90.9f, 1e-3f);
-    g->walls.resize(before);
-}

@@ -13,25 +13,6 @@ vec3 toNdc(const mat4& projection, vec3 eyePoint) {
 
 }  // namespace
 
-TEST(ProjectionMatrix, MatchesTheFrustumElementByElement) {
-    const float nearPlane = 0.1f, farPlane = 210.0f;
-    const float aspect = 1024.0f / 768.0f;
-    const float range = std::tan(22.5f * kDegreesToRadians) * nearPlane;
-    const float left = -range * aspect, right = range * aspect, bottom = -range, top = range;
-    mat4 expected(0.0f);
-    expected[0][0] = 2 * nearPlane / (right - left);
-    expected[1][1] = 2 * nearPlane / (top - bottom);
-    expected[2][2] = -(farPlane + nearPlane) / (farPlane - nearPlane);
-    expected[2][3] = -1.0f;
-    expected[3][2] = -2 * farPlane * nearPlane / (farPlane - nearPlane);
-
-    mat4 built = makeProjectionMatrix(1024, 768);
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) EXPECT_NEAR(built[c][r], expected[c][r], 1e-5f) << c << r;
-    for (int c = 0; c < 4; ++c)
-        for (int r = 0; r < 4; ++r) EXPECT_EQ(projectionMatrix[c][r], built[c][r]) << c << r;
-}
-
 TEST(ProjectionMatrix, ClipsAtNearFarAnd45DegreesVertically) {
     mat4 p = makeProjectionMatrix(1920, 1080);
     EXPECT_NEAR(toNdc(p, vec3(0, 0, -0.1f)).z, -1.0f, 1e-4f);

@@ -10,7 +10,6 @@
 #include <sstream>
 #include <string>
 
-#include "assets/HeightmapReader.h"
 #include "game/Game.h"
 #include "game/Globals.h"
 #include "game/Movement.h"
@@ -25,10 +24,6 @@
 
 namespace {
 
-mat4 projectorMatrix(vec3 eye, vec3 target, vec3 up) {
-    return projectorTextureMatrix(eye, target, projectorUp(glm::normalize(eye - target), up));
-}
-
 GroundBox boxOf(float x0, float z0, float x1, float z1) { return {vec2(x0, z0), vec2(x1, z1)}; }
 
 std::string readFile(const std::string& path) {
@@ -39,32 +34,6 @@ std::string readFile(const std::string& path) {
 }
 
 }  // namespace
-
-TEST(SplatReach, CornersAreWhereTheProjectorsImageEndsAtThePaintedDistances) {
-    const vec3 eye(10.0f, 6.0f, 20.0f), target(13.0f, 2.0f, 20.0f);
-    const mat4 m = projectorMatrix(eye, target, vec3(0, 1, 0));
-    std::array<vec3, 8> corners;
-    ASSERT_TRUE(paintedCornersOf(m, corners));
-    int seen[2][2][2] = {};
-    for (const vec3& corner : corners) {
-        const vec4 p = m * vec4(corner, 1.0f);
-        const bool near = std::abs(p.w - kNearestPainted) < 1e-4f;
-        const bool far = std::abs(p.w - kFarthestPainted) < 1e-4f;
-        ASSERT_TRUE(near || far) << p.w;
-        const float u = p.x / p.w, v = p.y / p.w;
-        ASSERT_TRUE(std::abs(u) < 1e-4f || std::abs(u - 1.0f) < 1e-4f) << u;
-        ASSERT_TRUE(std::abs(v) < 1e-4f || std::abs(v - 1.0f) < 1e-4f) << v;
-        ++seen[far][u > 0.5f][v > 0.5f];
-        // w is the distance in front of the projector along its axis.
-        EXPECT_NEAR(glm::dot(corner - eye, glm::normalize(target - eye)), p.w, 1e-4f);
-    }
-    for (auto& a : seen)
-        for (auto& b : a)
-            for (int count : b) EXPECT_EQ(count, 1);
-
-    // Not a projector: the identity maps no distance along any axis.
-    EXPECT_FALSE(paintedCornersOf(mat4(1.0f), corners));
-}
 
 TEST(SplatReach, LimitsCoverWhatTheProgramPaints) {
     const std::string frag = readFile("Shader/projTexture.frag");
@@ -103,18 +72,6 @@ TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
 
     EXPECT_TRUE(clipToSlab(cube, vec3(0, 0, 1), 1.5f, 2.0f).empty());
     EXPECT_TRUE(clipToSlab({}, vec3(0, 0, 1), 0.0f, 1.0f).empty());
-}
-
-TEST(SplatReach, SegmentMeetsTheBoxOnlyWhereItCrossesIt) {
-    const GroundBox box = boxOf(0, 0, 2, 2);
-    EXPECT_TRUE(segmentMeetsBox(vec2(0.5f, 0.5f), vec2(1.5f, 1.0f), box));  // inside
-    EXPECT_TRUE(segmentMeetsBox(vec2(-5, 1), vec2(5, 1), box));             // straight through
-    EXPECT_TRUE(segmentMeetsBox(vec2(2, -1), vec2(2, 5), box));             // along an edge
-    EXPECT_TRUE(segmentMeetsBox(vec2(1, 1), vec2(1, 1), box));              // a point inside
-    // Boxes overlap, the segment passes beside the corner.
-    EXPECT_FALSE(segmentMeetsBox(vec2(1.5f, 3.0f), vec2(3.0f, 1.5f), box));
-    EXPECT_FALSE(segmentMeetsBox(vec2(3, 0), vec2(3, 2), box));
-    EXPECT_FALSE(segmentMeetsBox(vec2(5, 5), vec2(5, 5), box));
 }
 
 TEST(SplatReach, TerrainSpanCoversTheCellsUnderTheBoxAndStaysOnTheGrid) {
@@ -352,152 +309,4 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
         g->wireframe = false;
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     }
-}
-
-namespace {
-
-// What the projective-texturing program decides at a surface point with the given normal,
-// taking the splat image as opaque everywhere: could any paint land there.
-struct PaintRule {
-    float nearest = 0.0f, farthest = 0.0f, leastFacing = 0.0f;
-
-    bool paints(const mat4& textureMatrix, vec3 p, vec3 normal, bool terrain) const {
-        const vec4 c = textureMatrix * vec4(p, 1.0f);
-        if (c.w < nearest || c.w > farthest) return false;
-        const float u = c.x / c.w, v = c.y / c.w;
-        if (u < 0.0f || u > 1.0f || v < 0.0f || v > 1.0f) return false;
-        const vec3 forward =
-            glm::normalize(vec3(textureMatrix[0][3], textureMatrix[1][3], textureMatrix[2][3]));
-        float facing = -glm::dot(glm::normalize(normal), forward);
-        if (terrain) facing = std::abs(facing);
-        return facing > leastFacing;
-    }
-};
-
-PaintRule ruleOfTheProgram() {
-    const std::string frag = readFile("Shader/projTexture.frag");
-    std::smatch match;
-    PaintRule rule;
-    if (std::regex_search(frag, match, std::regex(R"(nearestPainted\s*=\s*([0-9.]+))")))
-        rule.nearest = std::stof(match[1]);
-    if (std::regex_search(frag, match, std::regex(R"(farthestPainted\s*=\s*([0-9.]+))")))
-        rule.farthest = std::stof(match[1]);
-    if (std::regex_search(frag, match,
-                          std::regex(R"(smoothstep\(\s*([0-9.]+)\s*,\s*[0-9.]+\s*,\s*facing)")))
-        rule.leastFacing = std::stof(match[1]);
-    return rule;
-}
-
-bool insideBoxOf(const std::vector<vec3>& hull, vec3 p) {
-    vec3 low(INFINITY), high(-INFINITY);
-    for (const vec3& q : hull) {
-        low = glm::min(low, q);
-        high = glm::max(high, q);
-    }
-    return glm::all(glm::lessThanEqual(low - 1e-3f, p)) &&
-           glm::all(glm::lessThanEqual(p, high + 1e-3f));
-}
-
-}  // namespace
-
-TEST_F(SplatPass, EveryPointThePaintCanReachIsInTheReach) {
-    const PaintRule rule = ruleOfTheProgram();
-    ASSERT_GT(rule.farthest, 0.0f);
-    std::vector<vec3> positions, normals;
-    std::vector<unsigned> indices;
-    int width = 0, depth = 0;
-    ASSERT_TRUE(
-        loadHeightmap("Util/Files/heightmap3.png", positions, normals, indices, width, depth));
-    const auto& terrain = *g->terrain;
-    ASSERT_EQ(width, terrain.width);
-
-    Sequence random;
-    auto around = [&](float spread) { return (random.next() - 0.5f) * 2.0f * spread; };
-    int paintable = 0, paintedWalls = 0, paintedGround = 0;
-    for (int n = 0; n < 300; ++n) {
-        // Projectors of every kind round a wall of the maze: square onto it, askew, from above,
-        // from below the ground, with the surface anywhere in the painted distances.
-        const auto& target = *g->walls[static_cast<size_t>(random.next() * g->walls.size())];
-        const vec2 along = target.end - target.start;
-        const vec2 side = glm::normalize(vec2(-along.y, along.x));
-        const vec2 at = target.start + along * random.next() + side * around(3.0f);
-        const vec3 position(at.x, terrain.cellHeight(at.x, at.y) + around(3.0f), at.y);
-        vec3 direction = n % 3 == 0 ? vec3(0.0f, 1.0f, 0.0f) : vec3(side.x, 0.0f, side.y);
-        direction = glm::normalize(direction + vec3(around(1.0f), around(1.0f), around(1.0f)));
-        Projection splat;
-        splat.textureMatrix = projectorTextureMatrix(position + 4.0f * direction, position,
-                                                     projectorUp(direction, vec3(1, 0, 1)));
-        findSplatReach(splat, g->walls, terrain);
-        ASSERT_TRUE(splat.reachKnown);
-
-        for (size_t w = 0; w < g->walls.size(); ++w) {
-            const auto& wall = *g->walls[w];
-            const vec2 mid = (wall.start + wall.end) * 0.5f;
-            if (glm::length(mid - at) > glm::length(wall.end - wall.start) * 0.5f + 8.0f) continue;
-            const glm::mat3 normalMatrix =
-                glm::transpose(glm::inverse(glm::mat3(wall.modelMatrix)));
-            const SplatSurface* reached = nullptr;
-            for (const SplatSurface& surface : splat.reachedWalls)
-                if (surface.wall == static_cast<int>(w)) reached = &surface;
-            for (int face = 0; face < 6; ++face) {
-                const int axis = face / 2;
-                for (int k = 0; k < 40; ++k) {
-                    vec3 local;
-                    for (int a = 0; a < 3; ++a)
-                        local[a] =
-                            kWallBoxMin[a] + random.next() * (kWallBoxMax[a] - kWallBoxMin[a]);
-                    local[axis] = face % 2 ? kWallBoxMax[axis] : kWallBoxMin[axis];
-                    vec3 faceNormal(0.0f);
-                    faceNormal[axis] = face % 2 ? 1.0f : -1.0f;
-                    const vec3 p(wall.modelMatrix * vec4(local, 1.0f));
-                    if (!rule.paints(splat.textureMatrix, p, normalMatrix * faceNormal, false))
-                        continue;
-                    ++paintable;
-                    ++paintedWalls;
-                    ASSERT_NE(reached, nullptr) << "wall " << w << " left out of splat " << n;
-                    ASSERT_TRUE(insideBoxOf(reached->hull, p)) << "wall " << w << ", splat " << n;
-                }
-            }
-        }
-
-        const int c0 = static_cast<int>(at.x) - 7, r0 = static_cast<int>(at.y) - 7;
-        for (int r = std::max(r0, 0); r < std::min(r0 + 15, depth - 1); ++r) {
-            for (int c = std::max(c0, 0); c < std::min(c0 + 15, width - 1); ++c) {
-                bool inRun = false;
-                for (const TerrainRun& run : splat.terrainRuns)
-                    inRun =
-                        inRun || (run.row == r && c >= run.column && c < run.column + run.columns);
-                const size_t corner[4] = {static_cast<size_t>(r) * width + c,
-                                          static_cast<size_t>(r) * width + c + 1,
-                                          static_cast<size_t>(r + 1) * width + c,
-                                          static_cast<size_t>(r + 1) * width + c + 1};
-                // The cell's two triangles: (1, 0, 2) and (1, 2, 3).
-                for (const auto& tri : {std::array<int, 3>{1, 0, 2}, std::array<int, 3>{1, 2, 3}}) {
-                    for (int k = 0; k < 12; ++k) {
-                        float a = random.next(), b = random.next();
-                        if (a + b > 1.0f) {
-                            a = 1.0f - a;
-                            b = 1.0f - b;
-                        }
-                        const float weights[3] = {1.0f - a - b, a, b};
-                        vec3 p(0.0f), normal(0.0f);
-                        for (int i = 0; i < 3; ++i) {
-                            p += weights[i] * positions[corner[tri[i]]];
-                            normal += weights[i] * normals[corner[tri[i]]];
-                        }
-                        if (!rule.paints(splat.textureMatrix, p, normal, true)) continue;
-                        ++paintable;
-                        ++paintedGround;
-                        ASSERT_TRUE(inRun)
-                            << "cell " << c << "/" << r << " left out of splat " << n;
-                        ASSERT_TRUE(insideBoxOf(splat.terrainReach.hull, p)) << "splat " << n;
-                    }
-                }
-            }
-        }
-    }
-    // Enough of both to mean something.
-    EXPECT_GT(paintedWalls, 1000);
-    EXPECT_GT(paintedGround, 1000);
-    EXPECT_EQ(paintable, paintedWalls + paintedGround);
 }

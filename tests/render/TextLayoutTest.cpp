@@ -28,13 +28,6 @@ TEST(TextLayout, LetterAIsColumnOneRowFour) {
     expectQuad(uvs, 0, 1 * kSixteenth, 11 * kSixteenth, 2 * kSixteenth, 12 * kSixteenth);
 }
 
-TEST(TextLayout, DigitZeroIsColumnZeroRowThree) {
-    std::vector<vec2> positions, uvs;
-    layoutText("0", 0, 0, 10, positions, uvs);
-    expectQuad(positions, 0, 0.0f, 0.0f, 10.0f, 10.0f);
-    expectQuad(uvs, 0, 0.0f, 12 * kSixteenth, kSixteenth, 13 * kSixteenth);
-}
-
 TEST(TextLayout, CharactersFollowEachOtherWithoutGaps) {
     std::vector<vec2> positions, uvs;
     layoutText("a0:", 10, 540, 20, positions, uvs);

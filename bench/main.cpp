@@ -149,6 +149,39 @@ struct Scene {
     std::vector<double> processorMillis;
 };
 
+// Pictures for the player's guide: a few fresh splats with the HUD, and the finish gate seen
+// from the way a player comes to it.
+void keepGuidePictures(const std::string& folder, const std::vector<Projection>& allSplats) {
+    // Two on walls and two on the ground, the nearest well inside the view and not at the
+    // player's feet (farther ones hide behind the first wall).
+    std::vector<std::pair<float, size_t>> byDistance;
+    for (size_t i = 0; i < allSplats.size(); ++i) {
+        const vec3 toSplat = allSplats[i].position - playerPosition;
+        const float distance = glm::length(toSplat);
+        if (distance < 6.0f || glm::dot(toSplat / distance, viewDirection) < 0.9f) continue;
+        byDistance.push_back({distance, i});
+    }
+    std::sort(byDistance.begin(), byDistance.end());
+    projections.clear();
+    int onWalls = 0, onGround = 0;
+    for (const auto& [distance, i] : byDistance) {
+        int& taken = i % 2 == 0 ? onWalls : onGround;  // the scenes alternate wall, ground
+        if (taken >= 2) continue;
+        ++taken;
+        projections.push_back(allSplats[i]);
+    }
+    game->particleSystems.clear();
+    // The picture is read after the swap: the frame before shows.
+    for (int i = 0; i < 2; ++i) frame();
+    keepPicture(folder, "splats");
+    projections.clear();
+    playerPosition = vec3(177.3f, playerPosition.y, 126.0f);
+    horizontalAngle = 3.14159265f;
+    verticalAngle = 0.0f;
+    for (int i = 0; i < 3; ++i) frame();
+    keepPicture(folder, "gate");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -244,6 +277,8 @@ int main(int argc, char** argv) {
             }
         }
     }
+
+    if (!options.shots.empty()) keepGuidePictures(options.shots, allSplats);
 
     const std::string loadAfter = loadAverage();
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));

@@ -173,6 +173,41 @@ Texture::Texture(const std::string& path, bool dds) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
 }
 
+void Texture::storeUncompressed() {
+    if (textureName == 0) return;
+    glBindTexture(GL_TEXTURE_2D, textureName);
+    GLint compressed = GL_FALSE;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
+    if (compressed != GL_TRUE) return;
+
+    struct Level {
+        GLint width = 0, height = 0;
+        std::vector<uint8_t> rgba;
+    };
+    std::vector<Level> levels;
+    GLint savedPack = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &savedPack);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    // Read every level before replacing any: a half-replaced chain mixes formats.
+    for (GLint level = 0; level < 32; ++level) {
+        Level next;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &next.width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &next.height);
+        if (next.width <= 0 || next.height <= 0) break;
+        next.rgba.resize(static_cast<size_t>(next.width) * static_cast<size_t>(next.height) * 4);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, next.rgba.data());
+        levels.push_back(std::move(next));
+    }
+    glPixelStorei(GL_PACK_ALIGNMENT, savedPack);
+
+    UnpackAlignment alignment;
+    for (size_t level = 0; level < levels.size(); ++level) {
+        const Level& l = levels[level];
+        glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, l.width, l.height, 0,
+                     GL_RGBA, GL_UNSIGNED_BYTE, l.rgba.data());
+    }
+}
+
 Texture::~Texture() {
     if (textureName != 0) glDeleteTextures(1, &textureName);
 }

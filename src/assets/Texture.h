@@ -17,6 +17,11 @@ public:
     Texture(const Texture&) = delete;
     Texture& operator=(const Texture&) = delete;
 
+    // Swaps compressed levels for the renderer's own decoding of them, 8 bits a channel:
+    // sampling gives the same colours, and a software renderer no longer decodes blocks at
+    // every lookup. Leaves the texture bound; an uncompressed or empty one stays as it is.
+    void storeUncompressed();
+
     GLuint textureName = 0;
 };
 

@@ -81,6 +81,8 @@ Game::Game() {
 
     finishTexture = std::make_unique<Texture>("Util/Files/finish.DDS", true);
     splatTexture = std::make_unique<Texture>("Util/Files/farbklecks.DDS", true);
+    // Every splat samples it over large, overlapping areas of the screen each frame.
+    splatTexture->storeUncompressed();
     crosshairTexture = std::make_unique<Texture>("Util/Files/Fadenkreuz.tga", false);
     posterPlayTexture = std::make_unique<Texture>("Util/Files/poster_play.tga", false);
     posterHelpTexture = std::make_unique<Texture>("Util/Files/poster_help.tga", false);

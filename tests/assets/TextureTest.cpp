@@ -170,3 +170,50 @@ TEST_F(TextureTest, DdsWithoutLevelsGivesAnEmptyTexture) {
     Texture flat(dir.write("flat.dds", testfiles::dds(16, 0, 128, 1, "DXT1", 128)), true);
     EXPECT_NE(flat.textureName, 0u);
 }
+
+TEST_F(TextureTest, UncompressedCopyHoldsTheSameTexelsOnEveryLevel) {
+    // 16 x 8 blocks of counting bytes: every kind of DXT5 alpha and colour block appears.
+    std::string path = dir.write("paint.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128));
+    CaptureStdout();
+    Texture texture(path, true);
+    GetCapturedStdout();
+    ASSERT_NE(texture.textureName, 0u);
+    std::vector<std::vector<uint8_t>> decoded;
+    for (GLint level = 0; levelParameter(level, GL_TEXTURE_WIDTH) > 0; ++level) {
+        std::vector<uint8_t> texels(static_cast<size_t>(levelParameter(level, GL_TEXTURE_WIDTH)) *
+                                    levelParameter(level, GL_TEXTURE_HEIGHT) * 4);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        decoded.push_back(std::move(texels));
+    }
+    ASSERT_EQ(decoded.size(), 5u);
+
+    glPixelStorei(GL_PACK_ALIGNMENT, 8);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    texture.storeUncompressed();
+    GLint bound = 0, packAlignment = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
+    EXPECT_EQ(static_cast<GLuint>(bound), texture.textureName);
+    EXPECT_EQ(packAlignment, 8);
+    EXPECT_EQ(unpackAlignment(), 8);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (GLint level = 0; level < static_cast<GLint>(decoded.size()); ++level) {
+        SCOPED_TRACE(level);
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_COMPRESSED), GL_FALSE);
+        EXPECT_EQ(levelParameter(level, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
+        std::vector<uint8_t> texels(decoded[static_cast<size_t>(level)].size());
+        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+        EXPECT_EQ(texels, decoded[static_cast<size_t>(level)]);
+    }
+    EXPECT_EQ(levelParameter(static_cast<GLint>(decoded.size()), GL_TEXTURE_WIDTH), 0);
+    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
+
+    // Nothing to do for a texture without compressed levels.
+    Texture empty(dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128)), true);
+    empty.storeUncompressed();
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
+    Texture picture(dir.write("rgb.tga", testfiles::tga(1, 1, 24, {kRed})), false);
+    picture.storeUncompressed();
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
+}

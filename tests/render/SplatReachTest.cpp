@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "assets/Texture.h"
 #include "game/Game.h"
 #include "game/Globals.h"
 #include "game/Movement.h"
@@ -309,4 +310,35 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
         g->wireframe = false;
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     }
+}
+
+TEST_F(SplatPass, SplatImageKeptUncompressedPaintsAsTheFileDoes) {
+    ASSERT_TRUE(g->splatTexture && g->splatTexture->textureName);
+    glBindTexture(GL_TEXTURE_2D, g->splatTexture->textureName);
+    GLint compressed = GL_TRUE;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_COMPRESSED, &compressed);
+    EXPECT_EQ(compressed, GL_FALSE);
+
+    testing::internal::CaptureStdout();
+    auto fromFile = std::make_unique<Texture>("Util/Files/farbklecks.DDS", true);
+    testing::internal::GetCapturedStdout();
+    ASSERT_NE(fromFile->textureName, 0u);
+    const float startHeight = g->terrain->heightAt(282.0f, 22.0f) + 1.5f;
+    // Near splats are magnified, those seen from above shrink through the mipmap levels.
+    look(vec3(282.0f, startHeight, 22.0f), vec3(0.0f, -0.15f, 1.0f));
+    splatInView(g->cameraPosition, 60);
+    const std::vector<Rgba> nearKept = frame("splats_near_uncompressed");
+    look(vec3(275.0f, startHeight + 6.0f, 30.0f), vec3(0.6f, -0.7f, 0.4f));
+    const std::vector<Rgba> aboveKept = frame("splats_above_uncompressed");
+    std::swap(g->splatTexture, fromFile);
+    const std::vector<Rgba> aboveFile = frame("splats_above_compressed");
+    look(vec3(282.0f, startHeight, 22.0f), vec3(0.0f, -0.15f, 1.0f));
+    const std::vector<Rgba> nearFile = frame("splats_near_compressed");
+    std::swap(g->splatTexture, fromFile);
+    projections.clear();
+    const std::vector<Rgba> bare = frame("splats_near_none");
+
+    EXPECT_GT(differing(bare, nearKept), kWidth * kHeight / 50);
+    EXPECT_EQ(differing(nearKept, nearFile), 0);
+    EXPECT_EQ(differing(aboveKept, aboveFile), 0);
 }

@@ -30,18 +30,20 @@ bool readWholeFile(const char* path, std::vector<uint8_t>& bytes) {
     return !readFailed;
 }
 
-// Our rows are tightly packed; the caller's unpack alignment is put back afterwards.
-class UnpackAlignment {
+// Our rows are tightly packed; the caller's alignment (GL_UNPACK_ALIGNMENT or
+// GL_PACK_ALIGNMENT) is put back afterwards.
+class TightRows {
 public:
-    UnpackAlignment() {
-        glGetIntegerv(GL_UNPACK_ALIGNMENT, &saved);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    explicit TightRows(GLenum alignment) : alignment(alignment) {
+        glGetIntegerv(alignment, &saved);
+        glPixelStorei(alignment, 1);
     }
-    ~UnpackAlignment() { glPixelStorei(GL_UNPACK_ALIGNMENT, saved); }
-    UnpackAlignment(const UnpackAlignment&) = delete;
-    UnpackAlignment& operator=(const UnpackAlignment&) = delete;
+    ~TightRows() { glPixelStorei(alignment, saved); }
+    TightRows(const TightRows&) = delete;
+    TightRows& operator=(const TightRows&) = delete;
 
 private:
+    GLenum alignment;
     GLint saved = 4;
 };
 
@@ -121,7 +123,7 @@ GLuint loadDdsTexture(const char* path) {
     GLuint name = 0;
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
-    UnpackAlignment alignment;
+    TightRows alignment(GL_UNPACK_ALIGNMENT);
     for (size_t level = 0; level < image.levels.size(); ++level) {
         const DdsLevel& l = image.levels[level];
         glCompressedTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), image.format, l.width,
@@ -145,7 +147,7 @@ GLuint loadTgaTexture(const char* path) {
     glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
     {
-        UnpackAlignment alignment;
+        TightRows alignment(GL_UNPACK_ALIGNMENT);
         glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(picture.format), picture.width,
                      picture.height, 0, picture.format, GL_UNSIGNED_BYTE, picture.pixels.data());
     }
@@ -184,23 +186,21 @@ void Texture::storeUncompressed() {
         GLint width = 0, height = 0;
         std::vector<uint8_t> rgba;
     };
-    std::vector<Level> levels;
-    GLint savedPack = 4;
-    glGetIntegerv(GL_PACK_ALIGNMENT, &savedPack);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     // Read every level before replacing any: a half-replaced chain mixes formats.
-    for (GLint level = 0; level < 32; ++level) {
-        Level next;
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &next.width);
-        glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &next.height);
-        if (next.width <= 0 || next.height <= 0) break;
-        next.rgba.resize(static_cast<size_t>(next.width) * static_cast<size_t>(next.height) * 4);
-        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, next.rgba.data());
-        levels.push_back(std::move(next));
+    std::vector<Level> levels;
+    {
+        TightRows packing(GL_PACK_ALIGNMENT);
+        for (GLint level = 0; level < 32; ++level) {
+            Level next;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_WIDTH, &next.width);
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, level, GL_TEXTURE_HEIGHT, &next.height);
+            if (next.width <= 0 || next.height <= 0) break;
+            next.rgba.resize(static_cast<size_t>(next.width) * next.height * 4);
+            glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, next.rgba.data());
+            levels.push_back(std::move(next));
+        }
     }
-    glPixelStorei(GL_PACK_ALIGNMENT, savedPack);
-
-    UnpackAlignment alignment;
+    TightRows alignment(GL_UNPACK_ALIGNMENT);
     for (size_t level = 0; level < levels.size(); ++level) {
         const Level& l = levels[level];
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), GL_RGBA8, l.width, l.height, 0,

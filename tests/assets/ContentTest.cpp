@@ -32,30 +32,21 @@ uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
 }
 
 struct Mesh {
-    std::vector<vec3> positions;
-    std::vector<vec3> normals;
+    std::vector<vec3> positions, normals;
     std::vector<vec2> uvs;
     vec3 min{1e9f}, max{-1e9f};
-
-    void bounds() {
-        for (const vec3& p : positions) {
-            min = glm::min(min, p);
-            max = glm::max(max, p);
-        }
-    }
 };
 
-Mesh loadTextured(const std::string& name) {
+Mesh load(const std::string& name, bool textured) {
     Mesh m;
-    EXPECT_TRUE(loadObjFile(contentPath(name).c_str(), m.positions, m.uvs, m.normals)) << name;
-    m.bounds();
-    return m;
-}
-
-Mesh loadPlain(const std::string& name) {
-    Mesh m;
-    EXPECT_TRUE(loadNonTexturedObjFile(contentPath(name).c_str(), m.positions, m.normals)) << name;
-    m.bounds();
+    const std::string path = contentPath(name);
+    EXPECT_TRUE(textured ? loadObjFile(path.c_str(), m.positions, m.uvs, m.normals)
+                         : loadNonTexturedObjFile(path.c_str(), m.positions, m.normals))
+        << name;
+    for (const vec3& p : m.positions) {
+        m.min = glm::min(m.min, p);
+        m.max = glm::max(m.max, p);
+    }
     return m;
 }
 
@@ -66,10 +57,12 @@ Key weld(const vec3& p) {
     return {std::lround(p.x * 1e4), std::lround(p.y * 1e4), std::lround(p.z * 1e4)};
 }
 
-// Closed and consistently wound: every directed edge is met by exactly one reverse edge.
-void expectClosed(const Mesh& m, const std::string& name) {
-    ASSERT_FALSE(m.positions.empty()) << name;
-    ASSERT_EQ(m.positions.size() % 3, 0u) << name;
+// Closed and consistently wound (every directed edge met by exactly one reverse edge), facing out
+// (positive signed volume, stored normals agreeing with the winding), skins inside their images.
+void expectSolid(const Mesh& m, const std::string& name, bool textured) {
+    SCOPED_TRACE(name);
+    ASSERT_FALSE(m.positions.empty());
+    ASSERT_EQ(m.positions.size() % 3, 0u);
     std::map<std::pair<Key, Key>, int> edges;
     for (size_t t = 0; t < m.positions.size(); t += 3)
         for (int k = 0; k < 3; ++k) ++edges[{weld(m.positions[t + k]), weld(m.positions[t + (k + 1) % 3])}];
@@ -78,11 +71,8 @@ void expectClosed(const Mesh& m, const std::string& name) {
         auto reverse = edges.find({edge.second, edge.first});
         if (count != 1 || reverse == edges.end() || reverse->second != 1) ++open;
     }
-    EXPECT_EQ(open, 0) << name << ": edges not shared by exactly two triangles";
-}
+    EXPECT_EQ(open, 0) << "edges not shared by exactly two triangles";
 
-// Positive signed volume means the winding faces out; the stored normals must agree with it.
-void expectOutward(const Mesh& m, const std::string& name) {
     double volume = 0;
     int disagree = 0;
     for (size_t t = 0; t + 2 < m.positions.size(); t += 3) {
@@ -91,32 +81,27 @@ void expectOutward(const Mesh& m, const std::string& name) {
         volume += glm::dot(a, face) / 6.0;
         if (glm::dot(face, m.normals[t] + m.normals[t + 1] + m.normals[t + 2]) <= 0) ++disagree;
     }
-    EXPECT_GT(volume, 0.0) << name;
-    EXPECT_EQ(disagree, 0) << name << ": normals against the winding";
-    for (const vec3& n : m.normals) EXPECT_NEAR(glm::length(n), 1.0f, 1e-3f) << name;
-}
-
-void expectUvsInImage(const Mesh& m, const std::string& name) {
-    ASSERT_EQ(m.uvs.size(), m.positions.size()) << name;
-    for (const vec2& uv : m.uvs) {
-        EXPECT_GE(uv.x, 0.0f) << name;
-        EXPECT_LE(uv.x, 1.0f) << name;
-        EXPECT_GE(uv.y, 0.0f) << name;
-        EXPECT_LE(uv.y, 1.0f) << name;
-    }
+    EXPECT_GT(volume, 0.0);
+    EXPECT_EQ(disagree, 0) << "normals against the winding";
+    for (const vec3& n : m.normals) EXPECT_NEAR(glm::length(n), 1.0f, 1e-3f);
+    if (!textured) return;
+    ASSERT_EQ(m.uvs.size(), m.positions.size());
+    for (const vec2& uv : m.uvs)
+        EXPECT_TRUE(uv.x >= 0 && uv.x <= 1 && uv.y >= 0 && uv.y <= 1) << uv.x << ", " << uv.y;
 }
 
 }  // namespace
 
-TEST(ContentMeshes, PlainMeshesAreClosedAndTheBallIsASmoothSphereOfRadiusPointTwo) {
-    for (const char* name : {"cone_big2.obj", "atom_shifted.obj"}) {
-        Mesh m = loadPlain(name);
-        expectClosed(m, name);
-        expectOutward(m, name);
-    }
-    Mesh m = loadPlain("sphere_smooth.obj");
-    expectClosed(m, "sphere");
-    expectOutward(m, "sphere");
+TEST(ContentMeshes, EveryMeshIsClosedAndFacesOut) {
+    const std::pair<const char*, bool> meshes[] = {
+        {"cone_big2.obj", false}, {"atom_shifted.obj", false}, {"sphere_smooth.obj", false},
+        {"finish_transparent_layer.obj", false}, {"duck.obj", true}, {"car.obj", true},
+        {"croctopus.obj", true}, {"finish.obj", true}};
+    for (const auto& [name, textured] : meshes) expectSolid(load(name, textured), name, textured);
+}
+
+TEST(ContentMeshes, TheBallIsASmoothSphereOfRadiusPointTwo) {
+    Mesh m = load("sphere_smooth.obj", false);
     for (size_t i = 0; i < m.positions.size(); ++i) {
         EXPECT_NEAR(glm::length(m.positions[i]), 0.2f, 1e-3f);
         // Smooth shading: the normal is the direction from the centre, not the face's.
@@ -124,13 +109,10 @@ TEST(ContentMeshes, PlainMeshesAreClosedAndTheBallIsASmoothSphereOfRadiusPointTw
     }
 }
 
-TEST(ContentMeshes, BonusItemsStandOnTheirOriginAndMapIntoTheirSkins) {
+TEST(ContentMeshes, BonusItemsStandOnTheirOrigin) {
     for (const char* name : {"duck.obj", "car.obj", "croctopus.obj"}) {
         SCOPED_TRACE(name);
-        Mesh m = loadTextured(name);
-        expectClosed(m, name);
-        expectOutward(m, name);
-        expectUvsInImage(m, name);
+        Mesh m = load(name, true);
         EXPECT_NEAR(m.min.y, 0.0f, 0.03f);
         EXPECT_GT(m.max.y, 0.4f);
         float extent = std::max({m.max.x - m.min.x, m.max.y - m.min.y, m.max.z - m.min.z});
@@ -143,10 +125,7 @@ TEST(ContentMeshes, BonusItemsStandOnTheirOriginAndMapIntoTheirSkins) {
 }
 
 TEST(ContentMeshes, FinishGateLeavesTheFinishLineOpen) {
-    Mesh gate = loadTextured("finish.obj");
-    expectClosed(gate, "finish");
-    expectOutward(gate, "finish");
-    expectUvsInImage(gate, "finish");
+    Mesh gate = load("finish.obj", true);
     EXPECT_LE(gate.min.y, 0.0f);
     EXPECT_GT(gate.max.y, 3.5f);
     // The line runs from x -1.65 to 2.30 at z 0.15: nothing of the gate stands in the walkway.
@@ -156,9 +135,7 @@ TEST(ContentMeshes, FinishGateLeavesTheFinishLineOpen) {
         bool overlapsOpening = hi.x > -1.65f && lo.x < 2.30f && lo.y < 2.2f && hi.z > 0.0f && lo.z < 0.3f;
         EXPECT_FALSE(overlapsOpening) << "triangle " << t / 3 << " blocks the opening";
     }
-    Mesh layer = loadPlain("finish_transparent_layer.obj");
-    expectClosed(layer, "layer");
-    expectOutward(layer, "layer");
+    Mesh layer = load("finish_transparent_layer.obj", false);
     EXPECT_LE(layer.min.x, -1.65f);
     EXPECT_GE(layer.max.x, 2.30f);
     EXPECT_LE(layer.min.z, 0.15f);
@@ -186,28 +163,10 @@ std::vector<int> dxt5BlockAlpha(const uint8_t* block) {
     return out;
 }
 
-struct DdsFile {
-    std::vector<uint8_t> bytes;
-    DdsImage image;
-    uint32_t width = 0;
-    std::string fourcc;
-};
-
-DdsFile openDds(const std::string& name) {
-    DdsFile f;
-    f.bytes = readBytes(contentPath(name));
-    EXPECT_GE(f.bytes.size(), 128u) << name;
-    if (f.bytes.size() < 128) return f;
-    f.width = le32(f.bytes, 16);
-    f.fourcc.assign(reinterpret_cast<const char*>(&f.bytes[84]), 4);
-    EXPECT_TRUE(parseDds(name.c_str(), f.bytes.data(), f.bytes.size(), f.image)) << name;
-    return f;
-}
-
 // Min and max alpha of the level-0 block at block coordinates (bx, by), DDS rows top first.
-std::pair<int, int> blockAlphaRange(const DdsFile& f, uint32_t bx, uint32_t by) {
-    size_t at = 128 + (size_t(by) * ((f.width + 3) / 4) + bx) * 16;
-    std::vector<int> a = dxt5BlockAlpha(&f.bytes[at]);
+std::pair<int, int> blockAlphaRange(const std::vector<uint8_t>& dds, uint32_t bx, uint32_t by) {
+    size_t at = 128 + (size_t(by) * ((le32(dds, 16) + 3) / 4) + bx) * 16;
+    std::vector<int> a = dxt5BlockAlpha(&dds[at]);
     return {*std::min_element(a.begin(), a.end()), *std::max_element(a.begin(), a.end())};
 }
 
@@ -216,9 +175,11 @@ std::pair<int, int> blockAlphaRange(const DdsFile& f, uint32_t bx, uint32_t by) 
 TEST(ContentTextures, SplatAndParticleAreOpaqueInsideAndClearAtTheBorder) {
     for (const char* name : {"farbklecks.DDS", "particle.DDS"}) {
         SCOPED_TRACE(name);
-        DdsFile f = openDds(name);
-        ASSERT_EQ(f.fourcc, "DXT5");
-        uint32_t blocks = f.width / 4;
+        const std::vector<uint8_t> f = readBytes(contentPath(name));
+        DdsImage image;
+        ASSERT_TRUE(parseDds(name, f.data(), f.size(), image));
+        ASSERT_EQ(image.format, static_cast<GLenum>(GL_COMPRESSED_RGBA_S3TC_DXT5_EXT));
+        uint32_t blocks = le32(f, 16) / 4;
         // The splat is drawn with clamp-to-edge, so the whole border must be see-through.
         for (uint32_t k = 0; k < blocks; ++k) {
             EXPECT_EQ(blockAlphaRange(f, k, 0).second, 0) << "top row block " << k;
@@ -229,7 +190,6 @@ TEST(ContentTextures, SplatAndParticleAreOpaqueInsideAndClearAtTheBorder) {
         EXPECT_GT(blockAlphaRange(f, blocks / 2, blocks / 2).first, 200) << "centre";
     }
 }
-
 
 namespace {
 

@@ -5,10 +5,7 @@
 #include "assets/ImageFiles.h"
 #include "assets/TempDir.h"
 
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
+using namespace testing::internal;  // capturing the readers' messages
 
 namespace {
 
@@ -53,8 +50,17 @@ struct Terrain {
     std::vector<vec3> positions, normals;
     std::vector<unsigned> indices;
     int width = -1, height = -1;
+    std::string out, err;
     bool load(const std::string& path) {
-        return loadHeightmap(path.c_str(), positions, normals, indices, width, height);
+        CaptureStdout();
+        CaptureStderr();
+        bool ok = loadHeightmap(path.c_str(), positions, normals, indices, width, height);
+        out = GetCapturedStdout();
+        err = GetCapturedStderr();
+        return ok;
+    }
+    bool untouched() const {
+        return normals.empty() && indices.empty() && width == -1 && height == -1;
     }
 };
 
@@ -67,25 +73,15 @@ TEST(Heightmap, TwoByTwoCellIndicesAndNormals) {
     // Top row of the picture is row 1; its right pixel is the only raised vertex (number 3).
     std::string path = dir.write("h.ppm", ppm(2, 2, {kBlack, kWhite, kBlack, kBlack}));
     Terrain t;
-    CaptureStdout();
     ASSERT_TRUE(t.load(path));
-    EXPECT_EQ(GetCapturedStdout(),
-              "Loading heightmap file '" + path + "'...\nSize of the heightmap is 2 x 2\n");
+    EXPECT_EQ(t.out, "Loading heightmap file '" + path + "'...\nSize of the heightmap is 2 x 2\n");
     EXPECT_EQ(t.width, 2);
     EXPECT_EQ(t.height, 2);
     EXPECT_EQ(t.indices, (std::vector<unsigned>{1, 0, 2, 1, 2, 3}));
-    ASSERT_EQ(t.positions.size(), 4u);
-    EXPECT_EQ(t.positions[0], vec3(0, 0, 0));
-    EXPECT_EQ(t.positions[1], vec3(1, 0, 0));
-    EXPECT_EQ(t.positions[2], vec3(0, 0, 1));
-    EXPECT_EQ(t.positions[3], vec3(1, 17, 1));
+    EXPECT_EQ(t.positions, (std::vector<vec3>{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {1, 17, 1}}));
     // T1 = (1, 0, 2) is flat; T2 = (1, 2, 3) leans away from the raised corner.
     const vec3 t1(0, 1, 0), t2(-17, 1, -17);
-    ASSERT_EQ(t.normals.size(), 4u);
-    EXPECT_EQ(t.normals[0], t1);
-    EXPECT_EQ(t.normals[1], t2);
-    EXPECT_EQ(t.normals[2], t1);
-    EXPECT_EQ(t.normals[3], t2);
+    EXPECT_EQ(t.normals, (std::vector<vec3>{t1, t2, t1, t2}));
 }
 
 TEST(Heightmap, HeightIsChannelMeanOverFifteen) {
@@ -93,34 +89,29 @@ TEST(Heightmap, HeightIsChannelMeanOverFifteen) {
     Terrain t;
     t.normals.assign(7, vec3(5.0f));  // replaced by the computed array
     ASSERT_TRUE(t.load(dir.write("row.ppm", ppm(3, 1, {kWhite, kBlack, {30, 0, 0}}))));
-    ASSERT_EQ(t.positions.size(), 3u);
-    EXPECT_FLOAT_EQ(t.positions[0].y, 17.0f);
-    EXPECT_FLOAT_EQ(t.positions[1].y, 0.0f);
-    EXPECT_FLOAT_EQ(t.positions[2].y, 10.0f / 15.0f);
-    EXPECT_EQ(t.positions[2], vec3(2, t.positions[2].y, 0));
+    EXPECT_EQ(t.positions, (std::vector<vec3>{{0, 17, 0}, {1, 0, 0}, {2, 10.0f / 15.0f, 0}}));
     // One row has no cells: no indices, nothing added to the normals.
     EXPECT_TRUE(t.indices.empty());
     EXPECT_EQ(t.normals, std::vector<vec3>(3, vec3(0.0f)));
-}
 
-TEST(Heightmap, FlatImageNormalsPointUpAndCountContributions) {
-    TempDir dir;
-    Terrain t;
-    ASSERT_TRUE(t.load(dir.write("flat.ppm", ppm(3, 3, std::vector<Rgb>(9, Rgb{60, 60, 60})))));
-    EXPECT_EQ(t.indices.size(), 6u * 2 * 2);
+    Terrain flat;
+    ASSERT_TRUE(flat.load(dir.write("flat.ppm", ppm(3, 3, std::vector<Rgb>(9, Rgb{60, 60, 60})))));
+    EXPECT_EQ(flat.indices.size(), 6u * 2 * 2);
+    // Normals are summed per triangle, not normalised: they count the contributions.
     const float counts[9] = {1, 2, 1, 1, 2, 1, 1, 2, 1};
-    ASSERT_EQ(t.normals.size(), 9u);
+    ASSERT_EQ(flat.normals.size(), 9u);
     for (int n = 0; n < 9; ++n) {
-        EXPECT_EQ(t.normals[n], vec3(0, counts[n], 0)) << "vertex " << n;
-        EXPECT_FLOAT_EQ(t.positions[n].y, 4.0f);
+        EXPECT_EQ(flat.normals[n], vec3(0, counts[n], 0)) << "vertex " << n;
+        EXPECT_FLOAT_EQ(flat.positions[n].y, 4.0f);
     }
 }
 
-TEST(Heightmap, TgaImageIsReadByOurOwnDecoder) {
+TEST(Heightmap, TgaAndGreyImagesAreReadAsColour) {
     TempDir dir;
-    Terrain t;
-    // Stored top row first and run-length encoded; three columns stay three.
+    // Stored top row first and run-length encoded, read by our own decoder; three columns stay
+    // three.
     const testfiles::Pixel white{255, 255, 255, 0}, black{0, 0, 0, 0}, red{30, 0, 0, 0};
+    Terrain t;
     ASSERT_TRUE(
         t.load(dir.write("h.tga", testfiles::tga(3, 2, 24, {white, white, red, black, black, black},
                                                  testfiles::TgaKind::Rle, true))));
@@ -130,48 +121,30 @@ TEST(Heightmap, TgaImageIsReadByOurOwnDecoder) {
     EXPECT_EQ(t.positions[0].y, 0.0f);
     EXPECT_EQ(t.positions[3].y, 17.0f);
     EXPECT_FLOAT_EQ(t.positions[5].y, 10.0f / 15.0f);
+
+    Terrain grey;
+    ASSERT_TRUE(grey.load(dir.write("grey.pgm", std::string("P5\n2 1\n255\n\x1e\xff", 13))));
+    EXPECT_EQ(grey.positions, (std::vector<vec3>{{0, 2, 0}, {1, 17, 0}}));
 }
 
-TEST(Heightmap, GreyImageIsReadAsColour) {
-    TempDir dir;
-    Terrain t;
-    ASSERT_TRUE(t.load(dir.write("grey.pgm", std::string("P5\n2 1\n255\n\x1e\xff", 13))));
-    ASSERT_EQ(t.positions.size(), 2u);
-    EXPECT_FLOAT_EQ(t.positions[0].y, 2.0f);
-    EXPECT_FLOAT_EQ(t.positions[1].y, 17.0f);
-}
-
-TEST(Heightmap, UnreadableImageLeavesOutputs) {
+TEST(Heightmap, UnreadableOrOversizedImageLeavesOutputs) {
     TempDir dir;
     for (const std::string& path :
          {dir.file("absent.png"), dir.write("junk.png", "not an image at all"), dir.path}) {
         SCOPED_TRACE(path);
         Terrain t;
         t.positions.push_back(vec3(1.0f));
-        CaptureStderr();
-        CaptureStdout();
         EXPECT_FALSE(t.load(path));
-        GetCapturedStdout();
-        EXPECT_NE(GetCapturedStderr().find("Impossible to open the file '" + path + "'\n"),
-                  std::string::npos);
+        EXPECT_NE(t.err.find("Impossible to open the file '" + path + "'\n"), std::string::npos);
         EXPECT_EQ(t.positions.size(), 1u);
-        EXPECT_TRUE(t.normals.empty() && t.indices.empty());
-        EXPECT_EQ(t.width, -1);
-        EXPECT_EQ(t.height, -1);
+        EXPECT_TRUE(t.untouched());
     }
-}
-
-TEST(Heightmap, OversizedMapIsRefusedBeforeItsPixelsAreRead) {
-    TempDir dir;
+    // Refused before its pixels are read.
     Terrain t;
     std::string path = dir.write("huge.png", pngHeaderOnly(8192, 4097));
-    CaptureStderr();
-    CaptureStdout();
     EXPECT_FALSE(t.load(path));
-    GetCapturedStdout();
-    EXPECT_EQ(GetCapturedStderr(), "Heightmap '" + path + "' is too large (8192 x 4097)\n");
-    EXPECT_TRUE(t.positions.empty());
-    EXPECT_EQ(t.width, -1);
+    EXPECT_EQ(t.err, "Heightmap '" + path + "' is too large (8192 x 4097)\n");
+    EXPECT_TRUE(t.positions.empty() && t.untouched());
 }
 
 TEST(Heightmap, FreeImageMessagesAreFramedAndVerbatim) {
@@ -180,22 +153,15 @@ TEST(Heightmap, FreeImageMessagesAreFramedAndVerbatim) {
     printFreeImageMessage(FIF_PNG, "bad chunk");
     EXPECT_EQ(GetCapturedStdout(),
               "\n*** broken 100% of the time ***\n\n*** PNG Format\nbad chunk ***\n");
-}
 
-TEST(Heightmap, InstalledHandlerReportsFreeImageReasons) {
+    // Once installed, the handler reports FreeImage's reason for a header with a wrong checksum.
     TempDir dir;
-    // A PNG signature and a header chunk whose checksum is wrong.
     std::string broken = pngHeaderOnly(2, 2);
     broken[29] ^= 0x55;
-    std::string path = dir.write("broken.png", broken);
     installFreeImageMessageHandler();
     Terrain t;
-    CaptureStdout();
-    CaptureStderr();
-    EXPECT_FALSE(t.load(path));
-    std::string out = GetCapturedStdout();
-    GetCapturedStderr();
+    EXPECT_FALSE(t.load(dir.write("broken.png", broken)));
     FreeImage_SetOutputMessage(nullptr);
-    EXPECT_NE(out.find("\n*** PNG Format\n"), std::string::npos) << out;
-    EXPECT_NE(out.find(" ***\n"), std::string::npos) << out;
+    EXPECT_NE(t.out.find("\n*** PNG Format\n"), std::string::npos) << t.out;
+    EXPECT_NE(t.out.find(" ***\n"), std::string::npos) << t.out;
 }

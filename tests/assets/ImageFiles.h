@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -39,19 +40,10 @@ enum class TgaKind { Plain = 2, Rle = 10 };
 // The 18-byte TGA header; a colour map, when given a length, starts at entry 0.
 inline std::string tgaHeader(int type, int width, int height, int bits, int descriptor,
                              int mapLength = 0, int mapBits = 0) {
-    std::string bytes(18, '\0');
-    bytes[1] = static_cast<char>(mapLength > 0 ? 1 : 0);
-    bytes[2] = static_cast<char>(type);
-    bytes[5] = static_cast<char>(mapLength & 0xFF);
-    bytes[6] = static_cast<char>(mapLength >> 8);
-    bytes[7] = static_cast<char>(mapBits);
-    bytes[12] = static_cast<char>(width & 0xFF);
-    bytes[13] = static_cast<char>(width >> 8);
-    bytes[14] = static_cast<char>(height & 0xFF);
-    bytes[15] = static_cast<char>(height >> 8);
-    bytes[16] = static_cast<char>(bits);
-    bytes[17] = static_cast<char>(descriptor);
-    return bytes;
+    const int header[18] = {0, mapLength > 0, type, 0, 0, mapLength & 0xFF, mapLength >> 8, mapBits,
+                            0, 0, 0, 0, width & 0xFF, width >> 8, height & 0xFF, height >> 8, bits,
+                            descriptor};
+    return std::string(std::begin(header), std::end(header));
 }
 
 // A true-colour TGA of 24 or 32 bits; pixels are given top row first, as in the picture, and
@@ -75,13 +67,8 @@ inline std::string tga(int width, int height, int bits, const std::vector<Pixel>
         for (int c = 0; c < width;) {
             int run = 1;
             while (c + run < width && run < 128 && memcmp(&line[c], &line[c + run], 4) == 0) ++run;
-            if (run > 1) {
-                bytes += static_cast<char>(0x80 | (run - 1));
-                bytes += pixelBytes(line[c]);
-            } else {
-                bytes += '\0';  // a raw packet of one pixel
-                bytes += pixelBytes(line[c]);
-            }
+            // A run, or a raw packet of one pixel.
+            bytes += static_cast<char>(run > 1 ? 0x80 | (run - 1) : 0) + pixelBytes(line[c]);
             c += run;
         }
     }

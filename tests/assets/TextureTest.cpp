@@ -7,10 +7,7 @@
 
 using testfiles::Pixel;
 using testfiles::TgaKind;
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
+using namespace testing::internal;  // capturing the readers' messages
 
 namespace {
 
@@ -35,11 +32,13 @@ GLint unpackAlignment() {
     return value;
 }
 
-// Level 0 of the bound texture, bottom row first, in the given channel layout.
-std::vector<uint8_t> readBack(GLenum format, int width, int height) {
-    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * (format == GL_RGBA ? 4 : 3));
+// One level of the bound texture, bottom row first, in the given channel layout.
+std::vector<uint8_t> readBack(GLenum format, GLint level = 0) {
+    const size_t texels = static_cast<size_t>(levelParameter(level, GL_TEXTURE_WIDTH)) *
+                          levelParameter(level, GL_TEXTURE_HEIGHT);
+    std::vector<uint8_t> pixels(texels * (format == GL_RGBA ? 4 : 3));
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, pixels.data());
+    glGetTexImage(GL_TEXTURE_2D, level, format, GL_UNSIGNED_BYTE, pixels.data());
     return pixels;
 }
 
@@ -79,15 +78,22 @@ TEST_F(TextureTest, DdsLevelsAreUploadedWithTheirSizes) {
     glDeleteTextures(1, &name);
 }
 
-TEST_F(TextureTest, DdsTextureGetsMipmapsAndFilters) {
-    std::string path = dir.write("one.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128));
-    CaptureStdout();
-    Texture texture(path, true);
-    GetCapturedStdout();
+TEST_F(TextureTest, DdsTextureGetsMipmapsAndFiltersEvenWithoutLevels) {
+    Texture texture(dir.write("one.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128)), true);
     ASSERT_NE(texture.textureName, 0u);
     EXPECT_EQ(levelParameter(3, GL_TEXTURE_WIDTH), 2) << "levels made by glGenerateMipmap";
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
+
+    // No levels, or a side of zero: an empty texture, no GL error, nothing to uncompress.
+    Texture empty(dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128)), true);
+    EXPECT_NE(empty.textureName, 0u);
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    empty.storeUncompressed();
+    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
+    Texture flat(dir.write("flat.dds", testfiles::dds(16, 0, 128, 1, "DXT1", 128)), true);
+    EXPECT_NE(flat.textureName, 0u);
 }
 
 TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
@@ -101,7 +107,7 @@ TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
                             false);
             ASSERT_NE(texture.textureName, 0u);
             EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
-            EXPECT_EQ(readBack(GL_RGB, 2, 2), bottomFirstRgb);
+            EXPECT_EQ(readBack(GL_RGB), bottomFirstRgb);
         }
     }
 }
@@ -111,7 +117,7 @@ TEST_F(TextureTest, TgaWithAlphaIsUploadedAsRgba) {
                     false);
     ASSERT_NE(texture.textureName, 0u);
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
-    EXPECT_EQ(readBack(GL_RGBA, 2, 1), (std::vector<uint8_t>{0, 255, 0, 128, 255, 255, 255, 64}));
+    EXPECT_EQ(readBack(GL_RGBA), (std::vector<uint8_t>{0, 255, 0, 128, 255, 255, 255, 64}));
     EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
     EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
@@ -158,34 +164,13 @@ TEST_F(TextureTest, DestructorReleasesTheName) {
     EXPECT_FALSE(glIsTexture(name));
 }
 
-TEST_F(TextureTest, DdsWithoutLevelsGivesAnEmptyTexture) {
-    std::string path = dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128));
-    CaptureStdout();
-    Texture texture(path, true);
-    GetCapturedStdout();
-    EXPECT_NE(texture.textureName, 0u);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-
-    Texture flat(dir.write("flat.dds", testfiles::dds(16, 0, 128, 1, "DXT1", 128)), true);
-    EXPECT_NE(flat.textureName, 0u);
-}
-
 TEST_F(TextureTest, UncompressedCopyHoldsTheSameTexelsOnEveryLevel) {
     // 16 x 8 blocks of counting bytes: every kind of DXT5 alpha and colour block appears.
-    std::string path = dir.write("paint.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128));
-    CaptureStdout();
-    Texture texture(path, true);
-    GetCapturedStdout();
+    Texture texture(dir.write("paint.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128)), true);
     ASSERT_NE(texture.textureName, 0u);
     std::vector<std::vector<uint8_t>> decoded;
-    for (GLint level = 0; levelParameter(level, GL_TEXTURE_WIDTH) > 0; ++level) {
-        std::vector<uint8_t> texels(static_cast<size_t>(levelParameter(level, GL_TEXTURE_WIDTH)) *
-                                    levelParameter(level, GL_TEXTURE_HEIGHT) * 4);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-        decoded.push_back(std::move(texels));
-    }
+    for (GLint level = 0; levelParameter(level, GL_TEXTURE_WIDTH) > 0; ++level)
+        decoded.push_back(readBack(GL_RGBA, level));
     ASSERT_EQ(decoded.size(), 5u);
 
     glPixelStorei(GL_PACK_ALIGNMENT, 8);
@@ -197,22 +182,16 @@ TEST_F(TextureTest, UncompressedCopyHoldsTheSameTexelsOnEveryLevel) {
     EXPECT_EQ(static_cast<GLuint>(bound), texture.textureName);
     EXPECT_EQ(packAlignment, 8);
     EXPECT_EQ(unpackAlignment(), 8);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
     for (GLint level = 0; level < static_cast<GLint>(decoded.size()); ++level) {
         SCOPED_TRACE(level);
         EXPECT_EQ(levelParameter(level, GL_TEXTURE_COMPRESSED), GL_FALSE);
         EXPECT_EQ(levelParameter(level, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
-        std::vector<uint8_t> texels(decoded[static_cast<size_t>(level)].size());
-        glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-        EXPECT_EQ(texels, decoded[static_cast<size_t>(level)]);
+        EXPECT_EQ(readBack(GL_RGBA, level), decoded[static_cast<size_t>(level)]);
     }
     EXPECT_EQ(levelParameter(static_cast<GLint>(decoded.size()), GL_TEXTURE_WIDTH), 0);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
 
-    // Nothing to do for a texture without compressed levels.
-    Texture empty(dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128)), true);
-    empty.storeUncompressed();
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
+    // A picture that was never compressed stays as it is.
     Texture picture(dir.write("rgb.tga", testfiles::tga(1, 1, 24, {kRed})), false);
     picture.storeUncompressed();
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);

@@ -3,10 +3,7 @@
 #include "assets/TempDir.h"
 #include "assets/WallFile.h"
 
-using testing::internal::CaptureStderr;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStderr;
-using testing::internal::GetCapturedStdout;
+using namespace testing::internal;  // capturing the readers' messages
 
 namespace {
 
@@ -17,7 +14,6 @@ struct Walls {
 
 using Segments = std::vector<std::pair<vec2, vec2>>;
 
-// The walls of a file holding content, as start/end pairs.
 Segments segmentsOf(const std::string& content) {
     TempDir dir;
     Walls walls;
@@ -28,8 +24,6 @@ Segments segmentsOf(const std::string& content) {
         segments.emplace_back(walls.starts[i], walls.ends[i]);
     return segments;
 }
-
-const vec2 kOrigin(0.0f);
 
 }  // namespace
 
@@ -45,40 +39,30 @@ TEST(WallFile, ReadsSegmentsInFileOrder) {
     EXPECT_EQ(walls.ends, (std::vector<vec2>{vec2(3, 4), vec2(7, 8.25f)}));
 }
 
-TEST(WallFile, EmptyAndCommentOnlyFilesGiveNoWalls) {
-    for (const char* content : {"", "\n\n", "// a\n\n//b\n", "//\r\n\r\n// c"}) {
-        EXPECT_EQ(segmentsOf(content), Segments{}) << content;
-    }
-}
-
-TEST(WallFile, CommentMustStartInFirstColumn) {
-    EXPECT_EQ(segmentsOf("  // not a comment\n/ / half a marker\n"),
-              (Segments{{kOrigin, kOrigin}, {kOrigin, kOrigin}}));
-}
-
-TEST(WallFile, TextAfterTheFourthNumberIsIgnored) {
-    EXPECT_EQ(segmentsOf("1/2 3/4 // the long wall\n"), (Segments{{vec2(1, 2), vec2(3, 4)}}));
-}
-
-TEST(WallFile, UnparsedFieldsStayZero) {
-    EXPECT_EQ(segmentsOf("1/2 3\n   \n7/x 9/9\n"),
-              (Segments{{vec2(1, 2), vec2(3, 0)}, {kOrigin, kOrigin}, {vec2(7, 0), kOrigin}}));
-}
-
-TEST(WallFile, CarriageReturnsBeforeLineBreaksAreDropped) {
-    EXPECT_EQ(segmentsOf("// maze\r\n\r\n1/2 3/4\r\n\r\n5/6 7/8"),
-              (Segments{{vec2(1, 2), vec2(3, 4)}, {vec2(5, 6), vec2(7, 8)}}));
-}
-
-TEST(WallFile, LongLinesAreReadIn511CharacterPieces) {
-    // The first piece ends just before "9/9 8/8", which then counts as a line of its own;
-    // a line break right after a full piece comes as an empty piece and is skipped; the tail
-    // of a long comment is no comment any more.
-    const std::string firstPiece = "1/2 3/4" + std::string(511 - 7, ' ');
+TEST(WallFile, CommentsBlanksAndOddLines) {
+    const vec2 o(0.0f);
     const std::pair<vec2, vec2> first{vec2(1, 2), vec2(3, 4)};
-    EXPECT_EQ(
-        segmentsOf(firstPiece + "9/9 8/8\n" + firstPiece + "\n//" + std::string(600, '-') + "\n"),
-        (Segments{first, {vec2(9, 9), vec2(8, 8)}, first, {kOrigin, kOrigin}}));
+    const std::string piece = "1/2 3/4" + std::string(511 - 7, ' ');
+    const struct {
+        std::string content;
+        Segments walls;
+    } cases[] = {
+        {"", {}},
+        {"\n\n", {}},
+        {"// a\n\n//b\n", {}},
+        {"//\r\n\r\n// c", {}},
+        // A comment starts in the first column only.
+        {"  // not a comment\n/ / half a marker\n", {{o, o}, {o, o}}},
+        {"1/2 3/4 // the long wall\n", {first}},
+        // Unparsed fields stay zero.
+        {"1/2 3\n   \n7/x 9/9\n", {{vec2(1, 2), vec2(3, 0)}, {o, o}, {vec2(7, 0), o}}},
+        {"// maze\r\n\r\n1/2 3/4\r\n\r\n5/6 7/8", {first, {vec2(5, 6), vec2(7, 8)}}},
+        // Read in 511-character pieces: "9/9 8/8" is a line of its own, a break right after a
+        // full piece is an empty piece, and the tail of a long comment is no comment any more.
+        {piece + "9/9 8/8\n" + piece + "\n//" + std::string(600, '-') + "\n",
+         {first, {vec2(9, 9), vec2(8, 8)}, first, {o, o}}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(segmentsOf(c.content), c.walls) << c.content;
 }
 
 TEST(WallFile, UnreadableFileLeavesOutputs) {

@@ -14,7 +14,12 @@ namespace {
 struct Item {
     const char* kind;
     float x, y, z;
+    vec2 ground() const { return vec2(x, z); }
 };
+
+std::ostream& operator<<(std::ostream& out, const Item& item) {
+    return out << item.kind << " at " << item.x << ", " << item.z;
+}
 
 const Item kItems[] = {{"duck", 262, 17, 33},          {"duck", 180, 15, 215},
                        {"duck", 298, 9, 123},          {"duck", 250, 15.5f, 222},
@@ -82,8 +87,8 @@ bool polylineCrosses(const std::vector<vec2>& points, vec2 a, vec2 b) {
 TEST_F(WorldFit, ItemsFloatJustAboveTheirGroundVertex) {
     for (const Item& item : kItems) {
         const float lift = item.y - w.cell(item.x, item.z);
-        EXPECT_GE(lift, 0.2f) << item.kind << " at " << item.x << ", " << item.z;
-        EXPECT_LE(lift, 1.0f) << item.kind << " at " << item.x << ", " << item.z;
+        EXPECT_GE(lift, 0.2f) << item;
+        EXPECT_LE(lift, 1.0f) << item;
     }
 }
 
@@ -101,8 +106,8 @@ TEST_F(WorldFit, WallsArePlantedOnTheTerrain) {
             const float t = static_cast<float>(k) / samples;
             const vec2 p = a + t * (b - a);
             const float off = w.cell(p.x, p.y) - (h1 + t * (h2 - h1));
-            ASSERT_GT(off, -2.5f) << "wall " << i + 1 << " at " << p.x << ", " << p.y;
-            ASSERT_LT(off, 1.5f) << "wall " << i + 1 << " at " << p.x << ", " << p.y;
+            ASSERT_TRUE(off > -2.5f && off < 1.5f)
+                << off << ": wall " << i + 1 << " at " << p.x << ", " << p.y;
         }
     }
     EXPECT_EQ(w.walls.size(), w.starts.size());
@@ -111,8 +116,7 @@ TEST_F(WorldFit, WallsArePlantedOnTheTerrain) {
 TEST_F(WorldFit, StartAndItemsStandClearOfWalls) {
     EXPECT_GT(maze::clearance(w.walls, kStart), kPlayerRadius);
     for (const Item& item : kItems)
-        EXPECT_GT(maze::clearance(w.walls, vec2(item.x, item.z)), kPlayerRadius)
-            << item.kind << " at " << item.x << ", " << item.z;
+        EXPECT_GT(maze::clearance(w.walls, item.ground()), kPlayerRadius) << item;
 }
 
 TEST_F(WorldFit, GateStandsOnLevelGround) {
@@ -126,10 +130,9 @@ TEST_F(WorldFit, GateStandsOnLevelGround) {
 
 TEST_F(WorldFit, EveryItemCanBeWalkedToForAClearThrow) {
     for (const Item& item : kItems) {
-        const maze::Route r = maze::findRouteWithinReach(w.walls, kStart, vec2(item.x, item.z),
-                                                         kThrowReach, kBallReach);
-        EXPECT_TRUE(r.found) << item.kind << " at " << item.x << ", " << item.z << ": "
-                             << r.problem;
+        const maze::Route r =
+            maze::findRouteWithinReach(w.walls, kStart, item.ground(), kThrowReach, kBallReach);
+        EXPECT_TRUE(r.found) << item << ": " << r.problem;
     }
 }
 

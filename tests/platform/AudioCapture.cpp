@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <thread>
 
 #include "platform/Sound.h"
@@ -36,9 +36,7 @@ struct ScratchDir {
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void readWave(const std::string& path, Capture& capture) {
@@ -93,16 +91,10 @@ double Capture::rms(long from, long to) const {
     return std::sqrt(sum / (2.0 * (to - from)));
 }
 
-double Capture::rmsLeft() const {
+double Capture::rmsOf(const std::vector<float>& channel) {
     double sum = 0.0;
-    for (float s : left) sum += s * s;
-    return left.empty() ? 0.0 : std::sqrt(sum / left.size());
-}
-
-double Capture::rmsRight() const {
-    double sum = 0.0;
-    for (float s : right) sum += s * s;
-    return right.empty() ? 0.0 : std::sqrt(sum / right.size());
+    for (float s : channel) sum += s * s;
+    return channel.empty() ? 0.0 : std::sqrt(sum / channel.size());
 }
 
 double Capture::loudSeconds(double threshold) const {

@@ -35,8 +35,9 @@ struct Capture {
     bool empty() const { return left.empty(); }
     // Root mean square of both channels over frames [from, to) (to = -1: the end).
     double rms(long from = 0, long to = -1) const;
-    double rmsLeft() const;
-    double rmsRight() const;
+    static double rmsOf(const std::vector<float>& channel);
+    double rmsLeft() const { return rmsOf(left); }
+    double rmsRight() const { return rmsOf(right); }
     // Seconds of output whose 10 ms windows are louder than the threshold.
     double loudSeconds(double threshold = 0.02) const;
     double peak() const;

@@ -13,11 +13,6 @@
 
 namespace {
 
-void stdinFromDevNull() {
-    int in = open("/dev/null", O_RDONLY);
-    dup2(in, 0);
-}
-
 // Puts a pipe holding the text on standard input: input that is not a terminal.
 void stdinFromPipe(const char* text) {
     int ends[2];
@@ -37,32 +32,32 @@ void stdinFromTerminal(const char* typed) {
     if (write(master, typed, std::strlen(typed)) < 0) std::_Exit(3);
 }
 
-// The answer askYesNo gives, in a child, when the text is typed on a terminal.
-void expectTerminalAnswer(const char* typed, bool underCi, int expected) {
+// The answer askYesNo gives, in a child, when the text is typed on a terminal (or, with no
+// terminal, sent down a pipe).
+void expectAnswer(const char* typed, bool terminal, bool underCi, int expected) {
     EXPECT_EXIT(
         {
             if (underCi) setenv("CI", "true", 1);
             else unsetenv("CI");
-            stdinFromTerminal(typed);
+            if (terminal) stdinFromTerminal(typed);
+            else stdinFromPipe(typed);
             std::exit(askYesNo("Would you like to run in fullscreen?", "Fullscreen") ? 1 : 0);
         },
         ::testing::ExitedWithCode(expected), "")
-        << "typed '" << typed << "'" << (underCi ? " under CI" : "");
+        << "typed '" << typed << "'" << (terminal ? "" : " down a pipe")
+        << (underCi ? " under CI" : "");
 }
 
 }  // namespace
 
-TEST(Console, FatalErrorPrintsItsMessageAndExitsWith255) {
+TEST(Console, FatalErrorPrintsItsMessageAndExitsWith255WithoutWaiting) {
     EXPECT_EXIT(
         {
-            stdinFromDevNull();
+            dup2(open("/dev/null", O_RDONLY), 0);
             fatalError("Error reading object from file: '%s'", "Util/Files/Labyrinth2.txt");
         },
         ::testing::ExitedWithCode(255),
         "^Error reading object from file: 'Util/Files/Labyrinth2.txt'$");
-}
-
-TEST(Console, FatalErrorDoesNotWaitWithoutATerminal) {
     // A pipe that never closes: waiting on it would hang the test.
     EXPECT_EXIT(
         {
@@ -74,20 +69,11 @@ TEST(Console, FatalErrorDoesNotWaitWithoutATerminal) {
         ::testing::ExitedWithCode(255), "Could not startup sound engine\n");
 }
 
-TEST(Console, AskYesNoAnswersNoWhenNobodyCanAnswer) {
-    EXPECT_EXIT(
-        {
-            unsetenv("CI");
-            stdinFromPipe("y\n");
-            std::exit(askYesNo("Would you like to run in fullscreen?", "Fullscreen") ? 1 : 0);
-        },
-        ::testing::ExitedWithCode(0), "");
-    expectTerminalAnswer("y\n", true, 0);
-}
-
-TEST(Console, AskYesNoReadsTheAnswerOnATerminal) {
-    expectTerminalAnswer("y\n", false, 1);
-    expectTerminalAnswer("  Yes please\n", false, 1);
-    expectTerminalAnswer("n\n", false, 0);
-    expectTerminalAnswer("\n", false, 0);  // just Enter: windowed
+TEST(Console, AskYesNoReadsTheAnswerOnlyFromATerminalOutsideCi) {
+    expectAnswer("y\n", false, false, 0);
+    expectAnswer("y\n", true, true, 0);
+    expectAnswer("y\n", true, false, 1);
+    expectAnswer("  Yes please\n", true, false, 1);
+    expectAnswer("n\n", true, false, 0);
+    expectAnswer("\n", true, false, 0);  // just Enter: windowed
 }

@@ -31,10 +31,7 @@ TEST(ProjectionMatrix, MinimisedWindowKeepsItFinite) {
 }
 
 TEST(BiasMatrix, MapsClipCubeToTextureSpace) {
-    vec4 low = biasMatrix * vec4(-1, -1, -1, 1);
-    vec4 high = biasMatrix * vec4(1, 1, 1, 1);
-    vec4 middle = biasMatrix * vec4(0, 0, 0, 1);
-    EXPECT_EQ(low, vec4(0, 0, 0, 1));
-    EXPECT_EQ(high, vec4(1, 1, 1, 1));
-    EXPECT_EQ(middle, vec4(0.5f, 0.5f, 0.5f, 1));
+    EXPECT_EQ(biasMatrix * vec4(-1, -1, -1, 1), vec4(0, 0, 0, 1));
+    EXPECT_EQ(biasMatrix * vec4(1, 1, 1, 1), vec4(1, 1, 1, 1));
+    EXPECT_EQ(biasMatrix * vec4(0, 0, 0, 1), vec4(0.5f, 0.5f, 0.5f, 1));
 }

@@ -21,34 +21,43 @@ constexpr long kSecond = kCaptureRate;
 
 // The test files, written once per test program.
 struct TestFiles {
-    std::string tone440Wav, tone440Ogg, tone440Mp3;  // 0.3 s
-    std::string tone660, tone880Long;                 // 0.3 s, 1.5 s
-    std::string stereoTone;                           // 0.6 s, both channels alike
-    std::string longTone;                             // 1.5 s
-    std::string blip;                                 // 0.1 s
+    std::string tone440Wav = writeSine("tone440.wav", FileKind::Wav, 440, 0.3);
+    std::string tone440Ogg = writeSine("tone440.ogg", FileKind::Ogg, 440, 0.3);
+    std::string tone440Mp3 = writeSine("tone440.mp3", FileKind::Mp3, 440, 0.3);
+    std::string tone660 = writeSine("tone660.ogg", FileKind::Ogg, 660, 0.3);
+    std::string tone880Long = writeSine("tone880.ogg", FileKind::Ogg, 880, 1.5);
+    std::string stereoTone = writeSine("stereo.ogg", FileKind::Ogg, 440, 0.6, 2);
+    std::string longTone = writeSine("long440.wav", FileKind::Wav, 440, 1.5);
+    std::string blip = writeSine("blip.wav", FileKind::Wav, 440, 0.1);
 };
 
 const TestFiles& files() {
-    static TestFiles f = [] {
-        TestFiles t;
-        t.tone440Wav = writeSine("tone440.wav", FileKind::Wav, 440, 0.3);
-        t.tone440Ogg = writeSine("tone440.ogg", FileKind::Ogg, 440, 0.3);
-        t.tone440Mp3 = writeSine("tone440.mp3", FileKind::Mp3, 440, 0.3);
-        t.tone660 = writeSine("tone660.ogg", FileKind::Ogg, 660, 0.3);
-        t.tone880Long = writeSine("tone880.ogg", FileKind::Ogg, 880, 1.5);
-        t.stereoTone = writeSine("stereo.ogg", FileKind::Ogg, 440, 0.6, 2);
-        t.longTone = writeSine("long440.wav", FileKind::Wav, 440, 1.5);
-        t.blip = writeSine("blip.wav", FileKind::Wav, 440, 0.1);
-        return t;
-    }();
+    static const TestFiles f;
     return f;
 }
 
 // Prints "name=value" lines the parent test reads back.
 void report(const char* name, long value) { std::printf("%s=%ld\n", name, value); }
 
-bool reported(const Capture& c, const std::string& line) {
-    return c.out.find(line + "\n") != std::string::npos;
+void expectReported(const Capture& c, std::initializer_list<const char*> lines) {
+    EXPECT_EQ(c.exitCode, 0) << c.err;
+    for (const char* line : lines)
+        EXPECT_NE(c.out.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << c.out;
+}
+
+// Plays the file in 2D as a tracked sound in a child and hands it to the scenario; the listener
+// is placed first when a look direction is given.
+Capture played2D(const std::string& path, bool loop, bool paused,
+                 const std::function<void(SoundEngine&, Sound*)>& scenario, vec3 listener = vec3(0),
+                 vec3 look = vec3(0)) {
+    return runCaptured([&](SoundEngine& engine) {
+        if (look != vec3(0)) engine.setListenerPosition(listener, look, vec3(0), vec3(0, 1, 0));
+        Sound* s = engine.play2D(path.c_str(), loop, paused, true);
+        if (!s) return 1;
+        scenario(engine, s);
+        s->drop();
+        return 0;
+    });
 }
 
 // RMS of a 3D sound heard by a listener at (100, 0, 100) looking down -z. With a source
@@ -84,20 +93,14 @@ double rms3D(const std::string& path, float distance,
 TEST(SoundPlayback, EveryFileFormatReachesTheOutputOnce) {
     ASSERT_FALSE(files().tone440Ogg.empty());
     ASSERT_FALSE(files().tone440Mp3.empty()) << "libsndfile cannot write MP3 here";
-    std::vector<std::string> paths = {files().tone440Wav, files().tone440Ogg, files().tone440Mp3};
-    for (const std::string& path : paths) {
+    for (const std::string& path : {files().tone440Wav, files().tone440Ogg, files().tone440Mp3}) {
         SCOPED_TRACE(path);
-        Capture c = runCaptured([&](SoundEngine& engine) {
-            Sound* s = engine.play2D(path.c_str(), false, false, true);
-            if (!s) return 1;
+        Capture c = played2D(path, false, false, [](SoundEngine&, Sound* s) {
             sleepMs(700);
             report("finished", s->isFinished());
-            s->drop();
-            return 0;
         });
-        ASSERT_EQ(c.exitCode, 0) << c.err;
+        expectReported(c, {"finished=1"});
         ASSERT_FALSE(c.empty());
-        EXPECT_TRUE(reported(c, "finished=1"));
         // Played once: about as long as the file, not cut short and not repeated.
         EXPECT_GT(c.loudSeconds(), 0.22);
         EXPECT_LT(c.loudSeconds(), 0.45);
@@ -108,53 +111,34 @@ TEST(SoundPlayback, EveryFileFormatReachesTheOutputOnce) {
     }
 }
 
-TEST(SoundPlayback, StartedPausedStaysSilentUntilUnpaused) {
-    Capture silent = runCaptured([&](SoundEngine& engine) {
-        Sound* s = engine.play2D(files().tone440Ogg.c_str(), false, true, true);
-        if (!s) return 1;
+TEST(SoundPlayback, StartedPausedStaysSilentUntilUnpausedAndLoopedKeepsPlaying) {
+    Capture silent = played2D(files().tone440Ogg, false, true, [](SoundEngine&, Sound* s) {
         report("paused", s->getIsPaused());
         sleepMs(500);
         report("finished", s->isFinished());
-        s->drop();
-        return 0;
     });
-    ASSERT_EQ(silent.exitCode, 0) << silent.err;
+    expectReported(silent, {"paused=1", "finished=0"});
     ASSERT_FALSE(silent.empty());
-    EXPECT_TRUE(reported(silent, "paused=1"));
-    EXPECT_TRUE(reported(silent, "finished=0"));
     EXPECT_LT(silent.peak(), 1e-3);
 
-    Capture played = runCaptured([&](SoundEngine& engine) {
-        Sound* s = engine.play2D(files().tone440Ogg.c_str(), false, true, true);
-        if (!s) return 1;
+    Capture played = played2D(files().tone440Ogg, false, true, [](SoundEngine&, Sound* s) {
         sleepMs(200);
         s->setIsPaused(false);
         report("paused", s->getIsPaused());
         sleepMs(600);
-        s->drop();
-        return 0;
     });
-    ASSERT_EQ(played.exitCode, 0) << played.err;
-    EXPECT_TRUE(reported(played, "paused=0"));
+    expectReported(played, {"paused=0"});
     EXPECT_GT(played.loudSeconds(), 0.22);
     EXPECT_LT(played.loudSeconds(), 0.45);
-}
 
-TEST(SoundPlayback, LoopedSoundKeepsPlayingPastItsLength) {
-    Capture c = runCaptured([&](SoundEngine& engine) {
-        Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
-        if (!s) return 1;
+    Capture looped = played2D(files().tone440Ogg, true, false, [](SoundEngine&, Sound* s) {
         sleepMs(1100);
         report("finished", s->isFinished());
-        s->drop();
-        return 0;
     });
-    ASSERT_EQ(c.exitCode, 0) << c.err;
-    EXPECT_TRUE(reported(c, "finished=0"));
-    EXPECT_GT(c.loudSeconds(), 0.8);  // the file lasts 0.3 s
+    expectReported(looped, {"finished=0"});
+    EXPECT_GT(looped.loudSeconds(), 0.8);  // the file lasts 0.3 s
 }
 
-// The end of a game: everything pauses, then only the jingle is let through.
 TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
     Capture c = runCaptured([&](SoundEngine& engine) {
         Sound* music = engine.play2D(files().longTone.c_str(), true, false, true);
@@ -171,9 +155,8 @@ TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
         jingle->drop();
         return 0;
     });
-    ASSERT_EQ(c.exitCode, 0) << c.err;
+    expectReported(c, {"musicPaused=1"});
     ASSERT_GT(c.frames(), kSecond);
-    EXPECT_TRUE(reported(c, "musicPaused=1"));
     // Both play before the pause; a loaded machine may start them a little late, so the
     // window sits well inside the 400 ms and the bar is half the full level.
     long head0 = kSecond / 10, head1 = kSecond * 35 / 100;
@@ -186,18 +169,11 @@ TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
 }
 
 TEST(Sound2D, StaysCentredAndFullWhereverTheListenerIs) {
-    auto heard = [&](vec3 listener, vec3 look) {
-        return runCaptured([&](SoundEngine& engine) {
-            engine.setListenerPosition(listener, look, vec3(0), vec3(0, 1, 0));
-            Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
-            if (!s) return 1;
-            sleepMs(400);
-            s->drop();
-            return 0;
-        });
+    auto heard = [&](vec3 listener) {
+        return played2D(files().tone440Ogg, true, false, [](SoundEngine&, Sound*) { sleepMs(400); },
+                        listener, vec3(0, 0, -1));
     };
-    Capture atOrigin = heard(vec3(0), vec3(0, 0, -1));
-    Capture farAside = heard(vec3(60, 0, 0), vec3(0, 0, -1));
+    Capture atOrigin = heard(vec3(0)), farAside = heard(vec3(60, 0, 0));
     for (const Capture* c : {&atOrigin, &farAside}) {
         ASSERT_EQ(c->exitCode, 0) << c->err;
         ASSERT_GT(c->rms(), 0.01);
@@ -206,51 +182,44 @@ TEST(Sound2D, StaysCentredAndFullWhereverTheListenerIs) {
     EXPECT_NEAR(farAside.peak() / atOrigin.peak(), 1.0, 0.1);
 }
 
-TEST(Sound3D, MinDistanceKeepsFullVolumeUpToIt) {
-    double near = rms3D(files().tone440Ogg, 2.0f);  // default minimum distance 1: half volume
-    double farPerSound =
-        rms3D(files().tone440Ogg, 40.0f, [](Sound* s) { s->setMinDistance(40.0f); });
-    EXPECT_GT(farPerSound, 1.5 * near);
+TEST(Sound3D, VolumeFallsWithDistanceBeyondTheMinimumDistance) {
+    const std::string& tone = files().tone440Ogg;
+    double near = rms3D(tone, 2.0f);  // default minimum distance 1: half volume
+    EXPECT_GT(near, 0.01);
+    EXPECT_GT(near, 5 * rms3D(tone, 40.0f));  // inverse distance: 1/2 against 1/40
+    // A stereo file is downmixed, so distance still counts.
+    double stereoNear = rms3D(files().stereoTone, 2.0f);
+    EXPECT_GT(stereoNear, 0.01);
+    EXPECT_GT(stereoNear, 5 * rms3D(files().stereoTone, 40.0f));
 
-    double farBySource = rms3D(files().tone440Ogg, 40.0f, {}, 40.0f);
-    EXPECT_GT(farBySource, 1.5 * near)
+    EXPECT_GT(rms3D(tone, 40.0f, [](Sound* s) { s->setMinDistance(40.0f); }), 1.5 * near);
+    EXPECT_GT(rms3D(tone, 40.0f, {}, 40.0f), 1.5 * near)
         << "a source's default minimum distance must reach the sounds played from it";
 }
 
-// A stereo file too: it is downmixed, so distance still counts.
-TEST(Sound3D, FarSourceIsQuieterThanNearOneAlsoFromAStereoFile) {
-    for (const std::string& path : {files().tone440Ogg, files().stereoTone}) {
-        SCOPED_TRACE(path);
-        double near = rms3D(path, 2.0f);
-        double far = rms3D(path, 40.0f);
-        EXPECT_GT(near, 0.01);
-        EXPECT_GT(near, 5 * far);  // inverse distance: 1/2 against 1/40
-    }
-}
-
 TEST(Sound3D, ListenerOrientationDecidesTheSide) {
-    auto heardFromRightOf = [&](vec3 look, bool thenZeroLook) {
-        return runCaptured([&](SoundEngine& engine) {
-            engine.setListenerPosition(vec3(0), look, vec3(0), vec3(0, 1, 0));
-            // A zero look direction (before the first frame) must not spoil the orientation.
-            if (thenZeroLook) engine.setListenerPosition(vec3(0), vec3(0), vec3(0), vec3(0, 1, 0));
+    // A zero look direction (before the first frame) must not spoil the orientation.
+    const struct {
+        vec3 look;
+        bool thenZeroLook, rightLouder;
+    } cases[] = {{{0, 0, -1}, false, true}, {{0, 0, 1}, false, false}, {{0, 0, -1}, true, true}};
+    for (const auto& k : cases) {
+        SCOPED_TRACE(testing::Message() << "look " << k.look.z << (k.thenZeroLook ? ", 0" : ""));
+        Capture c = runCaptured([&](SoundEngine& engine) {
+            engine.setListenerPosition(vec3(0), k.look, vec3(0), vec3(0, 1, 0));
+            if (k.thenZeroLook)
+                engine.setListenerPosition(vec3(0), vec3(0), vec3(0), vec3(0, 1, 0));
             Sound* s = engine.play3D(files().tone440Ogg.c_str(), vec3(5, 0, 0), true, false, true);
             if (!s) return 1;
             sleepMs(400);
             s->drop();
             return 0;
         });
-    };
-    Capture lookingNorth = heardFromRightOf(vec3(0, 0, -1), false);
-    Capture lookingSouth = heardFromRightOf(vec3(0, 0, 1), false);
-    Capture zeroAfterNorth = heardFromRightOf(vec3(0, 0, -1), true);
-    for (const Capture* c : {&lookingNorth, &lookingSouth, &zeroAfterNorth}) {
-        ASSERT_EQ(c->exitCode, 0) << c->err;
-        ASSERT_GT(c->rms(), 0.01);
+        ASSERT_EQ(c.exitCode, 0) << c.err;
+        ASSERT_GT(c.rms(), 0.01);
+        if (k.rightLouder) EXPECT_GT(c.rmsRight(), 1.5 * c.rmsLeft());
+        else EXPECT_GT(c.rmsLeft(), 1.5 * c.rmsRight());
     }
-    EXPECT_GT(lookingNorth.rmsRight(), 1.5 * lookingNorth.rmsLeft());
-    EXPECT_GT(lookingSouth.rmsLeft(), 1.5 * lookingSouth.rmsRight());
-    EXPECT_GT(zeroAfterNorth.rmsRight(), 1.5 * zeroAfterNorth.rmsLeft());
 }
 
 TEST(SoundVoices, FireAndForgetFreesItsVoiceWhenDoneTrackedWaitsForDrop) {
@@ -276,13 +245,8 @@ TEST(SoundVoices, FireAndForgetFreesItsVoiceWhenDoneTrackedWaitsForDrop) {
         report("voicesAfterDrop", static_cast<long>(engine.voiceCount()));
         return 0;
     });
-    ASSERT_EQ(c.exitCode, 0) << c.err;
-    EXPECT_TRUE(reported(c, "handle=0"));
-    EXPECT_TRUE(reported(c, "voicesWhilePlaying=1"));
-    EXPECT_TRUE(reported(c, "freed=1"));
-    EXPECT_TRUE(reported(c, "trackedFinished=1"));
-    EXPECT_TRUE(reported(c, "voicesBeforeDrop=1"));
-    EXPECT_TRUE(reported(c, "voicesAfterDrop=0"));
+    expectReported(c, {"handle=0", "voicesWhilePlaying=1", "freed=1", "trackedFinished=1",
+                       "voicesBeforeDrop=1", "voicesAfterDrop=0"});
     EXPECT_GT(c.loudSeconds(), 0.05);
 }
 
@@ -310,10 +274,7 @@ TEST(SoundVoices, RunningOutOfSourcesGivesNullNotACrash) {
             return 0;
         },
         "sources=8");
-    ASSERT_EQ(c.exitCode, 0) << c.err;
-    EXPECT_TRUE(reported(c, "granted=8"));
-    EXPECT_TRUE(reported(c, "refused=4"));
-    EXPECT_TRUE(reported(c, "grantedAfterDrop=1"));
+    expectReported(c, {"granted=8", "refused=4", "grantedAfterDrop=1"});
 }
 
 TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
@@ -333,30 +294,23 @@ TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
         report("voices", static_cast<long>(engine.voiceCount()));
         return 0;
     });
-    ASSERT_EQ(c.exitCode, 0) << c.err;
-    for (const char* line : {"missing2D=0", "missing3D=0", "brokenSource=0", "emptySource=0",
-                             "nullSource2D=0", "nullSource3D=0", "voices=0"})
-        EXPECT_TRUE(reported(c, line)) << line << "\n" << c.out;
+    expectReported(c, {"missing2D=0", "missing3D=0", "brokenSource=0", "emptySource=0",
+                       "nullSource2D=0", "nullSource3D=0", "voices=0"});
 
     std::vector<std::string> lines;
     std::istringstream err(c.err);
     for (std::string line; std::getline(err, line);) lines.push_back(line);
     ASSERT_EQ(lines.size(), 4u) << c.err;
-    EXPECT_NE(lines[0].find("'" + missing + "'"), std::string::npos) << lines[0];
-    EXPECT_NE(lines[1].find("'" + missing + "'"), std::string::npos) << lines[1];
-    EXPECT_NE(lines[2].find("'" + broken + "'"), std::string::npos) << lines[2];
-    EXPECT_NE(lines[3].find("'" + empty + "'"), std::string::npos) << lines[3];
+    const std::string named[] = {missing, missing, broken, empty};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_NE(lines[i].find("'" + named[i] + "'"), std::string::npos) << lines[i];
 }
 
 TEST(SoundHandles, VolumeScalesTheOutput) {
     auto played = [&](float volume) {
-        return runCaptured([&](SoundEngine& engine) {
-            Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
-            if (!s) return 1;
+        return played2D(files().tone440Ogg, true, false, [&](SoundEngine&, Sound* s) {
             s->setVolume(volume);
             sleepMs(400);
-            s->drop();
-            return 0;
         });
     };
     Capture full = played(1.0f), quiet = played(0.1f);
@@ -369,9 +323,7 @@ TEST(SoundHandles, VolumeScalesTheOutput) {
 
 // The clock's ticking: rewound to the start and unpaused, even after it once ran out.
 TEST(SoundHandles, PlayPositionRewindsAFinishedSound) {
-    Capture c = runCaptured([&](SoundEngine& engine) {
-        Sound* s = engine.play2D(files().tone440Ogg.c_str(), false, false, true);
-        if (!s) return 1;
+    Capture c = played2D(files().tone440Ogg, false, false, [](SoundEngine&, Sound* s) {
         report("finished", waitFor([&] { return s->isFinished(); }, 3000));
         s->setIsPaused(true);
         s->setPlayPosition(0);
@@ -379,12 +331,8 @@ TEST(SoundHandles, PlayPositionRewindsAFinishedSound) {
         sleepMs(200);
         s->setIsPaused(false);
         sleepMs(600);
-        s->drop();
-        return 0;
     });
-    ASSERT_EQ(c.exitCode, 0) << c.err;
-    EXPECT_TRUE(reported(c, "finished=1"));
-    EXPECT_TRUE(reported(c, "finishedAfterRewind=0"));
+    expectReported(c, {"finished=1", "finishedAfterRewind=0"});
     EXPECT_GT(c.loudSeconds(), 0.5);  // played twice
     EXPECT_LT(c.loudSeconds(), 0.75);
 }
@@ -416,9 +364,6 @@ TEST(SoundHandles, StopAllAndRemoveAllLeaveHandlesSafeUntilDropped) {
             return 0;
         },
         "", true);
-    ASSERT_EQ(c.exitCode, 0) << c.err;
-    EXPECT_TRUE(reported(c, "finishedAfterStop=1"));
-    EXPECT_TRUE(reported(c, "voicesAfterStop=1"));
-    EXPECT_TRUE(reported(c, "reloaded=1"));
-    EXPECT_TRUE(reported(c, "finishedAfterEngine=1"));
+    expectReported(c, {"finishedAfterStop=1", "voicesAfterStop=1", "reloaded=1",
+                       "finishedAfterEngine=1"});
 }

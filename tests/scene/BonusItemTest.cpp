@@ -39,11 +39,13 @@ protected:
         BonusItemSet::bonusItemRecords.push_back(std::move(record));
     }
 
-    void find(vec3 ballPosition) {
+    // The index and type of the record hit by a ball at the position.
+    std::pair<int, int> find(vec3 ballPosition) {
+        int index = 99, type = 99;
         BonusItemSet::findHitItem(Ball(ballPosition), index, type);
+        return {index, type};
     }
-
-    int index = 99, type = 99;
+    bool hit(size_t record) const { return BonusItemSet::bonusItemRecords[record].item->hit; }
 };
 
 // The rotation part of m, checked against a turn of the given degrees about the axis.
@@ -64,32 +66,20 @@ void expectTurn(const mat4& m, vec3 axis, float degrees) {
 
 TEST_F(BonusItemRecords, ReachIsRadiusPlusTwoTenthsInclusiveOfHalf) {
     place({262, 17, 33}, Duck);
-    find({262.51f, 17, 33});
-    EXPECT_EQ(index, -1);
-    EXPECT_EQ(type, -1);
-    EXPECT_FALSE(BonusItemSet::bonusItemRecords[0].item->hit);
-
-    find({262, 17.5f, 33});
-    EXPECT_EQ(index, 0);
-    EXPECT_EQ(type, Duck);
-    EXPECT_TRUE(BonusItemSet::bonusItemRecords[0].item->hit);
-
-    find({262, 17, 33.49f});
-    EXPECT_EQ(index, 0);
+    EXPECT_EQ(find({262.51f, 17, 33}), std::pair(-1, -1));
+    EXPECT_FALSE(hit(0));
+    EXPECT_EQ(find({262, 17.5f, 33}), std::pair(0, int(Duck)));
+    EXPECT_TRUE(hit(0));
+    EXPECT_EQ(find({262, 17, 33.49f}).first, 0);
 }
 
 TEST_F(BonusItemRecords, FirstRecordInReachWinsOverANearerOne) {
     place({10, 0, 0}, Car);
     place({10.4f, 0, 0}, Croctopus);
     place({10.8f, 0, 0}, Duck);
-    find({10.35f, 0, 0});
-    EXPECT_EQ(index, 0);
-    EXPECT_EQ(type, Car);
-    EXPECT_FALSE(BonusItemSet::bonusItemRecords[1].item->hit);
-
-    find({10.7f, 0, 0});
-    EXPECT_EQ(index, 1);
-    EXPECT_EQ(type, Croctopus);
+    EXPECT_EQ(find({10.35f, 0, 0}), std::pair(0, int(Car)));
+    EXPECT_FALSE(hit(1));
+    EXPECT_EQ(find({10.7f, 0, 0}), std::pair(1, int(Croctopus)));
 }
 
 TEST(BonusItemObject, PlacePutsTheRingsAtTheItem) {
@@ -126,13 +116,12 @@ TEST(BonusItemObject, OneSecondSpinsItemAndRingsByNinetyDegrees) {
     EXPECT_EQ(still.modelMatrix, mat4(1.0f));
 }
 
-TEST(BonusItemObject, CopySharesTheMeshButNotTheRings) {
+TEST(BonusItemObject, CopyKeepsTheStateButNotTheRings) {
     Ring atomTemplate;
     Item item({1, 2, 3}, &atomTemplate);
     item.place(0.3f);
     item.hit = true;
     BonusItemObject copy(item);
-    EXPECT_EQ(copy.mesh, item.mesh);
     EXPECT_EQ(copy.atomTemplate, &atomTemplate);
     EXPECT_TRUE(copy.hit);
     for (const auto& atom : copy.atoms) EXPECT_EQ(atom, nullptr);

@@ -72,6 +72,12 @@ std::unique_ptr<kesto::scene::BallObject> PlayTest::ballAt(vec3 p) const {
     return ball;
 }
 
+std::string PlayTest::hitAt(vec3 p) const {
+    testing::internal::CaptureStdout();
+    g->checkBallImpact(ballAt(p).get());
+    return testing::internal::GetCapturedStdout();
+}
+
 vec3 PlayTest::openGround() const {
     const auto& terrain = *g->terrain;
     for (int z = 10; z < terrain.depth - 10; z += 3) {

@@ -3,15 +3,12 @@
 
 #include <cstdlib>
 
-#include "game/Game.h"
 #include "game/Globals.h"
-#include "game/Movement.h"
 #include "platform/Sound.h"
-#include "render/OffscreenTarget.h"
+#include "render/FrameFixture.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "support/GameFixture.h"
 
 namespace {
 
@@ -22,46 +19,13 @@ bool isClear(Rgba p) { return same(p, 255, 0, 255); }
 // Black text over the magenta clear colour, allowing for the glyphs' soft edges.
 bool isInk(Rgba p) { return p.r < 90 && p.g < 90 && p.b < 90; }
 
-class GameFrame : public GameTest {
+class GameFrame : public FrameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        if (!g) return;
-        g->posterVisible = false;
-        g->posterIndex = 1;
-        g->wireframe = false;
-        g->showDebugHud = false;
-        g->showFrameTime = false;
-        g->switchedTerrainShader = false;
-        g->frustumCulling = true;
-        g->elapsedTime = 0.0;
-        g->frameTime = 0.016;
-        g->ballsLeft = 200;
-        g->goalDistance = -1.0f;
-        g->windowWidth = kWidth;
-        g->windowHeight = kHeight;
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    }
-    void TearDown() override { glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); }
-
+    GameFrame() : FrameTest(kWidth, kHeight) {}
     // The player at the start, looking along +z over the maze.
     void placeCamera() {
         const vec3 eye(282.0f, g->terrain->heightAt(282.0f, 22.0f) + 2.0f, 22.0f);
         lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f));
-    }
-    void lookAt(vec3 eye, vec3 target) {
-        g->cameraPosition = eye;
-        uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
-                             glm::lookAt(eye, target, vec3(0, 1, 0)));
-        g->updateWallVisibility();
-    }
-    // The whole frame drawn over a clear colour of magenta (or white).
-    std::vector<Rgba> frame(bool white = false) {
-        Target target(kWidth, kHeight);
-        EXPECT_TRUE(target.complete());
-        target.clear(1.0f, white ? 1.0f : 0.0f, 1.0f);
-        g->renderFrame();
-        return target.read();
     }
     static Rgba at(const std::vector<Rgba>& pixels, int x, int y) {
         return pixels[static_cast<size_t>(y) * kWidth + x];

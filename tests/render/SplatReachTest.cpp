@@ -13,15 +13,13 @@
 #include "assets/Texture.h"
 #include "game/Game.h"
 #include "game/Globals.h"
-#include "game/Movement.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
-#include "render/OffscreenTarget.h"
+#include "render/FrameFixture.h"
 #include "render/ParticleSystem.h"
 #include "render/SplatReach.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "support/GameFixture.h"
 
 namespace {
 
@@ -123,35 +121,20 @@ private:
     uint32_t state = 12345u;
 };
 
-class SplatPass : public GameTest {
+class SplatPass : public FrameTest {
 protected:
+    SplatPass() : FrameTest(kWidth, kHeight) {}
     void SetUp() override {
-        GameTest::SetUp();
-        if (!g) return;
+        FrameTest::SetUp();
         saved = projections;
-        g->posterVisible = false;
-        g->wireframe = false;
-        g->switchedTerrainShader = false;
-        g->showDebugHud = false;
-        g->showFrameTime = false;
-        g->elapsedTime = 0.0;
-        g->frameTime = 0.016;
-        g->windowWidth = kWidth;
-        g->windowHeight = kHeight;
         projections.clear();
     }
     void TearDown() override {
+        FrameTest::TearDown();
         projections = saved;
-        g->particleSystems.clear();
-        g->frustumCulling = true;
+        if (g) g->particleSystems.clear();
     }
-
-    void look(vec3 eye, vec3 direction) {
-        const mat4 view = glm::lookAt(eye, eye + direction, vec3(0, 1, 0));
-        g->cameraPosition = eye;
-        uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight), view);
-        g->updateWallVisibility();
-    }
+    void look(vec3 eye, vec3 direction) { lookAt(eye, eye + direction); }
 
     // Splats in view where thrown balls would leave them: on walls, at hand heights and up to
     // their ends, on either side, and on the ground, some right beside a wall.
@@ -209,13 +192,6 @@ protected:
         g->particleSystems.clear();
     }
 
-    std::vector<Rgba> frame() {
-        Target target(kWidth, kHeight);
-        target.clear(1.0f, 1.0f, 1.0f);
-        g->renderFrame();
-        return target.read();
-    }
-
     std::vector<Projection> saved;
 };
 
@@ -266,7 +242,7 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
         projections.clear();
         g->frustumCulling = view.culling;
         look(view.eye, view.direction);
-        const std::vector<Rgba> bare = frame();
+        const std::vector<Rgba> bare = frame(true);
         splatInView(view.eye, 60);
 
         size_t wallsDrawn = 0, cellsDrawn = 0;
@@ -285,9 +261,9 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
             g->wireframe = wire;
             glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
             projections = reached;
-            const std::vector<Rgba> reduced = frame();
+            const std::vector<Rgba> reduced = frame(true);
             for (Projection& splat : projections) splat.reachKnown = false;
-            const std::vector<Rgba> full = frame();
+            const std::vector<Rgba> full = frame(true);
 
             // The splats show, so there is something to compare.
             EXPECT_GT(differing(bare, full), kWidth * kHeight / (wire ? 500 : 50)) << wire;
@@ -313,16 +289,16 @@ TEST_F(SplatPass, SplatImageKeptUncompressedPaintsAsTheFileDoes) {
     // Near splats are magnified, those seen from above shrink through the mipmap levels.
     look(vec3(282.0f, startHeight, 22.0f), vec3(0.0f, -0.15f, 1.0f));
     splatInView(g->cameraPosition, 60);
-    const std::vector<Rgba> nearKept = frame();
+    const std::vector<Rgba> nearKept = frame(true);
     look(vec3(275.0f, startHeight + 6.0f, 30.0f), vec3(0.6f, -0.7f, 0.4f));
-    const std::vector<Rgba> aboveKept = frame();
+    const std::vector<Rgba> aboveKept = frame(true);
     std::swap(g->splatTexture, fromFile);
-    const std::vector<Rgba> aboveFile = frame();
+    const std::vector<Rgba> aboveFile = frame(true);
     look(vec3(282.0f, startHeight, 22.0f), vec3(0.0f, -0.15f, 1.0f));
-    const std::vector<Rgba> nearFile = frame();
+    const std::vector<Rgba> nearFile = frame(true);
     std::swap(g->splatTexture, fromFile);
     projections.clear();
-    const std::vector<Rgba> bare = frame();
+    const std::vector<Rgba> bare = frame(true);
 
     EXPECT_GT(differing(bare, nearKept), kWidth * kHeight / 50);
     EXPECT_EQ(differing(nearKept, nearFile), 0);

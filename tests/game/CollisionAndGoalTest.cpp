@@ -13,12 +13,13 @@ TEST(WallPushOut, AwayFromTheEndsSlidesAlongAndPostsBlockNothing) {
 
     // Walking into a diagonal wall at an angle slides along it, on the side it came from.
     const vec2 s(0, 0), e(10, 10);
-    vec3 oblique(5.7f, 0, 4.5f);
+    vec3 oblique(5.7f, 7, 4.5f);
     const float alongBefore = glm::dot(vec2(oblique.x, oblique.z), glm::normalize(e - s));
     EXPECT_TRUE(pushOutOfWall(oblique, s, e));
     EXPECT_NEAR(distanceToSegment(vec2(oblique.x, oblique.z), s, e), 1.0f, 1e-5f);
     EXPECT_NEAR(glm::dot(vec2(oblique.x, oblique.z), glm::normalize(e - s)), alongBefore, 1e-5f);
     EXPECT_GT(oblique.x, oblique.z);
+    EXPECT_EQ(oblique.y, 7.0f);  // the height is the terrain's business
 
     vec3 far(5, 0, 1.5f);  // out of reach
     EXPECT_FALSE(pushOutOfWall(far, {0, 0}, {10, 0}));

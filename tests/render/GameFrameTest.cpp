@@ -87,7 +87,8 @@ TEST_F(GameFrame, HudOverTheWorldAndWireframeKeepsItFilled) {
         // The clock "05:00" at layout (10..110, 560..580): a run of black text pixels.
         int black = 0;
         for (int y = 560 * kHeight / 600; y < 580 * kHeight / 600; ++y) {
-            for (int x = 10 * kWidth / 800; x < 110 * kWidth / 800; ++x) black += isInk(at(pixels, x, y));
+            for (int x = 10 * kWidth / 800; x < 110 * kWidth / 800; ++x)
+                black += isInk(at(pixels, x, y));
         }
         EXPECT_GT(black, 20);
         // Terrain and walls cover the lower third of the view, in lines only in wireframe.
@@ -122,7 +123,8 @@ TEST_F(GameFrame, DebugRowAppearsAtTheBottomOnly) {
             const size_t i = static_cast<size_t>(y) * kWidth + x;
             if (plain[i] == debug[i]) continue;
             // Labels at 20..30, values at 10..20 of the 600-unit layout height.
-            (y >= 10 * kHeight / 600 - 1 && y <= 30 * kHeight / 600 ? changedInRow : changedElsewhere)++;
+            const bool inRow = y >= 10 * kHeight / 600 - 1 && y <= 30 * kHeight / 600;
+            (inRow ? changedInRow : changedElsewhere)++;
         }
     }
     EXPECT_GT(changedInRow, 200);

@@ -66,6 +66,8 @@ TEST(Hud, FrameTimeOnlyWhenSwitchedOnAndAfterTheDistance) {
     state.frameTime = 0.0166;
     EXPECT_EQ(hudLines(state).size(), 2u);
     state.showFrameTime = true;
+    ASSERT_EQ(hudLines(state).size(), 3u);
+    expectLine(hudLines(state)[2], "17 ms", 675, 560, 20, kHudBlack);
     state.goalDistance = 40.0f;
     const auto lines = hudLines(state);
     ASSERT_EQ(lines.size(), 4u);

@@ -172,7 +172,8 @@ TEST_F(ShaderTest, CompileOrLinkErrorEndsTheProcessWithTheDriverLog) {
     EXPECT_EXIT(build(bad), testing::ExitedWithCode(255),
                 StartsWith("Failed to compile shader\n" + log + "\n"));
     const std::string empty = write("empty.vert", "");
-    EXPECT_EXIT(build(empty), testing::ExitedWithCode(255), StartsWith("Failed to compile shader\n"));
+    EXPECT_EXIT(build(empty), testing::ExitedWithCode(255),
+                StartsWith("Failed to compile shader\n"));
 
     const std::string vertex = write("a.vert", kVertex);
     const std::string fragment =

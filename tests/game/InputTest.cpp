@@ -3,6 +3,7 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
+#include <iterator>
 #include <string>
 
 #include "game/Game.h"
@@ -46,9 +47,14 @@ protected:
         g->tripleThrowUnlocked = false;
         gameStarted = false;
     }
-    std::string press(int key) {
+    std::string press(int key, int action = kPress) {
         CaptureStdout();
-        onKey(key, kPress);
+        onKey(key, action);
+        return GetCapturedStdout();
+    }
+    std::string click(int button) {
+        CaptureStdout();
+        onMouseButton(button, kPress);
         return GetCapturedStdout();
     }
 
@@ -58,40 +64,30 @@ protected:
 
 }  // namespace
 
-TEST_F(Input, KeysDoNothingBeforeTheFirstClick) {
+TEST_F(Input, KeysIgnoredBeforeTheFirstClickAndUnderPostersReleasesIncluded) {
     gameStarted = false;
-    const bool frameTime = g->showFrameTime;
+    const bool frameTime = g->showFrameTime, wireframe = g->wireframe;
     EXPECT_EQ(press('W'), "");
     EXPECT_EQ(press(GLFW_KEY_F2), "");
     EXPECT_EQ(keyState['W'], 0);
     EXPECT_EQ(g->showFrameTime, frameTime);
-}
 
-TEST_F(Input, PostersIgnoreAllKeysButF1ReleasesIncluded) {
+    gameStarted = true;
     keyState['W'] = 1;  // held when the poster came up
     g->posterVisible = true;
     g->posterIndex = 2;
-    const bool wireframe = g->wireframe;
     EXPECT_EQ(press(GLFW_KEY_F3), "");
-    CaptureStdout();
-    onKey('W', kRelease);
-    EXPECT_EQ(GetCapturedStdout(), "");
+    EXPECT_EQ(press('W', kRelease), "");
     EXPECT_EQ(keyState['W'], 1);  // stays held after the poster closes
     EXPECT_EQ(g->wireframe, wireframe);
 }
 
-TEST_F(Input, HeldKeysAreRecordedAndReleased) {
+TEST_F(Input, HeldKeysAreRecordedAndSpecialKeysNeverTouchKeyState) {
     EXPECT_EQ(press('W'), "Key '87', state '1'\n");
     EXPECT_EQ(keyState['W'], 1);
-    CaptureStdout();
-    onKey('W', kRelease);
-    EXPECT_EQ(GetCapturedStdout(), "Key '87', state '0'\n");
+    EXPECT_EQ(press('W', kRelease), "Key '87', state '0'\n");
     EXPECT_EQ(keyState['W'], 0);
     onKey('A', GLFW_REPEAT);
-    EXPECT_EQ(keyState['A'], 0);
-}
-
-TEST_F(Input, SpecialKeysNeverTouchKeyState) {
     for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_RIGHT, GLFW_KEY_F11, GLFW_KEY_F1 + 20,
                     GLFW_KEY_LAST, GLFW_KEY_UNKNOWN}) {
         onKey(key, kPress);
@@ -101,20 +97,17 @@ TEST_F(Input, SpecialKeysNeverTouchKeyState) {
     for (unsigned char state : keyState) EXPECT_EQ(state, 0);
 }
 
-TEST_F(Input, F1OpensAndClosesTheHelpPoster) {
+TEST_F(Input, F1OpensAndClosesTheHelpPosterAndOnAnEndPosterOnlyClearsItsFlag) {
     const bool help = helpShown;
-    std::string out = press(GLFW_KEY_F1);
+    EXPECT_TRUE(contains(press(GLFW_KEY_F1),
+                         std::string("Switching help screen ") + (help ? "off" : "on")));
     EXPECT_TRUE(g->posterVisible);
     EXPECT_EQ(g->posterIndex, 2);
-    EXPECT_TRUE(contains(out, std::string("Switching help screen ") + (help ? "off" : "on")));
-
     press(GLFW_KEY_F1);
     EXPECT_FALSE(g->posterVisible);
     EXPECT_EQ(g->posterIndex, 2);
     EXPECT_EQ(helpShown, help);
-}
 
-TEST_F(Input, F1OnAnEndPosterOnlyClearsItsFlag) {
     g->posterVisible = true;
     g->posterIndex = 3;
     press(GLFW_KEY_F1);
@@ -123,65 +116,60 @@ TEST_F(Input, F1OnAnEndPosterOnlyClearsItsFlag) {
     press(GLFW_KEY_F1);  // restore helpShown
 }
 
-TEST_F(Input, F5CyclesMipMappingAndF4ComesBack) {
+TEST_F(Input, SwitchKeysSayWhatTheyDoAndComeBack) {
     g->mipmapMode = 2;
-    EXPECT_TRUE(contains(press(GLFW_KEY_F5), "Switching mip mapping-quality to none\n"));
-    EXPECT_TRUE(contains(press(GLFW_KEY_F5), "Switching mip mapping-quality to nearest neighbor\n"));
-    EXPECT_TRUE(contains(press(GLFW_KEY_F5), "Switching mip mapping-quality to linear\n"));
-    EXPECT_EQ(g->mipmapMode, 2);
-
     g->bilinearFiltering = true;
-    EXPECT_TRUE(contains(press(GLFW_KEY_F4), "Switching texture sampling quality to nearest neighbor\n"));
-    EXPECT_TRUE(contains(press(GLFW_KEY_F4), "Switching texture sampling quality to bilinear\n"));
+    g->goalDistance = 12.0f;
+    const struct {
+        int key;
+        const char* said;
+    } presses[] = {
+        {GLFW_KEY_F5, "Switching mip mapping-quality to none\n"},
+        {GLFW_KEY_F5, "Switching mip mapping-quality to nearest neighbor\n"},
+        {GLFW_KEY_F5, "Switching mip mapping-quality to linear\n"},
+        {GLFW_KEY_F4, "Switching texture sampling quality to nearest neighbor\n"},
+        {GLFW_KEY_F4, "Switching texture sampling quality to bilinear\n"},
+        {GLFW_KEY_F6, "Switching flying mode on\n"}, {GLFW_KEY_F6, "Switching flying mode off\n"},
+        {GLFW_KEY_F3, "Switching wireframe mode on\n"},
+        {GLFW_KEY_F3, "Switching wireframe mode off\n"},
+        {GLFW_KEY_F7, "Switching shader of heightmap\n"},
+        {GLFW_KEY_F7, "Switching shader of heightmap\n"},
+        {GLFW_KEY_F8, "Switching view frustum culling off\n"},
+        {GLFW_KEY_F8, "Switching view frustum culling on\n"},
+        {GLFW_KEY_F9, "Switching transparency mode off\n"},
+        {GLFW_KEY_F9, "Switching transparency mode on\n"},
+        {GLFW_KEY_F10, "Showing debug HUD is on\n"}, {GLFW_KEY_F10, "Showing debug HUD is off\n"},
+        {GLFW_KEY_F2, "Switching printing of frame time on\n"},
+        {GLFW_KEY_F2, "Switching printing of frame time off\n"},
+    };
+    for (size_t i = 0; i < std::size(presses); ++i) {
+        EXPECT_TRUE(contains(press(presses[i].key), presses[i].said));
+        if (i == 5) EXPECT_EQ(g->goalDistance, -1.0f);
+        if (i == 9) EXPECT_TRUE(g->switchedTerrainShader);
+        if (i == 7 || i == 8) {
+            GLint mode[2] = {};
+            glGetIntegerv(GL_POLYGON_MODE, mode);
+            EXPECT_EQ(mode[0], i == 7 ? GL_LINE : GL_FILL);
+        }
+    }
+    EXPECT_EQ(g->mipmapMode, 2);
     EXPECT_TRUE(g->bilinearFiltering);
 }
 
-TEST_F(Input, ToggleKeysFlipTheirSwitches) {
-    g->goalDistance = 12.0f;
-    EXPECT_TRUE(contains(press(GLFW_KEY_F6), "Switching flying mode on\n"));
-    EXPECT_EQ(g->goalDistance, -1.0f);
-    EXPECT_TRUE(contains(press(GLFW_KEY_F6), "Switching flying mode off\n"));
-
-    EXPECT_TRUE(contains(press(GLFW_KEY_F3), "Switching wireframe mode on\n"));
-    GLint mode[2] = {};
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_LINE);
-    EXPECT_TRUE(contains(press(GLFW_KEY_F3), "Switching wireframe mode off\n"));
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    EXPECT_EQ(mode[0], GL_FILL);
-
-    EXPECT_TRUE(contains(press(GLFW_KEY_F7), "Switching shader of heightmap\n"));
-    EXPECT_TRUE(g->switchedTerrainShader);
-    press(GLFW_KEY_F7);
-    EXPECT_TRUE(contains(press(GLFW_KEY_F8), "Switching view frustum culling off\n"));
-    press(GLFW_KEY_F8);
-    EXPECT_TRUE(contains(press(GLFW_KEY_F9), "Switching transparency mode off\n"));
-    press(GLFW_KEY_F9);
-    EXPECT_TRUE(contains(press(GLFW_KEY_F10), "Showing debug HUD is on\n"));
-    press(GLFW_KEY_F10);
-    EXPECT_TRUE(contains(press(GLFW_KEY_F2), "Switching printing of frame time on\n"));
-    press(GLFW_KEY_F2);
-}
-
-TEST_F(Input, FirstLeftClickStartsWithoutThrowing) {
+TEST_F(Input, FirstLeftClickStartsWithoutThrowingLeavingHelpKeepsTheClock) {
     gameStarted = false;
     g->posterVisible = true;
     g->awaitingFirstStart = true;
     g->elapsedTime = 42.0;
     g->ballsLeft = 3;
-    CaptureStdout();
-    onMouseButton(GLFW_MOUSE_BUTTON_LEFT, kPress);
-    EXPECT_EQ(GetCapturedStdout(), "Clicked on left mouse button - firing 1 ball\n");
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_LEFT), "Clicked on left mouse button - firing 1 ball\n");
     EXPECT_TRUE(gameStarted);
     EXPECT_FALSE(g->posterVisible);
     EXPECT_FALSE(g->awaitingFirstStart);
     EXPECT_EQ(g->elapsedTime, 0.0);
     EXPECT_EQ(g->ballsLeft, 200);
     EXPECT_EQ(g->balls.size(), ballsBefore);
-}
 
-TEST_F(Input, LeavingTheHelpPosterKeepsTheClock) {
-    g->awaitingFirstStart = false;
     g->posterVisible = true;
     g->elapsedTime = 42.0;
     startGame();
@@ -189,39 +177,26 @@ TEST_F(Input, LeavingTheHelpPosterKeepsTheClock) {
     EXPECT_EQ(g->elapsedTime, 42.0);
 }
 
-TEST_F(Input, RightButtonRefusesUntilUnlockedAndIsSilentBeforeStart) {
+TEST_F(Input, ButtonsIgnoredUnderAPosterOnReleaseAndRightRefusesUntilUnlocked) {
     gameStarted = false;
     g->posterVisible = true;
-    CaptureStdout();
-    onMouseButton(GLFW_MOUSE_BUTTON_RIGHT, kPress);
-    EXPECT_EQ(GetCapturedStdout(), "");
-
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_RIGHT), "");
     gameStarted = true;
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_MIDDLE), "");
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_LEFT), "");
     g->posterVisible = false;
-    g->tripleThrowUnlocked = false;
     CaptureStdout();
-    onMouseButton(GLFW_MOUSE_BUTTON_RIGHT, kPress);
-    EXPECT_EQ(GetCapturedStdout(),
-              "Clicked on right mouse button but not allowed to throw multiple balls yet (find "
-              "the bonus item!)\n");
-    EXPECT_EQ(g->balls.size(), ballsBefore);
-}
-
-TEST_F(Input, ButtonsAreIgnoredUnderAPosterAndOnRelease) {
-    g->posterVisible = true;
-    CaptureStdout();
-    onMouseButton(GLFW_MOUSE_BUTTON_MIDDLE, kPress);
-    onMouseButton(GLFW_MOUSE_BUTTON_LEFT, kPress);
-    g->posterVisible = false;
     onMouseButton(GLFW_MOUSE_BUTTON_LEFT, kRelease);
     EXPECT_EQ(GetCapturedStdout(), "");
     EXPECT_EQ(g->balls.size(), ballsBefore);
 
-    CaptureStdout();
-    onMouseButton(GLFW_MOUSE_BUTTON_MIDDLE, kPress);
-    onMouseButton(5, kPress);
-    EXPECT_EQ(GetCapturedStdout(),
-              "Clicked on middle mouse button\n"
+    g->tripleThrowUnlocked = false;
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_RIGHT),
+              "Clicked on right mouse button but not allowed to throw multiple balls yet (find "
+              "the bonus item!)\n");
+    EXPECT_EQ(g->balls.size(), ballsBefore);
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_MIDDLE), "Clicked on middle mouse button\n");
+    EXPECT_EQ(click(5),
               "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n");
 }
 

@@ -114,17 +114,44 @@ TEST_F(Movement, PosterFreezesTheView) {
     EXPECT_EQ(viewDirection, direction);
 }
 
-TEST_F(Movement, GoalTestReachesTheLineAndRecordsTheDistance) {
-    vec3 p(177, 0, 119.15f);
-    stepCheck(p);
-    EXPECT_NEAR(g->goalDistance, 0.0f, 1e-4f);
-    EXPECT_TRUE(g->goalReached);
-
-    g->goalReached = false;
+TEST_F(Movement, StepCheckMeasuresTheGoalBeforeEachWallPushesBackInTurn) {
+    for (const vec3 onTheLine : {vec3(177, 0, 119.15f), vec3(179.3f, 0, 119.15f)}) {
+        vec3 p = onTheLine;
+        stepCheck(p);
+        EXPECT_NEAR(g->goalDistance, 0.0f, 1e-4f);
+        EXPECT_TRUE(g->goalReached);
+        g->goalReached = false;
+    }
     vec3 q(174, 0, 119.15f);
     stepCheck(q);
     EXPECT_NEAR(g->goalDistance, 1.35f, 1e-4f);
     EXPECT_FALSE(g->goalReached);
+    EXPECT_TRUE(g->movedThisFrame);
+    EXPECT_FALSE(g->bumpedWall);
+
+    // A wall on the line: the goal counts, then the wall pushes the player back.
+    addTestWall({176, 119.15f}, {178, 119.15f});
+    vec3 p(177, 0, 119.15f);
+    stepCheck(p);
+    EXPECT_TRUE(g->goalReached);
+    EXPECT_NEAR(g->goalDistance, 0.0f, 1e-4f);
+    EXPECT_NEAR(std::abs(p.z - 119.15f), 1.0f, 1e-4f);
+    EXPECT_TRUE(g->bumpedWall);
+
+    // A corner: the first wall pushes the player to z = 1, 0.5 from the second, which pushes back
+    // to 0.5; a wall out of reach leaves bumpedWall clear.
+    g->walls.clear();
+    addTestWall({0, 0}, {10, 0});
+    addTestWall({0, 1.5f}, {10, 1.5f});
+    vec3 corner(5, 0, 0.2f);
+    stepCheck(corner);
+    EXPECT_NEAR(corner.z, 0.5f, 1e-5f);
+    EXPECT_TRUE(g->bumpedWall);
+    g->bumpedWall = false;
+    vec3 clear(5, 0, 3);
+    stepCheck(clear);
+    EXPECT_EQ(clear, vec3(5, 0, 3));
+    EXPECT_FALSE(g->bumpedWall);
 }
 
 TEST_F(Movement, TwoKeysRunTwoGoalTestsAndKeepTheSecond) {
@@ -136,36 +163,6 @@ TEST_F(Movement, TwoKeysRunTwoGoalTestsAndKeepTheSecond) {
     EXPECT_NEAR(playerPosition.x, 172.0f, 1e-4f);
     EXPECT_NEAR(g->goalDistance, finishLineDistance(vec3(172, 0, 115)), 1e-4f);
     EXPECT_GT(g->goalDistance, finishLineDistance(vec3(177, 0, 115)));
-}
-
-TEST_F(Movement, GoalIsMeasuredBeforeTheWallPushesBack) {
-    addTestWall({176, 119.15f}, {178, 119.15f});
-    vec3 p(177, 0, 119.15f);
-    stepCheck(p);
-    EXPECT_TRUE(g->goalReached);
-    EXPECT_NEAR(g->goalDistance, 0.0f, 1e-4f);
-    EXPECT_NEAR(std::abs(p.z - 119.15f), 1.0f, 1e-4f);
-    EXPECT_TRUE(g->bumpedWall);
-}
-
-TEST_F(Movement, LaterWallsSeeTheCorrectedPosition) {
-    // A corner: the first wall pushes the player along +z into reach of the second.
-    addTestWall({0, 0}, {10, 0});
-    addTestWall({0, 1.5f}, {10, 1.5f});
-    vec3 p(5, 0, 0.2f);
-    stepCheck(p);
-    // After the first wall p.z = 1.0, 0.5 from the second, which pushes it back to 0.5.
-    EXPECT_NEAR(p.z, 0.5f, 1e-5f);
-    EXPECT_TRUE(g->bumpedWall);
-}
-
-TEST_F(Movement, NoWallInReachLeavesBumpClear) {
-    addTestWall({0, 0}, {10, 0});
-    vec3 p(5, 0, 3);
-    stepCheck(p);
-    EXPECT_EQ(p, vec3(5, 0, 3));
-    EXPECT_FALSE(g->bumpedWall);
-    EXPECT_TRUE(g->movedThisFrame);
 }
 
 TEST_F(Movement, CameraMatricesReachThePrograms) {

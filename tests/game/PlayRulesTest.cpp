@@ -45,27 +45,20 @@ TEST(Flight, LongFramesHopShortOfAWallsReachShortOnesInOne) {
     EXPECT_LE(flightHops(vec3(0, 0, 1), 1e9), 4096);
 }
 
-TEST(Impact, WallReachIsStrictlyUnderTheBallRadiusAndRoundAtTheEnds) {
+TEST(Impact, WallReachIsStrictlyUnderTheBallRadiusRoundAtTheEndsAndNeverFromNowhere) {
     vec2 away;
     EXPECT_TRUE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, 0.19f, away));
-    EXPECT_NEAR(away.x, 0.0f, 1e-6);
-    EXPECT_NEAR(away.y, 0.19f, 1e-6);
+    EXPECT_EQ(away, vec2(0.0f, 0.19f));
     EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, 0.2f, away));
     EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, -0.2f, away));
     EXPECT_TRUE(reachesWall(vec2(0, 0), vec2(10, 0), 10.1f, 0.1f, away));
     EXPECT_NEAR(away.x, 0.1f, 1e-6);
     EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 10.15f, 0.15f, away));
-}
-
-TEST(Impact, BallOnTheWallLineSplatsFromTheSideNotFromNowhere) {
-    vec2 away;
+    // On the wall's line the splat comes from the side, across the wall, not along it.
     ASSERT_TRUE(reachesWall(vec2(0, 0), vec2(0, 8), 0.0f, 4.0f, away));
     EXPECT_GT(glm::length(away), 0.0f);
-    EXPECT_NEAR(away.y, 0.0f, 1e-6);  // across the wall, not along it
-}
-
-TEST(Impact, WallOfNoLengthIsAPostAndNeverDividesByZero) {
-    vec2 away;
+    EXPECT_NEAR(away.y, 0.0f, 1e-6);
+    // A wall of no length is a post and never divides by zero.
     EXPECT_TRUE(reachesWall(vec2(3, 3), vec2(3, 3), 3.1f, 3.0f, away));
     EXPECT_NEAR(away.x, 0.1f, 1e-6);
     EXPECT_FALSE(reachesWall(vec2(3, 3), vec2(3, 3), 4.0f, 3.0f, away));

@@ -17,6 +17,8 @@ protected:
 
     // A ball copied from the prototype, standing still at p.
     std::unique_ptr<kesto::scene::BallObject> ballAt(vec3 p) const;
+    // Such a ball checked for impact; what the game printed meanwhile.
+    std::string hitAt(vec3 p) const;
     // A point on the ground (integer x and z) with no wall and no bonus item within 3 units.
     vec3 openGround() const;
     // A wall of some length with no other wall near its middle; mid is that middle (x, z)
@@ -32,5 +34,6 @@ private:
     } saved{};
 };
 
+float distanceToSegment(vec2 p, vec2 a, vec2 b);
 // Counts the (non-overlapping) occurrences of what in text.
 int countOf(const std::string& text, const std::string& what);

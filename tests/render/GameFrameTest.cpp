@@ -2,17 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <cstring>
 
-#include "game/Game.h"
 #include "game/Globals.h"
-#include "game/Movement.h"
 #include "platform/Sound.h"
-#include "render/OffscreenTarget.h"
+#include "render/FrameFixture.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "support/GameFixture.h"
 
 namespace {
 
@@ -23,34 +19,21 @@ bool isClear(Rgba p) { return same(p, 255, 0, 255); }
 // Black text over the magenta clear colour, allowing for the glyphs' soft edges.
 bool isInk(Rgba p) { return p.r < 90 && p.g < 90 && p.b < 90; }
 
-class GameFrame : public GameTest {
+class GameFrame : public FrameTest {
 protected:
-    void SetUp() override {
-        GameTest::SetUp();
-        if (!g) return;
-        g->posterVisible = false;
-        g->posterIndex = 1;
-        g->wireframe = false;
-        g->showDebugHud = false;
-        g->showFrameTime = false;
-        g->switchedTerrainShader = false;
-        g->frustumCulling = true;
-        g->elapsedTime = 0.0;
-        g->frameTime = 0.016;
-        g->ballsLeft = 200;
-        g->goalDistance = -1.0f;
-        g->windowWidth = kWidth;
-        g->windowHeight = kHeight;
-        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    }
-    void TearDown() override { glPolygonMode(GL_FRONT_AND_BACK, GL_FILL); }
-
+    GameFrame() : FrameTest(kWidth, kHeight) {}
     // The player at the start, looking along +z over the maze.
     void placeCamera() {
         const vec3 eye(282.0f, g->terrain->heightAt(282.0f, 22.0f) + 2.0f, 22.0f);
-        const mat4 view = glm::lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f), vec3(0, 1, 0));
-        g->cameraPosition = eye;
-        uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight), view);
+        lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f));
+    }
+    static Rgba at(const std::vector<Rgba>& pixels, int x, int y) {
+        return pixels[static_cast<size_t>(y) * kWidth + x];
+    }
+    static GLint polygonMode() {
+        GLint mode[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, mode);
+        return mode[0];
     }
 };
 
@@ -66,25 +49,17 @@ TEST_F(GameFrame, EveryPosterFillsTheWindowWithItsOwnPictureAlsoInWireframe) {
     std::vector<std::vector<Rgba>> shots;
     for (int index = 1; index <= 4; ++index) {
         const bool wire = index % 2 == 0;
-        Target target(kWidth, kHeight);
-        ASSERT_TRUE(target.complete());
-        target.clear(1.0f, 0.0f, 1.0f);
         g->posterVisible = true;
         g->posterIndex = index;
         g->wireframe = wire;
         glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
-        g->renderFrame();
-        shots.push_back(target.read());
+        shots.push_back(frame());
         EXPECT_EQ(countClear(shots.back()), 0) << index;
-        GLint mode[2] = {0, 0};
-        glGetIntegerv(GL_POLYGON_MODE, mode);
-        EXPECT_EQ(mode[0], wire ? GL_LINE : GL_FILL);
+        EXPECT_EQ(polygonMode(), wire ? GL_LINE : GL_FILL);
     }
     for (int a = 0; a < 4; ++a) {
         for (int b = a + 1; b < 4; ++b) {
-            EXPECT_NE(0, std::memcmp(shots[a].data(), shots[b].data(),
-                                     shots[a].size() * sizeof(Rgba)))
-                << "posters " << a + 1 << " and " << b + 1 << " look the same";
+            EXPECT_NE(shots[a], shots[b]) << "posters " << a + 1 << " and " << b + 1 << " alike";
         }
     }
 }
@@ -94,48 +69,38 @@ TEST_F(GameFrame, CrosshairLeavesTheSceneVisible) {
     target.clear(1.0f, 0.0f, 1.0f);
     g->drawCrosshair();
     const auto pixels = target.read();
-    const int clear = countClear(pixels);
-    EXPECT_GT(clear, kWidth * kHeight * 95 / 100);
+    EXPECT_GT(countClear(pixels), kWidth * kHeight * 95 / 100);
     int marked = 0;
     for (int y = kHeight / 2 - 8; y < kHeight / 2 + 8; ++y) {
-        for (int x = kWidth / 2 - 8; x < kWidth / 2 + 8; ++x) marked += !isClear(target.at(pixels, x, y));
+        for (int x = kWidth / 2 - 8; x < kWidth / 2 + 8; ++x) marked += !isClear(at(pixels, x, y));
     }
     EXPECT_GT(marked, 0) << "no crosshair at the centre";
 }
 
 TEST_F(GameFrame, HudOverTheWorldAndWireframeKeepsItFilled) {
     placeCamera();
-    g->updateWallVisibility();
     for (bool wire : {false, true}) {
-        Target target(kWidth, kHeight);
-        target.clear(1.0f, 0.0f, 1.0f);
+        SCOPED_TRACE(wire ? "wireframe" : "filled");
         g->wireframe = wire;
         glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
-        g->renderFrame();
-        const auto pixels = target.read();
-        target.keep(pixels, wire ? "frame_wireframe" : "frame");
+        const auto pixels = frame();
         // The clock "05:00" at layout (10..110, 560..580): a run of black text pixels.
         int black = 0;
         for (int y = 560 * kHeight / 600; y < 580 * kHeight / 600; ++y) {
-            for (int x = 10 * kWidth / 800; x < 110 * kWidth / 800; ++x) {
-                black += isInk(target.at(pixels, x, y));
-            }
+            for (int x = 10 * kWidth / 800; x < 110 * kWidth / 800; ++x)
+                black += isInk(at(pixels, x, y));
         }
-        EXPECT_GT(black, 20) << (wire ? "wireframe" : "filled");
-        // Terrain and walls cover the lower half of the view.
+        EXPECT_GT(black, 20);
+        // Terrain and walls cover the lower third of the view, in lines only in wireframe.
         int world = 0;
-        for (int y = 0; y < kHeight / 3; ++y) {
-            for (int x = 0; x < kWidth; ++x) world += !isClear(target.at(pixels, x, y));
-        }
+        for (int i = 0; i < kWidth * kHeight / 3; ++i) world += !isClear(pixels[i]);
         if (wire) {
-            EXPECT_LT(world, kWidth * kHeight / 3) << "lines only in wireframe";
+            EXPECT_LT(world, kWidth * kHeight / 3);
         } else {
             EXPECT_EQ(world, kWidth * kHeight / 3) << "holes in the ground";
         }
 
-        GLint mode[2] = {0, 0};
-        glGetIntegerv(GL_POLYGON_MODE, mode);
-        EXPECT_EQ(mode[0], wire ? GL_LINE : GL_FILL);
+        EXPECT_EQ(polygonMode(), wire ? GL_LINE : GL_FILL);
         GLboolean depthMask = GL_FALSE;
         glGetBooleanv(GL_DEPTH_WRITEMASK, &depthMask);
         EXPECT_TRUE(depthMask);
@@ -149,24 +114,17 @@ TEST_F(GameFrame, HudOverTheWorldAndWireframeKeepsItFilled) {
 
 TEST_F(GameFrame, DebugRowAppearsAtTheBottomOnly) {
     placeCamera();
-    auto frame = [&](bool debug) {
-        Target target(kWidth, kHeight);
-        target.clear(1.0f, 0.0f, 1.0f);
-        g->showDebugHud = debug;
-        g->renderFrame();
-        auto pixels = target.read();
-        target.keep(pixels, debug ? "frame_debug" : "frame_plain");
-        return pixels;
-    };
-    const auto plain = frame(false);
-    const auto debug = frame(true);
+    const auto plain = frame();
+    g->showDebugHud = true;
+    const auto debug = frame();
     int changedInRow = 0, changedElsewhere = 0;
     for (int y = 0; y < kHeight; ++y) {
         for (int x = 0; x < kWidth; ++x) {
             const size_t i = static_cast<size_t>(y) * kWidth + x;
-            if (std::memcmp(&plain[i], &debug[i], sizeof(Rgba)) == 0) continue;
+            if (plain[i] == debug[i]) continue;
             // Labels at 20..30, values at 10..20 of the 600-unit layout height.
-            (y >= 10 * kHeight / 600 - 1 && y <= 30 * kHeight / 600 ? changedInRow : changedElsewhere)++;
+            const bool inRow = y >= 10 * kHeight / 600 - 1 && y <= 30 * kHeight / 600;
+            (inRow ? changedInRow : changedElsewhere)++;
         }
     }
     EXPECT_GT(changedInRow, 200);
@@ -201,20 +159,18 @@ TEST_F(GameFrame, ViewTestUsesTheWindowAspect) {
 
 TEST_F(GameFrame, WallsBehindTheCameraAreCulled) {
     ASSERT_FALSE(g->walls.empty());
+    const auto shown = [&] {
+        size_t n = 0;
+        for (const auto& wall : g->walls) n += wall->visible;
+        return n;
+    };
     placeCamera();
-    g->updateWallVisibility();
-    size_t shown = 0;
-    for (const auto& wall : g->walls) shown += wall->visible;
-    EXPECT_GT(shown, 0u);
-    EXPECT_LT(shown, g->walls.size());
+    const size_t ahead = shown();
+    EXPECT_GT(ahead, 0u);
+    EXPECT_LT(ahead, g->walls.size());
     // Turned around, towards z < 0 where the maze does not reach.
-    const vec3 eye = g->cameraPosition;
-    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
-                         glm::lookAt(eye, eye + vec3(0.0f, 0.0f, -1.0f), vec3(0, 1, 0)));
-    g->updateWallVisibility();
-    size_t shownBehind = 0;
-    for (const auto& wall : g->walls) shownBehind += wall->visible;
-    EXPECT_LT(shownBehind, shown);
+    lookAt(g->cameraPosition, g->cameraPosition + vec3(0.0f, 0.0f, -1.0f));
+    EXPECT_LT(shown(), ahead);
 }
 
 namespace {
@@ -236,22 +192,10 @@ TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
     auto& record = kesto::scene::BonusItemSet::bonusItemRecords.at(0);  // the first duck
     ASSERT_EQ(record.type, kesto::scene::Duck);
     const vec3 item = translationOf(record.item->modelMatrix);
-    const vec3 eye = item + vec3(0.0f, 1.0f, -5.0f);
-    g->cameraPosition = eye;
-    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
-                         glm::lookAt(eye, item + vec3(0.0f, 0.5f, 0.0f), vec3(0, 1, 0)));
-    g->updateWallVisibility();
-    auto frame = [&](bool hit, const char* name) {
-        Target target(kWidth, kHeight);
-        target.clear(1.0f, 1.0f, 1.0f);
-        record.item->hit = hit;
-        g->renderFrame();
-        auto pixels = target.read();
-        target.keep(pixels, name);
-        return pixels;
-    };
-    const auto before = frame(false, "duck_plain");
-    const auto after = frame(true, "duck_hit");
+    lookAt(item + vec3(0.0f, 1.0f, -5.0f), item + vec3(0.0f, 0.5f, 0.0f));
+    const auto before = frame(true);
+    record.item->hit = true;
+    const auto after = frame(true);
     record.item->hit = false;
 
     EXPECT_GT(countTinted(before, 2), 500) << "no blue cone over the duck";
@@ -268,22 +212,12 @@ TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
 TEST_F(GameFrame, FinishGateStandsOutlinedBehindItsRedLayer) {
     const vec3 goal(kGoalX, g->terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
     // The gate closes its corridor on the -z side; it is seen from the open end.
-    const vec3 eye = goal + vec3(0.0f, 2.5f, 8.0f);
-    g->cameraPosition = eye;
-    uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight),
-                         glm::lookAt(eye, goal + vec3(0.0f, 1.5f, 0.0f), vec3(0, 1, 0)));
-    g->updateWallVisibility();
-    auto frame = [&](bool transparent) {
-        Target target(kWidth, kHeight);
-        target.clear(1.0f, 1.0f, 1.0f);
-        g->transparency = transparent;
-        g->renderFrame();
-        auto pixels = target.read();
-        target.keep(pixels, transparent ? "finish" : "finish_opaque");
-        return pixels;
-    };
+    lookAt(goal + vec3(0.0f, 2.5f, 8.0f), goal + vec3(0.0f, 1.5f, 0.0f));
+    g->transparency = true;
     const auto seeThrough = frame(true);
-    const auto opaque = frame(false);
+    g->transparency = false;
+    const auto opaque = frame(true);
+    g->transparency = true;
     // The layer's area: red above all else when drawn opaque.
     int layer = 0, showsBehind = 0, stillRed = 0;
     for (size_t i = 0; i < opaque.size(); ++i) {
@@ -296,5 +230,4 @@ TEST_F(GameFrame, FinishGateStandsOutlinedBehindItsRedLayer) {
     EXPECT_GT(layer, 2000) << "no red layer in the gate";
     EXPECT_GT(showsBehind, layer * 8 / 10) << "the layer hides what is behind it";
     EXPECT_GT(stillRed, layer * 8 / 10) << "the see-through layer lost its red";
-    g->transparency = true;
 }

@@ -23,23 +23,37 @@ void expectLine(const HudLine& line, const char* text, int x, int y, int size, v
 
 }  // namespace
 
-TEST(HudClock, FullGameReadsFiveMinutes) {
-    auto lines = hudLines(playing(0.0));
-    ASSERT_EQ(lines.size(), 2u);
-    expectLine(lines[0], "05:00", 10, 560, 20, kHudBlack);
-    expectLine(lines[1], "200", 10, 540, 20, kHudBlack);
-    expectLine(hudLines(playing(0.9))[0], "04:59", 10, 560, 20, kHudBlack);
-    expectLine(hudLines(playing(201.0))[0], "01:39", 10, 560, 20, kHudBlack);
+TEST(Hud, ClockBallsAndDistanceTurnRedNearTheirLimits) {
+    const struct {
+        double elapsed;
+        int balls;
+        float distance;
+        size_t line;
+        const char* text;
+        int y;
+        bool red;
+    } cases[] = {
+        {0.0, 200, -1, 0, "05:00", 560, false},  {0.9, 200, -1, 0, "04:59", 560, false},
+        {201.0, 200, -1, 0, "01:39", 560, false}, {284.0, 200, -1, 0, "00:16", 560, false},
+        {284.5, 200, -1, 0, "00:15", 560, true},  {285.0, 200, -1, 0, "00:15", 560, true},
+        {299.5, 200, -1, 0, "00:00", 560, true},  {0.0, 200, -1, 1, "200", 540, false},
+        {0.0, 11, -1, 1, "11", 540, false},       {0.0, 10, -1, 1, "10", 540, true},
+        {0.0, 0, -1, 1, "0", 540, true},          {0.0, 200, 123.6f, 2, "124m", 520, false},
+        {0.0, 200, 25.4f, 2, "25m", 520, false},  {0.0, 200, 25.0f, 2, "25m", 520, true},
+        {0.0, 200, 0.0f, 2, "0m", 520, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        HudState state = playing(c.elapsed);
+        state.ballsLeft = c.balls;
+        state.goalDistance = c.distance;
+        const auto lines = hudLines(state);
+        ASSERT_EQ(lines.size(), c.distance < 0.0f ? 2u : 3u);  // no distance until measured
+        expectLine(lines[c.line], c.text, 10, c.y, 20, c.red ? kHudRed : kHudBlack);
+    }
 }
 
-TEST(HudClock, TurnsRedAtFifteenSeconds) {
-    expectLine(hudLines(playing(284.0))[0], "00:16", 10, 560, 20, kHudBlack);
-    expectLine(hudLines(playing(284.5))[0], "00:15", 10, 560, 20, kHudRed);
-    expectLine(hudLines(playing(285.0))[0], "00:15", 10, 560, 20, kHudRed);
-    expectLine(hudLines(playing(299.5))[0], "00:00", 10, 560, 20, kHudRed);
-}
-
-TEST(HudClock, TicksBelowSixteenWhilePaused) {
+TEST(Hud, ClockTicksBelowSixteenWhilePaused) {
     EXPECT_FALSE(clockShouldTick(true, remainingSeconds(284.0)));
     EXPECT_TRUE(clockShouldTick(true, remainingSeconds(284.5)));
     EXPECT_TRUE(clockShouldTick(true, remainingSeconds(299.5)));
@@ -47,48 +61,21 @@ TEST(HudClock, TicksBelowSixteenWhilePaused) {
     EXPECT_FALSE(clockShouldTick(false, 10));
 }
 
-TEST(HudBalls, RedAtTenOrFewer) {
-    HudState state = playing(0.0);
-    state.ballsLeft = 11;
-    expectLine(hudLines(state)[1], "11", 10, 540, 20, kHudBlack);
-    state.ballsLeft = 10;
-    expectLine(hudLines(state)[1], "10", 10, 540, 20, kHudRed);
-    state.ballsLeft = 0;
-    expectLine(hudLines(state)[1], "0", 10, 540, 20, kHudRed);
-}
-
-TEST(HudDistance, HiddenUntilMeasuredRedWithin25) {
-    HudState state = playing(0.0);
-    state.goalDistance = -1.0f;
-    EXPECT_EQ(hudLines(state).size(), 2u);
-    state.goalDistance = 123.6f;
-    expectLine(hudLines(state).at(2), "124m", 10, 520, 20, kHudBlack);
-    state.goalDistance = 25.4f;
-    expectLine(hudLines(state).at(2), "25m", 10, 520, 20, kHudBlack);
-    state.goalDistance = 25.0f;
-    expectLine(hudLines(state).at(2), "25m", 10, 520, 20, kHudRed);
-    state.goalDistance = 0.0f;
-    expectLine(hudLines(state).at(2), "0m", 10, 520, 20, kHudRed);
-}
-
-TEST(HudFrameTime, OnlyWhenSwitchedOn) {
+TEST(Hud, FrameTimeOnlyWhenSwitchedOnAndAfterTheDistance) {
     HudState state = playing(0.0);
     state.frameTime = 0.0166;
     EXPECT_EQ(hudLines(state).size(), 2u);
     state.showFrameTime = true;
-    auto lines = hudLines(state);
-    ASSERT_EQ(lines.size(), 3u);
-    expectLine(lines[2], "17 ms", 675, 560, 20, kHudBlack);
+    ASSERT_EQ(hudLines(state).size(), 3u);
+    expectLine(hudLines(state)[2], "17 ms", 675, 560, 20, kHudBlack);
     state.goalDistance = 40.0f;
-    lines = hudLines(state);
+    const auto lines = hudLines(state);
     ASSERT_EQ(lines.size(), 4u);
     expectLine(lines[2], "40m", 10, 520, 20, kHudBlack);
     expectLine(lines[3], "17 ms", 675, 560, 20, kHudBlack);
 }
 
-TEST(HudDebugRow, StartValuesInSevenColumns) {
-    const auto lines = debugRowLines(RenderSwitches{});
-    ASSERT_EQ(lines.size(), 14u);
+TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
     const struct {
         int x;
         const char* label;
@@ -97,13 +84,13 @@ TEST(HudDebugRow, StartValuesInSevenColumns) {
                     {270, "MipMap", "linear"}, {370, "Fly", "off"},
                     {450, "Show", "none"},     {540, "Frustum Cul.", "on"},
                     {680, "Transpar.", "on"}};
+    const auto lines = debugRowLines(RenderSwitches{});
+    ASSERT_EQ(lines.size(), 14u);
     for (int i = 0; i < 7; ++i) {
         expectLine(lines[2 * i], expected[i].label, expected[i].x, 20, 10, kHudBlack);
         expectLine(lines[2 * i + 1], expected[i].value, expected[i].x, 10, 10, kHudBlack);
     }
-}
 
-TEST(HudDebugRow, EverySwitchFlipped) {
     RenderSwitches s;
     s.wireframe = true;
     s.bilinearFiltering = false;
@@ -112,9 +99,9 @@ TEST(HudDebugRow, EverySwitchFlipped) {
     s.switchedTerrainShader = true;
     s.frustumCulling = false;
     s.transparency = false;
-    const auto lines = debugRowLines(s);
+    const auto flipped = debugRowLines(s);
     const char* values[] = {"on", "nearest", "nearest", "on", "all", "off", "off"};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(lines[2 * i + 1].text, values[i]);
+    for (int i = 0; i < 7; ++i) EXPECT_EQ(flipped[2 * i + 1].text, values[i]);
     s.mipmapMode = 0;
     EXPECT_EQ(debugRowLines(s)[5].text, "off");
     s.mipmapMode = 7;  // anything else reads as linear

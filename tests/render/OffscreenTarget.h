@@ -4,14 +4,13 @@
 #include <GL/glew.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
+#include <cstring>
 #include <vector>
 
 struct Rgba {
     uint8_t r, g, b, a;
 };
+inline bool operator==(Rgba p, Rgba q) { return std::memcmp(&p, &q, sizeof(Rgba)) == 0; }
 
 // An off-screen colour and depth target of its own size, bound while the test draws.
 class Target {
@@ -49,23 +48,6 @@ public:
         std::vector<Rgba> pixels(static_cast<size_t>(width) * height);
         glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
         return pixels;
-    }
-    // With QUILLORA_SHOTS set to a folder, keeps the picture there as name.ppm to look at.
-    void keep(const std::vector<Rgba>& pixels, const std::string& name) const {
-        const char* folder = std::getenv("QUILLORA_SHOTS");
-        if (!folder) return;
-        FILE* file = std::fopen((std::string(folder) + "/" + name + ".ppm").c_str(), "wb");
-        if (!file) return;
-        std::fprintf(file, "P6 %d %d 255\n", width, height);
-        for (int y = height - 1; y >= 0; --y) {
-            for (int x = 0; x < width; ++x) {
-                const Rgba p = at(pixels, x, y);
-                std::fputc(p.r, file);
-                std::fputc(p.g, file);
-                std::fputc(p.b, file);
-            }
-        }
-        std::fclose(file);
     }
     Rgba at(const std::vector<Rgba>& pixels, int x, int y) const {
         return pixels[static_cast<size_t>(y) * width + x];

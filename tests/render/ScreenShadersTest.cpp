@@ -4,40 +4,13 @@
 #include <array>
 #include <vector>
 
+#include "game/Game.h"
 #include "render/OffscreenTarget.h"
 #include "render/Shader.h"
 #include "render/TextOverlay.h"
-#include "support/GlContext.h"
+#include "support/GameFixture.h"
 
 namespace {
-
-// The screen quad as the game builds it: two triangles over the whole window, attribute 0.
-class ScreenQuad {
-public:
-    ScreenQuad() {
-        const float corners[] = {-1, -1, 0, 1, -1, 0, -1, 1, 0, -1, 1, 0, 1, -1, 0, 1, 1, 0};
-        glGenVertexArrays(1, &vao);
-        glBindVertexArray(vao);
-        glGenBuffers(1, &buffer);
-        glBindBuffer(GL_ARRAY_BUFFER, buffer);
-        glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
-        glEnableVertexAttribArray(0);
-        glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, 0, nullptr);
-        glBindVertexArray(0);
-    }
-    ~ScreenQuad() {
-        glDeleteBuffers(1, &buffer);
-        glDeleteVertexArrays(1, &vao);
-    }
-    void draw() const {
-        glBindVertexArray(vao);
-        glDrawArrays(GL_TRIANGLES, 0, 6);
-        glBindVertexArray(0);
-    }
-
-private:
-    GLuint vao = 0, buffer = 0;
-};
 
 // A 2 x 2 RGBA texture on unit 5, row 0 at the bottom, sampled without blending texels.
 GLuint makeTexture(const std::array<Rgba, 4>& texels) {
@@ -96,12 +69,14 @@ TEST_F(ScreenShaders, SceneProgramsKeepTheSharedAttributeLocations) {
     EXPECT_GE(glGetUniformLocation(text.programHandle, "color"), 0);
 }
 
-TEST_F(ScreenShaders, ScreenQuadFillsTheTargetTheRightWayUpAndKeepsTheSceneWhereTransparent) {
+// The game's own screen quad.
+using ScreenQuad = GameTest;
+
+TEST_F(ScreenQuad, FillsTheTargetTheRightWayUpAndKeepsTheSceneWhereTransparent) {
     Target target(64, 48);
     ASSERT_TRUE(target.complete());
     target.clear(0.5f, 0.5f, 0.5f);
     Shader shader("Shader/passthrough.vert", "Shader/simpletexture.frag", "", true);
-    ScreenQuad quad;
     // Bottom row red, see-through; top row blue, white. Blending off: only the program can
     // leave the scene showing, as the crosshair needs.
     GLuint texture = makeTexture({Rgba{255, 0, 0, 255}, Rgba{0, 255, 0, 0},
@@ -109,7 +84,9 @@ TEST_F(ScreenShaders, ScreenQuadFillsTheTargetTheRightWayUpAndKeepsTheSceneWhere
     glDisable(GL_BLEND);
     glUseProgram(shader.programHandle);
     setUniform(shader, "texture", 5);
-    quad.draw();
+    glBindVertexArray(g->screenQuadVao);
+    glDrawArrays(GL_TRIANGLES, 0, 6);
+    glBindVertexArray(0);
     const auto pixels = target.read();
     glDeleteTextures(1, &texture);
 

@@ -83,46 +83,55 @@ protected:
     std::string write(const std::string& name, const std::string& source) {
         return dir.write(name, source);
     }
+    // What a death test's child runs.
+    void build(const std::string& vertex, const std::string& fragment = "",
+               const std::string& geometry = "") {
+        withoutTerminal(dir);
+        Shader shader(vertex, fragment, geometry, true);
+    }
     TempDir dir;
 };
 
 }  // namespace
 
-TEST_F(ShaderTest, GeometryWithoutFragmentLinksOnlyWhenAsked) {
-    Shader shader(write("u.vert", kVertex), "", write("u.geom", kGeometry), false);
-    EXPECT_FALSE(shader.linked);
-    EXPECT_EQ(shader.fragmentShader, 0u);
-    EXPECT_NE(shader.geometryShader, 0u);
-    EXPECT_EQ(programValue(shader.programHandle, GL_ATTACHED_SHADERS), 0);
-    EXPECT_EQ(programValue(shader.programHandle, GL_LINK_STATUS), GL_FALSE);
+TEST_F(ShaderTest, GeometryWithoutFragmentLinksOnlyWhenAskedAndReleasesEverything) {
+    auto shader =
+        std::make_unique<Shader>(write("u.vert", kVertex), "", write("u.geom", kGeometry), false);
+    EXPECT_FALSE(shader->linked);
+    EXPECT_EQ(shader->fragmentShader, 0u);
+    EXPECT_NE(shader->geometryShader, 0u);
+    const GLuint program = shader->programHandle, vertex = shader->vertexShader,
+                 geometry = shader->geometryShader;
+    EXPECT_EQ(programValue(program, GL_ATTACHED_SHADERS), 0);
+    EXPECT_EQ(programValue(program, GL_LINK_STATUS), GL_FALSE);
 
     // What the particle update program does between construction and link.
     const char* varyings[] = {"age"};
-    glTransformFeedbackVaryings(shader.programHandle, 1, varyings, GL_INTERLEAVED_ATTRIBS);
-    shader.link();
-    EXPECT_TRUE(shader.linked);
-    EXPECT_EQ(programValue(shader.programHandle, GL_ATTACHED_SHADERS), 2);
-    EXPECT_EQ(programValue(shader.programHandle, GL_TRANSFORM_FEEDBACK_VARYINGS), 1);
-    EXPECT_EQ(glGetFragDataLocation(shader.programHandle, "fragColor"), -1);
+    glTransformFeedbackVaryings(program, 1, varyings, GL_INTERLEAVED_ATTRIBS);
+    shader->link();
+    EXPECT_TRUE(shader->linked);
+    EXPECT_EQ(programValue(program, GL_ATTACHED_SHADERS), 2);
+    EXPECT_EQ(programValue(program, GL_TRANSFORM_FEEDBACK_VARYINGS), 1);
+    EXPECT_EQ(glGetFragDataLocation(program, "fragColor"), -1);
+
+    shader.reset();
+    EXPECT_FALSE(glIsProgram(program));
+    EXPECT_FALSE(glIsShader(vertex));
+    EXPECT_FALSE(glIsShader(geometry));
 }
 
-TEST_F(ShaderTest, TwoStagesLinkOnceAndFragColorIsOutputZero) {
+TEST_F(ShaderTest, TwoStagesLinkOnceFragColorIsOutputZeroAndUniformsAreWrittenByName) {
     Shader shader(write("a.vert", kVertex), write("a.frag", kFragment), "", true);
     EXPECT_EQ(shader.geometryShader, 0u);
-    EXPECT_EQ(glGetFragDataLocation(shader.programHandle, "fragColor"), 0);
+    const GLuint p = shader.programHandle;
+    EXPECT_EQ(glGetFragDataLocation(p, "fragColor"), 0);
     CaptureStderr();
     shader.link();
     EXPECT_EQ(GetCapturedStderr(), "Trying to link shader, which is already linked\n");
     EXPECT_TRUE(shader.linked);
-    EXPECT_EQ(programValue(shader.programHandle, GL_ATTACHED_SHADERS), 2);
-    glUseProgram(shader.programHandle);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    glUseProgram(0);
-}
+    EXPECT_EQ(programValue(p, GL_ATTACHED_SHADERS), 2);
 
-TEST_F(ShaderTest, UniformsAreWrittenByName) {
-    Shader shader(write("a.vert", kVertex), write("a.frag", kFragment), "", true);
-    glUseProgram(shader.programHandle);
+    glUseProgram(p);
     const mat4 model = glm::translate(mat4(1.0f), vec3(1, 2, 3));
     setUniform(shader, "modelMatrix", model);
     setUniform(shader, "colour", vec3(0.25f, 0.5f, 0.75f));
@@ -130,8 +139,6 @@ TEST_F(ShaderTest, UniformsAreWrittenByName) {
     setUniform(shader, "mode", 3);
     setUniform(shader, "notInTheProgram", 1.0f);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR)) << "a missing name is ignored";
-
-    const GLuint p = shader.programHandle;
     mat4 readModel(0.0f);
     glGetUniformfv(p, glGetUniformLocation(p, "modelMatrix"), glm::value_ptr(readModel));
     EXPECT_EQ(readModel, model);
@@ -144,71 +151,35 @@ TEST_F(ShaderTest, UniformsAreWrittenByName) {
     glUseProgram(0);
 }
 
-TEST_F(ShaderTest, DestructorReleasesProgramAndStages) {
-    auto shader =
-        std::make_unique<Shader>(write("u.vert", kVertex), "", write("u.geom", kGeometry), true);
-    const GLuint program = shader->programHandle, vertex = shader->vertexShader,
-                 geometry = shader->geometryShader;
-    shader.reset();
-    EXPECT_FALSE(glIsProgram(program));
-    EXPECT_FALSE(glIsShader(vertex));
-    EXPECT_FALSE(glIsShader(geometry));
-}
-
 TEST_F(ShaderTest, MissingFileEndsTheProcessNamingThePath) {
     // The child's scratch directory has a name of its own: match the file name only.
     const std::string missing = dir.file("missing.frag");
     const std::string vertex = write("a.vert", kVertex);
     const std::string broken = write("broken.geom", "this is no GLSL");
-    EXPECT_EXIT(
-        {
-            withoutTerminal(dir);
-            Shader shader(vertex, missing, broken, true);
-        },
-        testing::ExitedWithCode(255),
-        AllOf(StartsWith("Failed to open shader file: /"), HasSubstr("/missing.frag\n"),
-              Not(HasSubstr("compile"))));
+    EXPECT_EXIT(build(vertex, missing, broken), testing::ExitedWithCode(255),
+                AllOf(StartsWith("Failed to open shader file: /"), HasSubstr("/missing.frag\n"),
+                      Not(HasSubstr("compile"))));
     // A directory opens but is no shader file.
-    EXPECT_EXIT(
-        {
-            withoutTerminal(dir);
-            Shader shader(dir.path, "", "", true);
-        },
-        testing::ExitedWithCode(255),
-        AllOf(StartsWith("Failed to open shader file: /"), Not(HasSubstr("compile"))));
+    EXPECT_EXIT(build(dir.path), testing::ExitedWithCode(255),
+                AllOf(StartsWith("Failed to open shader file: /"), Not(HasSubstr("compile"))));
 }
 
-TEST_F(ShaderTest, CompileErrorOrEmptySourceEndsTheProcessWithTheDriverLog) {
+TEST_F(ShaderTest, CompileOrLinkErrorEndsTheProcessWithTheDriverLog) {
     const std::string source = "#version 330 core\nvoid main() { gl_Position = vec4(1.0) }\n";
     const std::string log = compileLog(source);
     ASSERT_FALSE(log.empty());
-    const std::string path = write("bad.vert", source);
-    EXPECT_EXIT(
-        {
-            withoutTerminal(dir);
-            Shader shader(path, "", "", true);
-        },
-        testing::ExitedWithCode(255), StartsWith("Failed to compile shader\n" + log + "\n"));
+    const std::string bad = write("bad.vert", source);
+    EXPECT_EXIT(build(bad), testing::ExitedWithCode(255),
+                StartsWith("Failed to compile shader\n" + log + "\n"));
     const std::string empty = write("empty.vert", "");
-    EXPECT_EXIT(
-        {
-            withoutTerminal(dir);
-            Shader shader(empty, "", "", true);
-        },
-        testing::ExitedWithCode(255), StartsWith("Failed to compile shader\n"));
-}
+    EXPECT_EXIT(build(empty), testing::ExitedWithCode(255),
+                StartsWith("Failed to compile shader\n"));
 
-TEST_F(ShaderTest, LinkErrorEndsTheProcessWithTheDriverLog) {
     const std::string vertex = write("a.vert", kVertex);
     const std::string fragment =
         write("needs.frag",
               "#version 330 core\nvec4 neverDefined();\nout vec4 fragColor;\n"
               "void main() { fragColor = neverDefined(); }\n");
-    EXPECT_EXIT(
-        {
-            withoutTerminal(dir);
-            Shader shader(vertex, fragment, "", true);
-        },
-        testing::ExitedWithCode(255),
-        AllOf(StartsWith("Failed to link shader program\n"), HasSubstr("neverDefined")));
+    EXPECT_EXIT(build(vertex, fragment), testing::ExitedWithCode(255),
+                AllOf(StartsWith("Failed to link shader program\n"), HasSubstr("neverDefined")));
 }

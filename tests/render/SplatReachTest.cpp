@@ -13,19 +13,15 @@
 #include "assets/Texture.h"
 #include "game/Game.h"
 #include "game/Globals.h"
-#include "game/Movement.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
-#include "render/OffscreenTarget.h"
+#include "render/FrameFixture.h"
 #include "render/ParticleSystem.h"
 #include "render/SplatReach.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "support/GameFixture.h"
 
 namespace {
-
-GroundBox boxOf(float x0, float z0, float x1, float z1) { return {vec2(x0, z0), vec2(x1, z1)}; }
 
 std::string readFile(const std::string& path) {
     std::ifstream file(path);
@@ -76,22 +72,16 @@ TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
 }
 
 TEST(SplatReach, TerrainSpanCoversTheCellsUnderTheBoxAndStaysOnTheGrid) {
+    const auto span = [](float x0, float z0, float x1, float z1, int width) {
+        const TerrainSpan s = terrainSpanOf({vec2(x0, z0), vec2(x1, z1)}, width, 8);
+        return std::vector<int>{s.column, s.columns, s.row, s.rows};
+    };
     // Cell c covers c to c + 1: a box from 2.5 to 4.0 touches cells 2, 3 and 4.
-    TerrainSpan span = terrainSpanOf(boxOf(2.5f, 1.0f, 4.0f, 1.5f), 10, 8);
-    EXPECT_EQ(span.column, 2);
-    EXPECT_EQ(span.columns, 3);
-    EXPECT_EQ(span.row, 0);
-    EXPECT_EQ(span.rows, 2);
-
-    span = terrainSpanOf(boxOf(-1e30f, -1e30f, 1e30f, 1e30f), 10, 8);
-    EXPECT_EQ(span.column, 0);
-    EXPECT_EQ(span.columns, 9);
-    EXPECT_EQ(span.row, 0);
-    EXPECT_EQ(span.rows, 7);
-
-    EXPECT_EQ(terrainSpanOf(boxOf(11, 1, 12, 2), 10, 8).columns, 0);
-    EXPECT_EQ(terrainSpanOf(boxOf(1, -3, 2, -2), 10, 8).rows, 0);
-    EXPECT_EQ(terrainSpanOf(boxOf(1, 1, 2, 2), 1, 8).columns, 0);  // no cells at all
+    EXPECT_EQ(span(2.5f, 1.0f, 4.0f, 1.5f, 10), (std::vector<int>{2, 3, 0, 2}));
+    EXPECT_EQ(span(-1e30f, -1e30f, 1e30f, 1e30f, 10), (std::vector<int>{0, 9, 0, 7}));
+    EXPECT_EQ(span(11, 1, 12, 2, 10)[1], 0);
+    EXPECT_EQ(span(1, -3, 2, -2, 10)[3], 0);
+    EXPECT_EQ(span(1, 1, 2, 2, 1)[1], 0);  // no cells at all
 }
 
 TEST(SplatReach, ScreenRectHoldsTheHullAndGivesUpBehindTheCamera) {
@@ -111,10 +101,7 @@ TEST(SplatReach, ScreenRectHoldsTheHullAndGivesUpBehindTheCamera) {
     EXPECT_FALSE(screenRectOf({}, pv, viewport, rect));
 
     ASSERT_TRUE(screenRectOf({vec3(0, 0, -10), vec3(0, 0, 5)}, pv, viewport, rect));
-    EXPECT_EQ(rect[0], 0);
-    EXPECT_EQ(rect[1], 0);
-    EXPECT_EQ(rect[2], 800);
-    EXPECT_EQ(rect[3], 600);
+    EXPECT_EQ(std::vector<int>(rect, rect + 4), (std::vector<int>{0, 0, 800, 600}));
 }
 
 namespace {
@@ -134,35 +121,20 @@ private:
     uint32_t state = 12345u;
 };
 
-class SplatPass : public GameTest {
+class SplatPass : public FrameTest {
 protected:
+    SplatPass() : FrameTest(kWidth, kHeight) {}
     void SetUp() override {
-        GameTest::SetUp();
-        if (!g) return;
+        FrameTest::SetUp();
         saved = projections;
-        g->posterVisible = false;
-        g->wireframe = false;
-        g->switchedTerrainShader = false;
-        g->showDebugHud = false;
-        g->showFrameTime = false;
-        g->elapsedTime = 0.0;
-        g->frameTime = 0.016;
-        g->windowWidth = kWidth;
-        g->windowHeight = kHeight;
         projections.clear();
     }
     void TearDown() override {
+        FrameTest::TearDown();
         projections = saved;
-        g->particleSystems.clear();
-        g->frustumCulling = true;
+        if (g) g->particleSystems.clear();
     }
-
-    void look(vec3 eye, vec3 direction) {
-        const mat4 view = glm::lookAt(eye, eye + direction, vec3(0, 1, 0));
-        g->cameraPosition = eye;
-        uploadCameraMatrices(makeProjectionMatrix(kWidth, kHeight), view);
-        g->updateWallVisibility();
-    }
+    void look(vec3 eye, vec3 direction) { lookAt(eye, eye + direction); }
 
     // Splats in view where thrown balls would leave them: on walls, at hand heights and up to
     // their ends, on either side, and on the ground, some right beside a wall.
@@ -220,21 +192,12 @@ protected:
         g->particleSystems.clear();
     }
 
-    std::vector<Rgba> frame(const std::string& name) {
-        Target target(kWidth, kHeight);
-        target.clear(1.0f, 1.0f, 1.0f);
-        g->renderFrame();
-        std::vector<Rgba> pixels = target.read();
-        target.keep(pixels, name);
-        return pixels;
-    }
-
     std::vector<Projection> saved;
 };
 
 int differing(const std::vector<Rgba>& a, const std::vector<Rgba>& b) {
     int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += std::memcmp(&a[i], &b[i], sizeof(Rgba)) != 0;
+    for (size_t i = 0; i < a.size(); ++i) n += !(a[i] == b[i]);
     return n;
 }
 
@@ -279,7 +242,7 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
         projections.clear();
         g->frustumCulling = view.culling;
         look(view.eye, view.direction);
-        const std::vector<Rgba> bare = frame(view.name + std::string("_bare"));
+        const std::vector<Rgba> bare = frame(true);
         splatInView(view.eye, 60);
 
         size_t wallsDrawn = 0, cellsDrawn = 0;
@@ -297,15 +260,14 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
         for (bool wire : {false, !view.culling}) {
             g->wireframe = wire;
             glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
-            const std::string name = view.name + std::string(wire ? "_lines" : "");
             projections = reached;
-            const std::vector<Rgba> reduced = frame(name + "_reached");
+            const std::vector<Rgba> reduced = frame(true);
             for (Projection& splat : projections) splat.reachKnown = false;
-            const std::vector<Rgba> full = frame(name + "_full");
+            const std::vector<Rgba> full = frame(true);
 
             // The splats show, so there is something to compare.
-            EXPECT_GT(differing(bare, full), kWidth * kHeight / (wire ? 500 : 50)) << name;
-            EXPECT_EQ(differing(reduced, full), 0) << name;
+            EXPECT_GT(differing(bare, full), kWidth * kHeight / (wire ? 500 : 50)) << wire;
+            EXPECT_EQ(differing(reduced, full), 0) << wire;
         }
         g->wireframe = false;
         glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -327,16 +289,16 @@ TEST_F(SplatPass, SplatImageKeptUncompressedPaintsAsTheFileDoes) {
     // Near splats are magnified, those seen from above shrink through the mipmap levels.
     look(vec3(282.0f, startHeight, 22.0f), vec3(0.0f, -0.15f, 1.0f));
     splatInView(g->cameraPosition, 60);
-    const std::vector<Rgba> nearKept = frame("splats_near_uncompressed");
+    const std::vector<Rgba> nearKept = frame(true);
     look(vec3(275.0f, startHeight + 6.0f, 30.0f), vec3(0.6f, -0.7f, 0.4f));
-    const std::vector<Rgba> aboveKept = frame("splats_above_uncompressed");
+    const std::vector<Rgba> aboveKept = frame(true);
     std::swap(g->splatTexture, fromFile);
-    const std::vector<Rgba> aboveFile = frame("splats_above_compressed");
+    const std::vector<Rgba> aboveFile = frame(true);
     look(vec3(282.0f, startHeight, 22.0f), vec3(0.0f, -0.15f, 1.0f));
-    const std::vector<Rgba> nearFile = frame("splats_near_compressed");
+    const std::vector<Rgba> nearFile = frame(true);
     std::swap(g->splatTexture, fromFile);
     projections.clear();
-    const std::vector<Rgba> bare = frame("splats_near_none");
+    const std::vector<Rgba> bare = frame(true);
 
     EXPECT_GT(differing(bare, nearKept), kWidth * kHeight / 50);
     EXPECT_EQ(differing(nearKept, nearFile), 0);

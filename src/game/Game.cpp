@@ -62,8 +62,8 @@ Game::Game() {
     const vec3 goal(kGoalX, terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
     finish = std::make_unique<VboObject>(identity, toonShader.get());
     finish->modelMatrix = glm::translate(finish->modelMatrix, goal);
-    finishLayer = std::make_unique<nonTexturedVboObject>(
-        "Util/Files/finish_transparent_layer.obj", identity, transparencyShader.get());
+    finishLayer = std::make_unique<nonTexturedVboObject>("Util/Files/finish_transparent_layer.obj",
+                                                         identity, transparencyShader.get());
     finishLayer->modelMatrix = glm::translate(finishLayer->modelMatrix, goal);
 
     bonusItems = std::make_unique<BonusItemSet>();
@@ -98,13 +98,12 @@ Game::Game() {
         tickingSound =
             soundEngine->play2D("Util/Files/cartoon_clock_ticking.mp3", false, true, true);
         winJingle = soundEngine->play2D("Util/Files/bugle_music_reveille.mp3", false, true, true);
-        loseJingle = soundEngine->play2D(
-            "Util/Files/musical_woodwinds_melody_descend_playful.mp3", false, true, true);
+        loseJingle = soundEngine->play2D("Util/Files/musical_woodwinds_melody_descend_playful.mp3",
+                                         false, true, true);
         // Looped: a one-shot track would fall silent for good after its first few seconds
         // of walking, since unpausing a finished sound plays nothing.
         footsteps = soundEngine->play2D(
-            "Util/Files/footsteps_on_forest_pathway_dry_clear_of_debris_001.mp3", true, true,
-            true);
+            "Util/Files/footsteps_on_forest_pathway_dry_clear_of_debris_001.mp3", true, true, true);
         gruntSound = soundEngine->addSoundSourceFromFile("Util/Files/female_exert_grunt.mp3", true);
         splashSound = loadEffect(soundEngine, "Util/Files/sweep_organic_watery_fast.mp3");
         emptySound = loadEffect(soundEngine, "Util/Files/ambient_029.mp3");

@@ -6,7 +6,9 @@
 #include "Math.h"
 
 class Game;
-namespace audio { class SoundEngine; }
+namespace audio {
+class SoundEngine;
+}
 
 extern Game* game;
 extern audio::SoundEngine* soundEngine;

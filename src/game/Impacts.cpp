@@ -41,9 +41,7 @@ void rewardItem(Game& game, int index, int type, vec3 at) {
             game.ballsLeft = afterDuckBonus(game.ballsLeft);
             std::printf("Hit a duck, got %i more balls!\n", kDuckBonusBalls);
             break;
-        default:
-            std::printf("Sorry, I don't know this bonus item\n");
-            break;
+        default: std::printf("Sorry, I don't know this bonus item\n"); break;
         }
     }
     if (type >= 0 && static_cast<size_t>(type) < game.bonusItemSounds.size()) {

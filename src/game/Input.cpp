@@ -46,9 +46,7 @@ void onKey(int key, int action) {
     if (action != GLFW_PRESS) return;
 
     switch (key) {
-    case GLFW_KEY_F1:
-        switchHelp();
-        break;
+    case GLFW_KEY_F1: switchHelp(); break;
     case GLFW_KEY_F2:
         game->showFrameTime = !game->showFrameTime;
         std::printf("Switching printing of frame time %s\n", onOff(game->showFrameTime));
@@ -90,9 +88,7 @@ void onKey(int key, int action) {
         game->showDebugHud = !game->showDebugHud;
         std::printf("Showing debug HUD is %s\n", onOff(game->showDebugHud));
         break;
-    default:
-        setKeyState(key, 1);
-        break;
+    default: setKeyState(key, 1); break;
     }
 }
 
@@ -119,8 +115,9 @@ void onMouseButton(int button, int action) {
     case GLFW_MOUSE_BUTTON_RIGHT:
         if (!gameStarted) return;
         if (!game->tripleThrowUnlocked) {
-            std::printf("Clicked on right mouse button but not allowed to throw multiple balls "
-                        "yet (find the bonus item!)\n");
+            std::printf(
+                "Clicked on right mouse button but not allowed to throw multiple balls "
+                "yet (find the bonus item!)\n");
             return;
         }
         std::printf("Clicked on right mouse button - firing 3 balls\n");
@@ -129,9 +126,7 @@ void onMouseButton(int button, int action) {
         game->addBall(playerPosition, vec3(d.x - 0.2f, d.y, d.z - 0.2f), running);
         game->addBall(playerPosition, vec3(d.x + 0.2f, d.y, d.z + 0.2f), running);
         break;
-    case GLFW_MOUSE_BUTTON_MIDDLE:
-        std::printf("Clicked on middle mouse button\n");
-        break;
+    case GLFW_MOUSE_BUTTON_MIDDLE: std::printf("Clicked on middle mouse button\n"); break;
     default:
         std::printf("I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n");
         break;

@@ -46,9 +46,9 @@ void lookAround(int offsetX, int offsetY) {
         verticalAngle = kPitchLimit;
     else if (verticalAngle < -kPitchLimit)
         verticalAngle = -kPitchLimit;
-    viewDirection = vec3(std::cos(verticalAngle) * std::sin(horizontalAngle),
-                         std::sin(verticalAngle),
-                         std::cos(verticalAngle) * std::cos(horizontalAngle));
+    viewDirection =
+        vec3(std::cos(verticalAngle) * std::sin(horizontalAngle), std::sin(verticalAngle),
+             std::cos(verticalAngle) * std::cos(horizontalAngle));
 }
 
 void handleMovement(float dt) {

@@ -326,9 +326,10 @@ void SoundEngine::releaseVoice(Voice* voice) {
     alSourceStop(voice->source);
     alSourcei(voice->source, AL_BUFFER, 0);
     alDeleteSources(1, &voice->source);
-    voices.erase(std::remove_if(voices.begin(), voices.end(),
-                                [voice](const std::unique_ptr<Voice>& v) { return v.get() == voice; }),
-                 voices.end());
+    voices.erase(
+        std::remove_if(voices.begin(), voices.end(),
+                       [voice](const std::unique_ptr<Voice>& v) { return v.get() == voice; }),
+        voices.end());
 }
 
 void SoundEngine::collectFinished() {

@@ -89,8 +89,8 @@ public:
     // Playback of a preloaded source, with the same rules; a null source plays nothing.
     Sound* play2D(SoundSource* source, bool looped = false, bool startPaused = false,
                   bool track = false);
-    Sound* play3D(SoundSource* source, vec3 position, bool looped = false,
-                  bool startPaused = false, bool track = false);
+    Sound* play3D(SoundSource* source, vec3 position, bool looped = false, bool startPaused = false,
+                  bool track = false);
 
     // Loads and decodes a file once; the engine owns the result (loading a path again returns
     // the same source). Null on failure.

@@ -49,5 +49,6 @@ void setCursorPos(int x, int y) {
 void setCursorVisible(bool visible) {
     // Hidden, not disabled: a disabled cursor would ignore the absolute moves tests send.
     if (mainWindow)
-        glfwSetInputMode(mainWindow, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+        glfwSetInputMode(mainWindow, GLFW_CURSOR,
+                         visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
 }

@@ -48,8 +48,8 @@ void Game::updateWallVisibility() {
     const float aspect = viewAspect(*this);
     const GroundHeight ground = [this](float x, float z) { return terrain->cellHeight(x, z); };
     for (auto& wall : walls) {
-        wall->visible = wallInView(viewMatrix, cameraPosition, aspect, wall->start, wall->end,
-                                   ground);
+        wall->visible =
+            wallInView(viewMatrix, cameraPosition, aspect, wall->start, wall->end, ground);
     }
 }
 
@@ -78,11 +78,11 @@ void Game::drawPoster() {
     glUseProgram(textureShader->programHandle);
     const Texture* poster = nullptr;
     switch (posterIndex) {
-        case 1: poster = posterPlayTexture.get(); break;
-        case 2: poster = posterHelpTexture.get(); break;
-        case 3: poster = posterWinTexture.get(); break;
-        case 4: poster = posterLoseTexture.get(); break;
-        default: break;
+    case 1: poster = posterPlayTexture.get(); break;
+    case 2: poster = posterHelpTexture.get(); break;
+    case 3: poster = posterWinTexture.get(); break;
+    case 4: poster = posterLoseTexture.get(); break;
+    default: break;
     }
     if (poster) bindTexture(kScreenUnit, poster);
     setUniform(*textureShader, "texture", kScreenUnit);
@@ -141,8 +141,7 @@ void Game::renderFrame() {
         setUniform(*projectionShader, "proj_Map", kSplatUnit);
         // The camera exactly as the splats are drawn with it, for their screen rectangles.
         mat4 cameraPv(1.0f);
-        const GLint pvLocation =
-            glGetUniformLocation(projectionShader->programHandle, "PV_cam");
+        const GLint pvLocation = glGetUniformLocation(projectionShader->programHandle, "PV_cam");
         if (pvLocation >= 0)
             glGetUniformfv(projectionShader->programHandle, pvLocation, &cameraPv[0][0]);
         GLint viewport[4] = {0, 0, 0, 0};
@@ -180,13 +179,11 @@ void Game::renderFrame() {
             // anywhere else every fragment would be discarded.
             bool matrixSet = false;
             auto setMatrix = [&]() {
-                if (!matrixSet)
-                    setUniform(*projectionShader, "proj_tex_mat", splat.textureMatrix);
+                if (!matrixSet) setUniform(*projectionShader, "proj_tex_mat", splat.textureMatrix);
                 matrixSet = true;
             };
             for (const SplatSurface& surface : splat.reachedWalls) {
-                if (surface.wall < 0 || static_cast<size_t>(surface.wall) >= walls.size())
-                    continue;
+                if (surface.wall < 0 || static_cast<size_t>(surface.wall) >= walls.size()) continue;
                 kesto::scene::WallObject& wall = *walls[static_cast<size_t>(surface.wall)];
                 if (!wallShown(wall) || !scissorTo(surface)) continue;
                 setMatrix();

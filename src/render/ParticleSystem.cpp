@@ -36,9 +36,7 @@ enum : GLuint {
 };
 enum : GLuint { kRenderPosition = 0, kRenderType = 1, kRenderAge = 2 };
 
-const void* fieldOffset(size_t offset) {
-    return reinterpret_cast<const void*>(offset);
-}
+const void* fieldOffset(size_t offset) { return reinterpret_cast<const void*>(offset); }
 
 void pointAt(GLuint location, GLint components, size_t offset) {
     glEnableVertexAttribArray(location);

@@ -97,8 +97,7 @@ void Game::renderShadowMap() {
         }
     }
 
-    for (auto& ball : balls)
-        drawCaster(ball->modelMatrix, [&] { ball->draw(); });
+    for (auto& ball : balls) drawCaster(ball->modelMatrix, [&] { ball->draw(); });
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, windowWidth, windowHeight);

@@ -55,11 +55,11 @@ void layoutText(const char* text, int x, int y, int size, std::vector<vec2>& pos
         const float vTop = 1.0f - static_cast<float>(c / 16) / 16.0f;
         const float vBottom = vTop - kCell;
 
-        positions.insert(positions.end(), {vec2(left, top), vec2(left, bottom), vec2(right, top),
-                                           vec2(right, bottom), vec2(right, top),
-                                           vec2(left, bottom)});
-        uvs.insert(uvs.end(), {vec2(u0, vTop), vec2(u0, vBottom), vec2(u1, vTop),
-                               vec2(u1, vBottom), vec2(u1, vTop), vec2(u0, vBottom)});
+        positions.insert(positions.end(),
+                         {vec2(left, top), vec2(left, bottom), vec2(right, top),
+                          vec2(right, bottom), vec2(right, top), vec2(left, bottom)});
+        uvs.insert(uvs.end(), {vec2(u0, vTop), vec2(u0, vBottom), vec2(u1, vTop), vec2(u1, vBottom),
+                               vec2(u1, vTop), vec2(u0, vBottom)});
     }
 }
 

@@ -13,11 +13,9 @@ namespace kesto::scene {
 
 std::vector<BonusItemRecord> BonusItemSet::bonusItemRecords;
 
-BonusItemObject::BonusItemObject(const std::string& path, const mat4& modelMatrix,
-                                 Shader* shader, nonTexturedVboObject* atomTemplate,
-                                 Shader* atomShader)
-    : SceneObject(modelMatrix), shader(shader), atomTemplate(atomTemplate),
-      atomShader(atomShader) {
+BonusItemObject::BonusItemObject(const std::string& path, const mat4& modelMatrix, Shader* shader,
+                                 nonTexturedVboObject* atomTemplate, Shader* atomShader)
+    : SceneObject(modelMatrix), shader(shader), atomTemplate(atomTemplate), atomShader(atomShader) {
     std::vector<vec3> positions, normals;
     std::vector<vec2> uvs;
     if (!loadObjFile(path.c_str(), positions, uvs, normals))
@@ -27,8 +25,13 @@ BonusItemObject::BonusItemObject(const std::string& path, const mat4& modelMatri
 }
 
 BonusItemObject::BonusItemObject(const BonusItemObject& other)
-    : SceneObject(other.modelMatrix), hit(other.hit), radius(other.radius), mesh(other.mesh),
-      shader(other.shader), vertexCount(other.vertexCount), atomTemplate(other.atomTemplate),
+    : SceneObject(other.modelMatrix),
+      hit(other.hit),
+      radius(other.radius),
+      mesh(other.mesh),
+      shader(other.shader),
+      vertexCount(other.vertexCount),
+      atomTemplate(other.atomTemplate),
       atomShader(other.atomShader) {}
 
 void BonusItemObject::place(float r) {
@@ -152,9 +155,8 @@ void BonusItemSet::setCameraMatrices(mat4 projection, mat4 view) {
     setUniform(*toonShader, "projectionMatrix", projection);
     setUniform(*toonShader, "viewMatrix", view);
     const mat4 pv = projection * view;
-    for (const Shader* program :
-         {transparencyShader.get(), contourShader.get(), labyrinthShader.get(),
-          normalsShader.get()}) {
+    for (const Shader* program : {transparencyShader.get(), contourShader.get(),
+                                  labyrinthShader.get(), normalsShader.get()}) {
         glUseProgram(program->programHandle);
         setUniform(*program, "PV", pv);
     }

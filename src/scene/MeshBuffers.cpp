@@ -1,7 +1,7 @@
 #include "scene/MeshBuffers.h"
 
-#include "scene/MeshUpload.h"
 #include "render/Shader.h"
+#include "scene/MeshUpload.h"
 
 namespace kesto::scene {
 

@@ -30,8 +30,8 @@ VboObject::VboObject(const mat4& modelMatrix, Shader* shader)
 }
 
 void VboObject::update(double timeDelta) {
-    modelMatrix = rotateDegrees(modelMatrix, static_cast<float>(timeDelta) * 90.0f,
-                                vec3(0.5f, -1.0f, 0.0f));
+    modelMatrix =
+        rotateDegrees(modelMatrix, static_cast<float>(timeDelta) * 90.0f, vec3(0.5f, -1.0f, 0.0f));
 }
 
 void VboObject::draw() { drawMesh(mesh, vertexCount); }

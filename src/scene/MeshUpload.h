@@ -15,8 +15,8 @@ namespace kesto::scene {
 struct MeshData {
     const std::vector<vec3>* positions = nullptr;
     const std::vector<vec3>* normals = nullptr;
-    const std::vector<vec2>* uvs = nullptr;            // null: no "uv" attribute
-    const std::vector<unsigned>* indices = nullptr;    // null: drawn with glDrawArrays
+    const std::vector<vec2>* uvs = nullptr;          // null: no "uv" attribute
+    const std::vector<unsigned>* indices = nullptr;  // null: drawn with glDrawArrays
 };
 
 // The attribute locations are asked from shader; an attribute the program does not use falls

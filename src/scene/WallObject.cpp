@@ -15,16 +15,16 @@ constexpr int kWallIndexCount = 36;
 
 // The unit box: x 0 to 1 along the wall, y 3 below to 4 above the foot, 0.1 thick.
 const std::vector<vec3> kBoxPositions = {
-    {0, -3, -0.05f}, {0, 4, -0.05f}, {1, 4, -0.05f}, {1, -3, -0.05f},  // back
-    {0, -3, 0.05f},  {1, -3, 0.05f}, {1, 4, 0.05f},  {0, 4, 0.05f},    // front
-    {1, 4, 0.05f},   {1, 4, -0.05f}, {0, 4, -0.05f}, {0, 4, 0.05f},    // top
-    {1, -3, 0.05f},  {0, -3, 0.05f}, {0, -3, -0.05f}, {1, -3, -0.05f}, // bottom
-    {1, 4, 0.05f},   {1, -3, 0.05f}, {1, -3, -0.05f}, {1, 4, -0.05f},  // right end
-    {0, 4, 0.05f},   {0, 4, -0.05f}, {0, -3, -0.05f}, {0, -3, 0.05f},  // left end
+    {0, -3, -0.05f}, {0, 4, -0.05f}, {1, 4, -0.05f},  {1, -3, -0.05f},  // back
+    {0, -3, 0.05f},  {1, -3, 0.05f}, {1, 4, 0.05f},   {0, 4, 0.05f},    // front
+    {1, 4, 0.05f},   {1, 4, -0.05f}, {0, 4, -0.05f},  {0, 4, 0.05f},    // top
+    {1, -3, 0.05f},  {0, -3, 0.05f}, {0, -3, -0.05f}, {1, -3, -0.05f},  // bottom
+    {1, 4, 0.05f},   {1, -3, 0.05f}, {1, -3, -0.05f}, {1, 4, -0.05f},   // right end
+    {0, 4, 0.05f},   {0, 4, -0.05f}, {0, -3, -0.05f}, {0, -3, 0.05f},   // left end
 };
 
-const std::array<vec3, 6> kFaceNormals = {
-    vec3(0, 0, -1), vec3(0, 0, 1), vec3(0, 1, 0), vec3(0, -1, 0), vec3(1, 0, 0), vec3(-1, 0, 0)};
+const std::array<vec3, 6> kFaceNormals = {vec3(0, 0, -1), vec3(0, 0, 1), vec3(0, 1, 0),
+                                          vec3(0, -1, 0), vec3(1, 0, 0), vec3(-1, 0, 0)};
 
 std::vector<vec3> boxNormals() {
     std::vector<vec3> normals;

@@ -65,7 +65,8 @@ void expectSolid(const Mesh& m, const std::string& name, bool textured) {
     ASSERT_EQ(m.positions.size() % 3, 0u);
     std::map<std::pair<Key, Key>, int> edges;
     for (size_t t = 0; t < m.positions.size(); t += 3)
-        for (int k = 0; k < 3; ++k) ++edges[{weld(m.positions[t + k]), weld(m.positions[t + (k + 1) % 3])}];
+        for (int k = 0; k < 3; ++k)
+            ++edges[{weld(m.positions[t + k]), weld(m.positions[t + (k + 1) % 3])}];
     int open = 0;
     for (const auto& [edge, count] : edges) {
         auto reverse = edges.find({edge.second, edge.first});
@@ -94,9 +95,10 @@ void expectSolid(const Mesh& m, const std::string& name, bool textured) {
 
 TEST(ContentMeshes, EveryMeshIsClosedAndFacesOut) {
     const std::pair<const char*, bool> meshes[] = {
-        {"cone_big2.obj", false}, {"atom_shifted.obj", false}, {"sphere_smooth.obj", false},
-        {"finish_transparent_layer.obj", false}, {"duck.obj", true}, {"car.obj", true},
-        {"croctopus.obj", true}, {"finish.obj", true}};
+        {"cone_big2.obj", false},     {"atom_shifted.obj", false},
+        {"sphere_smooth.obj", false}, {"finish_transparent_layer.obj", false},
+        {"duck.obj", true},           {"car.obj", true},
+        {"croctopus.obj", true},      {"finish.obj", true}};
     for (const auto& [name, textured] : meshes) expectSolid(load(name, textured), name, textured);
 }
 
@@ -130,9 +132,12 @@ TEST(ContentMeshes, FinishGateLeavesTheFinishLineOpen) {
     EXPECT_GT(gate.max.y, 3.5f);
     // The line runs from x -1.65 to 2.30 at z 0.15: nothing of the gate stands in the walkway.
     for (size_t t = 0; t < gate.positions.size(); t += 3) {
-        vec3 lo = glm::min(gate.positions[t], glm::min(gate.positions[t + 1], gate.positions[t + 2]));
-        vec3 hi = glm::max(gate.positions[t], glm::max(gate.positions[t + 1], gate.positions[t + 2]));
-        bool overlapsOpening = hi.x > -1.65f && lo.x < 2.30f && lo.y < 2.2f && hi.z > 0.0f && lo.z < 0.3f;
+        vec3 lo =
+            glm::min(gate.positions[t], glm::min(gate.positions[t + 1], gate.positions[t + 2]));
+        vec3 hi =
+            glm::max(gate.positions[t], glm::max(gate.positions[t + 1], gate.positions[t + 2]));
+        bool overlapsOpening =
+            hi.x > -1.65f && lo.x < 2.30f && lo.y < 2.2f && hi.z > 0.0f && lo.z < 0.3f;
         EXPECT_FALSE(overlapsOpening) << "triangle " << t / 3 << " blocks the opening";
     }
     Mesh layer = load("finish_transparent_layer.obj", false);

@@ -40,8 +40,23 @@ enum class TgaKind { Plain = 2, Rle = 10 };
 // The 18-byte TGA header; a colour map, when given a length, starts at entry 0.
 inline std::string tgaHeader(int type, int width, int height, int bits, int descriptor,
                              int mapLength = 0, int mapBits = 0) {
-    const int header[18] = {0, mapLength > 0, type, 0, 0, mapLength & 0xFF, mapLength >> 8, mapBits,
-                            0, 0, 0, 0, width & 0xFF, width >> 8, height & 0xFF, height >> 8, bits,
+    const int header[18] = {0,
+                            mapLength > 0,
+                            type,
+                            0,
+                            0,
+                            mapLength & 0xFF,
+                            mapLength >> 8,
+                            mapBits,
+                            0,
+                            0,
+                            0,
+                            0,
+                            width & 0xFF,
+                            width >> 8,
+                            height & 0xFF,
+                            height >> 8,
+                            bits,
                             descriptor};
     return std::string(std::begin(header), std::end(header));
 }

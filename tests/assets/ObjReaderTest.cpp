@@ -75,8 +75,8 @@ TEST(ObjReader, FourCornerFaceKeepsFirstTriangleAndNextLine) {
 TEST(ObjReader, KeywordsAreExactAndMalformedNumbersBecomeZero) {
     TempDir dir;
     Mesh mesh = plain();
-    ASSERT_TRUE(mesh.load(dir.write(
-        "exact.obj", "V 5 5 5\nvp 5 5\nv 1 2\nvn 0 1 0\nvv 4 4 4\nf 1//1 1//1 1//1\n")));
+    ASSERT_TRUE(mesh.load(
+        dir.write("exact.obj", "V 5 5 5\nvp 5 5\nv 1 2\nvn 0 1 0\nvv 4 4 4\nf 1//1 1//1 1//1\n")));
     ASSERT_EQ(mesh.positions.size(), 3u);
     // "vn" is no number: the vertex keeps its zero and the normal line is still read.
     EXPECT_EQ(mesh.positions[0], vec3(1, 2, 0));
@@ -117,10 +117,13 @@ TEST(ObjReader, FaceOfTheOtherFormFailsAndLeavesOutputs) {
 TEST(ObjReader, IndicesOutsideTheFileFailTheLoad) {
     TempDir dir;
     const std::pair<bool, std::string> cases[] = {
-        {false, kPlainFace + "f 0//1 1//1 2//1\n"},  {false, kPlainFace + "f -1//1 1//1 2//1\n"},
-        {false, kPlainFace + "f 1//1 2//1 4//1\n"},  {false, kPlainFace + "f 1//1 2//2 3//1\n"},
+        {false, kPlainFace + "f 0//1 1//1 2//1\n"},
+        {false, kPlainFace + "f -1//1 1//1 2//1\n"},
+        {false, kPlainFace + "f 1//1 2//1 4//1\n"},
+        {false, kPlainFace + "f 1//1 2//2 3//1\n"},
         {false, kPlainFace + "f 1//1 2//1 99999999999//1\n"},
-        {true, "f 1/0/1 2/1/1 3/1/1\n"},             {true, "f 1/3/1 2/1/1 3/1/1\n"},
+        {true, "f 1/0/1 2/1/1 3/1/1\n"},
+        {true, "f 1/3/1 2/1/1 3/1/1\n"},
         {true, "f 1/1/1 2/1/1 3/1/-2\n"}};
     for (const auto& [textured, faces] : cases) {
         SCOPED_TRACE(faces);

@@ -41,10 +41,15 @@ TEST(Dds, MipChainsAreCutFromTheData) {
     std::string err;
     ASSERT_TRUE(parse(dds(256, 256, 32768, 9, "DXT1", 43704), image, err));
     EXPECT_EQ(image.format, static_cast<GLenum>(GL_COMPRESSED_RGBA_S3TC_DXT1_EXT));
-    EXPECT_EQ(levelsOf(image), (std::vector<std::array<size_t, 3>>{
-                                   {256, 256, 32768}, {128, 128, 8192}, {64, 64, 2048},
-                                   {32, 32, 512}, {16, 16, 128}, {8, 8, 32}, {4, 4, 8}, {2, 2, 8},
-                                   {1, 1, 8}}));
+    EXPECT_EQ(levelsOf(image), (std::vector<std::array<size_t, 3>>{{256, 256, 32768},
+                                                                   {128, 128, 8192},
+                                                                   {64, 64, 2048},
+                                                                   {32, 32, 512},
+                                                                   {16, 16, 128},
+                                                                   {8, 8, 32},
+                                                                   {4, 4, 8},
+                                                                   {2, 2, 8},
+                                                                   {1, 1, 8}}));
     size_t offset = 0;
     for (const DdsLevel& level : image.levels) {
         EXPECT_EQ(level.offset, offset);
@@ -99,8 +104,8 @@ TEST(Dds, TruncatedOrOverstatedFilesAreRejected) {
     std::vector<uint8_t> header = dds(4, 4, 8, 1, "DXT1", 8);
     header.resize(100);
     // Also level data that the file does not hold, or that the header's buffer size leaves out.
-    for (const auto& bytes : {header, dds(256, 256, 32768, 9, "DXT1", 40000),
-                              dds(64, 64, 8, 1, "DXT1", 4096)}) {
+    for (const auto& bytes :
+         {header, dds(256, 256, 32768, 9, "DXT1", 40000), dds(64, 64, 8, 1, "DXT1", 4096)}) {
         EXPECT_FALSE(parse(bytes, image, err));
         EXPECT_NE(err, "");
     }

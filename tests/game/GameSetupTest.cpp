@@ -83,8 +83,8 @@ TEST_F(GameSetup, WallsAreNumberedInOrderAndZeroLengthIsSkipped) {
     g->addWall({14, 20}, {10, 21});
     g->addWall({3, 3}, {3, 3});
     const std::string out = GetCapturedStdout();
-    EXPECT_EQ(out, "Wall " + std::to_string(before + 1) + " created with angle 90\n" +
-                       "Wall " + std::to_string(before + 2) + " created with angle 166\n" +
+    EXPECT_EQ(out, "Wall " + std::to_string(before + 1) + " created with angle 90\n" + "Wall " +
+                       std::to_string(before + 2) + " created with angle 166\n" +
                        "Skipping wall from 3.00/3.00 to 3.00/3.00: it has no length\n");
     ASSERT_EQ(g->walls.size(), before + 2);
     EXPECT_EQ(g->walls[before]->start, vec2(10, 24));  // as given, not swapped

@@ -88,8 +88,8 @@ TEST_F(Input, HeldKeysAreRecordedAndSpecialKeysNeverTouchKeyState) {
     EXPECT_EQ(press('W', kRelease), "Key '87', state '0'\n");
     EXPECT_EQ(keyState['W'], 0);
     onKey('A', GLFW_REPEAT);
-    for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_RIGHT, GLFW_KEY_F11, GLFW_KEY_F1 + 20,
-                    GLFW_KEY_LAST, GLFW_KEY_UNKNOWN}) {
+    for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_RIGHT, GLFW_KEY_F11, GLFW_KEY_F1 + 20, GLFW_KEY_LAST,
+                    GLFW_KEY_UNKNOWN}) {
         onKey(key, kPress);
         onKey(key, kRelease);
     }
@@ -129,7 +129,8 @@ TEST_F(Input, SwitchKeysSayWhatTheyDoAndComeBack) {
         {GLFW_KEY_F5, "Switching mip mapping-quality to linear\n"},
         {GLFW_KEY_F4, "Switching texture sampling quality to nearest neighbor\n"},
         {GLFW_KEY_F4, "Switching texture sampling quality to bilinear\n"},
-        {GLFW_KEY_F6, "Switching flying mode on\n"}, {GLFW_KEY_F6, "Switching flying mode off\n"},
+        {GLFW_KEY_F6, "Switching flying mode on\n"},
+        {GLFW_KEY_F6, "Switching flying mode off\n"},
         {GLFW_KEY_F3, "Switching wireframe mode on\n"},
         {GLFW_KEY_F3, "Switching wireframe mode off\n"},
         {GLFW_KEY_F7, "Switching shader of heightmap\n"},
@@ -138,7 +139,8 @@ TEST_F(Input, SwitchKeysSayWhatTheyDoAndComeBack) {
         {GLFW_KEY_F8, "Switching view frustum culling on\n"},
         {GLFW_KEY_F9, "Switching transparency mode off\n"},
         {GLFW_KEY_F9, "Switching transparency mode on\n"},
-        {GLFW_KEY_F10, "Showing debug HUD is on\n"}, {GLFW_KEY_F10, "Showing debug HUD is off\n"},
+        {GLFW_KEY_F10, "Showing debug HUD is on\n"},
+        {GLFW_KEY_F10, "Showing debug HUD is off\n"},
         {GLFW_KEY_F2, "Switching printing of frame time on\n"},
         {GLFW_KEY_F2, "Switching printing of frame time off\n"},
     };

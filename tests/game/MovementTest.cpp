@@ -87,8 +87,8 @@ TEST_F(Movement, WalkingKeepsEyeHeightAboveTheTerrainEvenLookingUp) {
     keyState['W'] = 1;
     handleMovement(0.1f);
     EXPECT_NEAR(playerPosition.z, 22.0f + std::cos(0.7f), 1e-4f);
-    EXPECT_NEAR(playerPosition.y,
-                g->terrain->heightAt(playerPosition.x, playerPosition.z) + 1.5f, 1e-5f);
+    EXPECT_NEAR(playerPosition.y, g->terrain->heightAt(playerPosition.x, playerPosition.z) + 1.5f,
+                1e-5f);
     EXPECT_TRUE(g->movedThisFrame);
 }
 

@@ -45,10 +45,8 @@ void PlayTest::SetUp() {
     g->balls.clear();
     g->particleSystems.clear();
     g->hitBonusItems.clear();
-    for (auto& record : BonusItemSet::bonusItemRecords)
-        record.item->hit = false;
-    for (auto& wall : g->walls)
-        wall->hit = false;
+    for (auto& record : BonusItemSet::bonusItemRecords) record.item->hit = false;
+    for (auto& wall : g->walls) wall->hit = false;
 }
 
 void PlayTest::TearDown() {

@@ -80,8 +80,7 @@ TEST_F(PlayTest, BallsThatHitLeaveTheListAndTheOthersKeepTheirOrder) {
     g->update(0.01);
 
     ASSERT_EQ(g->balls.size(), 3u);
-    for (size_t i = 0; i < 3; ++i)
-        EXPECT_EQ(g->balls[i].get(), keep[i]) << "position " << i;
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(g->balls[i].get(), keep[i]) << "position " << i;
     EXPECT_EQ(projections.size(), splats + 2);
     // The spent balls were copies: the prototype's sphere is still there to throw.
     EXPECT_TRUE(glIsVertexArray(g->ballPrototype->mesh->vao));
@@ -112,8 +111,7 @@ TEST_F(PlayTest, SpentBurstLeavesTheFrameAndTheOthersKeepTheirOrder) {
     g->frameTime = 0.05;
     g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
     const ParticleSystem* first = g->particleSystems.back().get();
-    for (int i = 0; i < 12; ++i)
-        g->renderFrame();  // 600 ms ahead of the others
+    for (int i = 0; i < 12; ++i) g->renderFrame();  // 600 ms ahead of the others
     EXPECT_GT(first->aliveCount, 1u);
     g->addProjection(ground + vec3(1, 0, 0), vec3(0, 1, 0), vec3(1, 0, 1));
     g->addProjection(ground + vec3(0, 0, 1), vec3(0, 1, 0), vec3(1, 0, 1));

@@ -64,9 +64,9 @@ std::string writeSine(const std::string& name, FileKind kind, double frequency, 
     info.samplerate = kCaptureRate;
     info.channels = channels;
     switch (kind) {
-        case FileKind::Wav: info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16; break;
-        case FileKind::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
-        case FileKind::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
+    case FileKind::Wav: info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16; break;
+    case FileKind::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
+    case FileKind::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
     }
     if (!sf_format_check(&info)) return "";
     std::string path = scratchDir() + "/" + name;

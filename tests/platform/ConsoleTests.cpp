@@ -37,10 +37,14 @@ void stdinFromTerminal(const char* typed) {
 void expectAnswer(const char* typed, bool terminal, bool underCi, int expected) {
     EXPECT_EXIT(
         {
-            if (underCi) setenv("CI", "true", 1);
-            else unsetenv("CI");
-            if (terminal) stdinFromTerminal(typed);
-            else stdinFromPipe(typed);
+            if (underCi)
+                setenv("CI", "true", 1);
+            else
+                unsetenv("CI");
+            if (terminal)
+                stdinFromTerminal(typed);
+            else
+                stdinFromPipe(typed);
             std::exit(askYesNo("Would you like to run in fullscreen?", "Fullscreen") ? 1 : 0);
         },
         ::testing::ExitedWithCode(expected), "")

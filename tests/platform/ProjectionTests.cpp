@@ -24,8 +24,8 @@ TEST(ProjectionMatrix, ClipsAtNearFarAnd45DegreesVertically) {
 }
 
 TEST(ProjectionMatrix, MinimisedWindowKeepsItFinite) {
-    for (mat4 p : {makeProjectionMatrix(0, 0), makeProjectionMatrix(800, 0),
-                   makeProjectionMatrix(0, 600)})
+    for (mat4 p :
+         {makeProjectionMatrix(0, 0), makeProjectionMatrix(800, 0), makeProjectionMatrix(0, 600)})
         for (int c = 0; c < 4; ++c)
             for (int r = 0; r < 4; ++r) EXPECT_TRUE(std::isfinite(p[c][r]));
 }

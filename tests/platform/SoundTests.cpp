@@ -170,8 +170,9 @@ TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
 
 TEST(Sound2D, StaysCentredAndFullWhereverTheListenerIs) {
     auto heard = [&](vec3 listener) {
-        return played2D(files().tone440Ogg, true, false, [](SoundEngine&, Sound*) { sleepMs(400); },
-                        listener, vec3(0, 0, -1));
+        return played2D(
+            files().tone440Ogg, true, false, [](SoundEngine&, Sound*) { sleepMs(400); }, listener,
+            vec3(0, 0, -1));
     };
     Capture atOrigin = heard(vec3(0)), farAside = heard(vec3(60, 0, 0));
     for (const Capture* c : {&atOrigin, &farAside}) {
@@ -217,8 +218,10 @@ TEST(Sound3D, ListenerOrientationDecidesTheSide) {
         });
         ASSERT_EQ(c.exitCode, 0) << c.err;
         ASSERT_GT(c.rms(), 0.01);
-        if (k.rightLouder) EXPECT_GT(c.rmsRight(), 1.5 * c.rmsLeft());
-        else EXPECT_GT(c.rmsLeft(), 1.5 * c.rmsRight());
+        if (k.rightLouder)
+            EXPECT_GT(c.rmsRight(), 1.5 * c.rmsLeft());
+        else
+            EXPECT_GT(c.rmsLeft(), 1.5 * c.rmsRight());
     }
 }
 
@@ -259,8 +262,10 @@ TEST(SoundVoices, RunningOutOfSourcesGivesNullNotACrash) {
             long nulls = 0;
             for (int i = 0; i < 12; ++i) {
                 Sound* s = engine.play2D(source, false, true, true);
-                if (s) sounds.push_back(s);
-                else ++nulls;
+                if (s)
+                    sounds.push_back(s);
+                else
+                    ++nulls;
             }
             engine.play3D(source, vec3(1, 0, 0));  // fire and forget with nothing free
             report("granted", static_cast<long>(sounds.size()));
@@ -364,6 +369,6 @@ TEST(SoundHandles, StopAllAndRemoveAllLeaveHandlesSafeUntilDropped) {
             return 0;
         },
         "", true);
-    expectReported(c, {"finishedAfterStop=1", "voicesAfterStop=1", "reloaded=1",
-                       "finishedAfterEngine=1"});
+    expectReported(
+        c, {"finishedAfterStop=1", "voicesAfterStop=1", "reloaded=1", "finishedAfterEngine=1"});
 }

@@ -16,8 +16,8 @@ TEST(Frustum, PlanesOfTheViewVolume) {
         {{0, 0, -0.05f}, 0, 100, 1, false},  // before the near plane at 0.1
         {{0, 0, -0.15f}, 0, 100, 1, true},
         {{0, 0, -0.05f}, 0.1f, 100, 1, true},  // reaching over the near plane
-        {{0, 0, 5}, 0, 100, 1, false},          // behind the eye
-        {{0, 0, -30.1f}, 0.2f, 30, 1, true},    // far is the argument plus the radius
+        {{0, 0, 5}, 0, 100, 1, false},         // behind the eye
+        {{0, 0, -30.1f}, 0.2f, 30, 1, true},   // far is the argument plus the radius
         {{0, 0, -30.3f}, 0.2f, 30, 1, false},
         {{0, 0, -30.3f}, 0.2f, 42, 1, true},
         {{0, 4, -10}, 0, 100, 1, true},
@@ -70,9 +70,9 @@ TEST(WallVisibility, ShownWhenAnyPartOfItsStandingBoxIsInView) {
         bool shown;
     } cases[] = {
         {{20, -2}, {20, 2}, &flat, true},
-        {{20, 2}, {60, 60}, &flat, true},  // only the start is in view
-        {{60, 60}, {20, 2}, &flat, true},  // only the end is in view
-        {{46, -1}, {46, 1}, &flat, false},  // beyond 45
+        {{20, 2}, {60, 60}, &flat, true},     // only the start is in view
+        {{60, 60}, {20, 2}, &flat, true},     // only the end is in view
+        {{46, -1}, {46, 1}, &flat, false},    // beyond 45
         {{-20, -2}, {-20, 2}, &flat, false},  // behind
         // A long wall alongside: both ends are out of view, the part beside the player is not.
         {{-60, 1}, {60, 1}, &flat, true},
@@ -85,8 +85,8 @@ TEST(WallVisibility, ShownWhenAnyPartOfItsStandingBoxIsInView) {
         {{-30, 0}, {-30, 0}, &flat, false},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.start.x << "," << c.start.y << " to " << c.end.x
-                                        << "," << c.end.y);
+        SCOPED_TRACE(testing::Message()
+                     << c.start.x << "," << c.start.y << " to " << c.end.x << "," << c.end.y);
         EXPECT_EQ(wallInView(view, walker, 4.0f / 3.0f, c.start, c.end, *c.ground), c.shown);
     }
 }

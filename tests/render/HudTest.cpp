@@ -33,7 +33,7 @@ TEST(Hud, ClockBallsAndDistanceTurnRedNearTheirLimits) {
         int y;
         bool red;
     } cases[] = {
-        {0.0, 200, -1, 0, "05:00", 560, false},  {0.9, 200, -1, 0, "04:59", 560, false},
+        {0.0, 200, -1, 0, "05:00", 560, false},   {0.9, 200, -1, 0, "04:59", 560, false},
         {201.0, 200, -1, 0, "01:39", 560, false}, {284.0, 200, -1, 0, "00:16", 560, false},
         {284.5, 200, -1, 0, "00:15", 560, true},  {285.0, 200, -1, 0, "00:15", 560, true},
         {299.5, 200, -1, 0, "00:00", 560, true},  {0.0, 200, -1, 1, "200", 540, false},
@@ -80,7 +80,7 @@ TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
         int x;
         const char* label;
         const char* value;
-    } expected[] = {{10, "Wire Mode", "off"}, {140, "Tex Qual.", "bilinear"},
+    } expected[] = {{10, "Wire Mode", "off"},  {140, "Tex Qual.", "bilinear"},
                     {270, "MipMap", "linear"}, {370, "Fly", "off"},
                     {450, "Show", "none"},     {540, "Frustum Cul.", "on"},
                     {680, "Transpar.", "on"}};

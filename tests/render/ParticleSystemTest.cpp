@@ -86,8 +86,7 @@ TEST_F(ParticleTest, FirstUpdateReadsOnlyTheLauncher) {
     auto cluttered = launchedBurst();
     // Fill the rest of the read buffer with more launchers: they must not count.
     std::vector<ParticleRecord> launchers(kMaxParticles);
-    for (auto& record : launchers)
-        record.position = vec3(5, 2, 5);
+    for (auto& record : launchers) record.position = vec3(5, 2, 5);
     glBindBuffer(GL_ARRAY_BUFFER, cluttered->particleBuffers[0]);
     glBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * launchers.size(),
                     launchers.data());

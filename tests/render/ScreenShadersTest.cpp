@@ -37,9 +37,14 @@ class ScreenShaders : public GlTest {};
 
 TEST_F(ScreenShaders, SceneProgramsKeepTheSharedAttributeLocations) {
     const ProgramInterface programs[] = {
-        {"phong", "phong", {"position", "normal"}, {"projectionMatrix", "viewMatrix", "modelMatrix"}},
+        {"phong",
+         "phong",
+         {"position", "normal"},
+         {"projectionMatrix", "viewMatrix", "modelMatrix"}},
         {"normals", "normals", {"position", "normal"}, {"PV", "modelMatrix"}},
-        {"toon", "toon", {"position", "normal", "uv"},
+        {"toon",
+         "toon",
+         {"position", "normal", "uv"},
          {"projectionMatrix", "viewMatrix", "modelMatrix", "colorTexture"}},
         {"contoures", "contoures", {"position", "normal"}, {"PV", "modelMatrix"}},
         {"transparency", "transparency", {"position", "normal"}, {"PV", "modelMatrix", "color"}},
@@ -79,8 +84,8 @@ TEST_F(ScreenQuad, FillsTheTargetTheRightWayUpAndKeepsTheSceneWhereTransparent) 
     Shader shader("Shader/passthrough.vert", "Shader/simpletexture.frag", "", true);
     // Bottom row red, see-through; top row blue, white. Blending off: only the program can
     // leave the scene showing, as the crosshair needs.
-    GLuint texture = makeTexture({Rgba{255, 0, 0, 255}, Rgba{0, 255, 0, 0},
-                                  Rgba{0, 0, 255, 255}, Rgba{255, 255, 255, 255}});
+    GLuint texture = makeTexture(
+        {Rgba{255, 0, 0, 255}, Rgba{0, 255, 0, 0}, Rgba{0, 0, 255, 255}, Rgba{255, 255, 255, 255}});
     glDisable(GL_BLEND);
     glUseProgram(shader.programHandle);
     setUniform(shader, "texture", 5);
@@ -107,8 +112,8 @@ struct Coverage {
 };
 
 // Counts red pixels in and out of the square [x0, x1) x [y0, y1) of target pixels.
-Coverage redCoverage(const Target& target, const std::vector<Rgba>& pixels, int x0, int y0,
-                     int x1, int y1) {
+Coverage redCoverage(const Target& target, const std::vector<Rgba>& pixels, int x0, int y0, int x1,
+                     int y1) {
     Coverage c;
     for (int y = 0; y < target.height; ++y) {
         for (int x = 0; x < target.width; ++x) {

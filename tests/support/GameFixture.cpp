@@ -26,7 +26,8 @@ std::string repositoryRoot() {
 bool exists(const char* path) { return access(path, R_OK) == 0; }
 
 Game* buildGame() {
-    if (!exists("Util/Files/Labyrinth2.txt") && chdir(repositoryRoot().c_str()) != 0) return nullptr;
+    if (!exists("Util/Files/Labyrinth2.txt") && chdir(repositoryRoot().c_str()) != 0)
+        return nullptr;
     // The Game constructor ends the process on a missing asset; a test should fail instead.
     for (const char* required : {"Util/Files/Labyrinth2.txt", "Util/Files/heightmap3.png",
                                  "Shader/phong.vert", "Util/Files/finish.obj"}) {

@@ -21,7 +21,7 @@ PACKAGES=(
     libgtest-dev libgmock-dev
     xvfb xauth xdotool imagemagick sox libsox-fmt-mp3 x11-utils libgl1-mesa-dri libglx-mesa0
     python3 python3-numpy python3-pil
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
 )
 FUZZ_DIR=build-fuzz
 FUZZ_RUNS=5000
@@ -136,10 +136,18 @@ fuzz_readers() {
     return $status
 }
 
+# Every C++ file laid out by the checked-in .clang-format.
+check_format() {
+    local files
+    mapfile -t files < <(find src tests bench tools -name '*.cpp' -o -name '*.h' | sort)
+    clang-format --dry-run --Werror "${files[@]}" && echo "${#files[@]} files laid out as .clang-format says"
+}
+
 test_all() {
     local start
     start=$(date +%s)
     install_packages
+    phase "code layout (clang-format)" check_format
     phase "release build" build "$RELEASE_DIR" all
     if [[ " ${FAILED[*]} " != *" release build "* ]]; then
         phase "unit and end-to-end tests" run_ctest "$RELEASE_DIR"

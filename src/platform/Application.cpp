@@ -69,12 +69,15 @@ void refetch(Function& pointer, const char* name) {
 
 }  // namespace
 
-void init() {
+void init(ScreenChoice screen) {
     // The log is read live by whoever watches it, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (!glfwInit()) fatalError("Failed to initialize GLFW\n");
-    openGame(askYesNo("Would you like to run in fullscreen?", "Fullscreen"));
+    const bool fullscreen = screen == ScreenChoice::Ask
+                                ? askYesNo("Would you like to run in fullscreen?", "Fullscreen")
+                                : screen == ScreenChoice::Fullscreen;
+    openGame(fullscreen);
 }
 
 void openGame(bool fullscreen) {

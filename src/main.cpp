@@ -2,9 +2,9 @@
 #include "platform/CommandLine.h"
 
 int main(int argc, char** argv) {
-    ScreenChoice screen = ScreenChoice::Ask;
-    if (std::optional<int> status = readCommandLine(argc, argv, screen)) return *status;
-    init(screen);
+    StartOptions options;
+    if (std::optional<int> status = readCommandLine(argc, argv, options)) return *status;
+    init(options);
     runFrameLoop();
     shutdown();
     return 0;

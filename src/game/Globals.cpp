@@ -14,6 +14,7 @@ float horizontalAngle = 6.2831855f;
 float verticalAngle = 0.0f;
 std::array<unsigned char, 256> keyState{};
 bool gameStarted = false;
+bool windowFocused = true;
 bool helpShown = false;
 
 const mat4 biasMatrix{0.5f, 0.0f, 0.0f, 0.0f,  //

@@ -23,6 +23,8 @@ extern float verticalAngle;
 extern std::array<unsigned char, 256> keyState;  // only codes below 256 ever index it
 extern bool gameStarted;
 extern bool helpShown;
+// False while another window has the keyboard and the pointer.
+extern bool windowFocused;
 
 // The camera projection: 45 degrees vertical, near 0.1, far 210.
 mat4 makeProjectionMatrix(int width, int height);

@@ -6,7 +6,7 @@
 // Opens the window, GL and sound, builds the Game, registers the callbacks.
 // Asks about fullscreen unless the command line chose. Every failure prints its message,
 // pauses and exits with status -1.
-void init(ScreenChoice screen);
+void init(const StartOptions& options);
 // The part of init after glfwInit and the fullscreen question; the benchmark starts here too.
 void openGame(bool fullscreen);
 // One frame's work between the clear and the swap: movement, camera upload, update, picture.

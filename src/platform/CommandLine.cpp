@@ -10,13 +10,15 @@
 namespace {
 
 const char kUsage[] =
-    "Usage: quillora [OPTION]\n"
+    "Usage: quillora [OPTION]...\n"
     "Find the way through the maze to the finish gate before the time runs out.\n"
     "\n"
-    "  --fullscreen  start fullscreen at the desktop's resolution, without asking\n"
-    "  --windowed    start in a 1024 x 768 window, without asking\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n"
+    "  --fullscreen    start fullscreen at the desktop's resolution, without asking\n"
+    "  --windowed      start in a 1024 x 768 window, without asking\n"
+    "  --no-raw-mouse  turn with the pointer as the desktop moves it: for tablets, remote\n"
+    "                  desktops and virtual machines, where the view turns wrongly or not at all\n"
+    "  --help          show this help and exit\n"
+    "  --version       show the version and exit\n"
     "\n"
     "Without --fullscreen or --windowed the game asks: in a dialog when zenity or kdialog is\n"
     "installed, else on the terminal; with neither it opens a window.\n";
@@ -28,8 +30,8 @@ int usageError(const char* what, const char* word) {
 
 }  // namespace
 
-std::optional<int> readCommandLine(int argc, const char* const* argv, ScreenChoice& screen) {
-    screen = ScreenChoice::Ask;
+std::optional<int> readCommandLine(int argc, const char* const* argv, StartOptions& options) {
+    options = StartOptions();
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
         const char* word = argv[i];
@@ -37,9 +39,11 @@ std::optional<int> readCommandLine(int argc, const char* const* argv, ScreenChoi
         if (std::strcmp(word, "--") == 0) {
             optionsEnded = true;
         } else if (std::strcmp(word, "--fullscreen") == 0) {
-            screen = ScreenChoice::Fullscreen;
+            options.screen = ScreenChoice::Fullscreen;
         } else if (std::strcmp(word, "--windowed") == 0) {
-            screen = ScreenChoice::Windowed;
+            options.screen = ScreenChoice::Windowed;
+        } else if (std::strcmp(word, "--no-raw-mouse") == 0) {
+            options.rawMouseMotion = false;
         } else if (std::strcmp(word, "--help") == 0) {
             std::fputs(kUsage, stdout);
             return 0;

@@ -1,5 +1,5 @@
-#include "platform/Application.h"
 #include "platform/CommandLine.h"
+#include "shell/Application.h"
 
 int main(int argc, char** argv) {
     StartOptions options;

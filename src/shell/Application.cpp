@@ -28,6 +28,8 @@ void mouseButtonCallback(GLFWwindow*, int button, int action, int /*mods*/) {
     onMouseButton(button, action);
 }
 
+void focusCallback(GLFWwindow*, int focused) { onFocus(focused == GLFW_TRUE); }
+
 void framebufferSizeCallback(GLFWwindow*, int width, int height) { onWindowSize(width, height); }
 
 GLFWwindow* openWindow(bool fullscreen, int& openedWidth, int& openedHeight) {
@@ -69,12 +71,16 @@ void refetch(Function& pointer, const char* name) {
 
 }  // namespace
 
-void init() {
+void init(const StartOptions& options) {
     // The log is read live by whoever watches it, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (!glfwInit()) fatalError("Failed to initialize GLFW\n");
-    openGame(askYesNo("Would you like to run in fullscreen?", "Fullscreen"));
+    useRawMouseMotion = options.rawMouseMotion;
+    const bool fullscreen = options.screen == ScreenChoice::Ask
+                                ? askYesNo("Would you like to run in fullscreen?", "Fullscreen")
+                                : options.screen == ScreenChoice::Fullscreen;
+    openGame(fullscreen);
 }
 
 void openGame(bool fullscreen) {
@@ -87,6 +93,8 @@ void openGame(bool fullscreen) {
         std::exit(-1);
     }
     glfwMakeContextCurrent(mainWindow);
+    // Frames nobody sees only heat the graphics card: wait for the display.
+    glfwSwapInterval(1);
 
     glewExperimental = GL_TRUE;
     GLenum glewStatus = glewInit();
@@ -120,6 +128,7 @@ void openGame(bool fullscreen) {
     glfwSetInputMode(mainWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSetMouseButtonCallback(mainWindow, mouseButtonCallback);
     glfwSetFramebufferSizeCallback(mainWindow, framebufferSizeCallback);
+    glfwSetWindowFocusCallback(mainWindow, focusCallback);
     // GLFW 2 reported the size once at registration; the game relies on that first call.
     int framebufferWidth = 0, framebufferHeight = 0;
     glfwGetFramebufferSize(mainWindow, &framebufferWidth, &framebufferHeight);

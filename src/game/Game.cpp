@@ -121,33 +121,6 @@ Game::Game(audio::SoundEngine* engine) {
         bonusItemSounds.assign(3, nullptr);
     }
 
-    flyMode = false;
-    wireframe = false;
-    switchedTerrainShader = false;
-    showFrameTime = false;
-    frustumCulling = true;
-    transparency = true;
-    mipmapMode = 2;
-    bilinearFiltering = true;
-    showDebugHud = false;
-    awaitingFirstStart = true;
-    posterVisible = true;
-    goalReached = false;
-    tripleThrowUnlocked = false;
-    bumpedBefore = false;
-    bumpedWall = false;
-    movedThisFrame = false;
-    posterIndex = 1;
-    goalDistance = -1.0f;
-    elapsedTime = 0.0;
-    frameTime = 0.0;
-    ballsLeft = 200;
-    windowWidth = 1024;
-    windowHeight = 768;
-    lastParticleState = 0;
-    cameraPosition = vec3(0.0f);
-    viewMatrix = identity;
-    depthMVP = identity;
     setCursorVisible(true);  // the play poster is up
 }
 

@@ -47,7 +47,7 @@ void setCursorPos(int x, int y) {
 }
 
 void setCursorVisible(bool visible) {
-    // Hidden, not disabled: a disabled cursor would ignore the absolute moves tests send.
+    // Hidden, not disabled: a disabled cursor would ignore absolute moves (tablets, xdotool).
     if (mainWindow)
         glfwSetInputMode(mainWindow, GLFW_CURSOR,
                          visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);

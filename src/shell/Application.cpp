@@ -29,6 +29,8 @@ void mouseButtonCallback(GLFWwindow*, int button, int action, int /*mods*/) {
     onMouseButton(button, action);
 }
 
+void focusCallback(GLFWwindow*, int focused) { onFocus(focused == GLFW_TRUE); }
+
 void framebufferSizeCallback(GLFWwindow*, int width, int height) { onWindowSize(width, height); }
 
 GLFWwindow* openWindow(bool fullscreen, int& openedWidth, int& openedHeight) {
@@ -70,12 +72,16 @@ void refetch(Function& pointer, const char* name) {
 
 }  // namespace
 
-void init() {
+void init(const StartOptions& options) {
     // The log is read live by whoever watches it, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (!glfwInit()) fatalError("Failed to initialize GLFW\n");
-    openGame(askYesNo("Would you like to run in fullscreen?", "Fullscreen"));
+    useRawMouseMotion = options.rawMouseMotion;
+    const bool fullscreen = options.screen == ScreenChoice::Ask
+                                ? askYesNo("Would you like to run in fullscreen?", "Fullscreen")
+                                : options.screen == ScreenChoice::Fullscreen;
+    openGame(fullscreen);
 }
 
 void openGame(bool fullscreen) {
@@ -88,6 +94,8 @@ void openGame(bool fullscreen) {
         std::exit(-1);
     }
     glfwMakeContextCurrent(mainWindow);
+    // Frames nobody sees only heat the graphics card: wait for the display.
+    glfwSwapInterval(1);
 
     glewExperimental = GL_TRUE;
     GLenum glewStatus = glewInit();
@@ -121,6 +129,7 @@ void openGame(bool fullscreen) {
     glfwSetInputMode(mainWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSetMouseButtonCallback(mainWindow, mouseButtonCallback);
     glfwSetFramebufferSizeCallback(mainWindow, framebufferSizeCallback);
+    glfwSetWindowFocusCallback(mainWindow, focusCallback);
     // GLFW reports sizes only when they change; the game needs the first one now.
     int framebufferWidth = 0, framebufferHeight = 0;
     glfwGetFramebufferSize(mainWindow, &framebufferWidth, &framebufferHeight);

@@ -17,6 +17,7 @@ float horizontalAngle = kStartHorizontalAngle;
 float verticalAngle = 0.0f;
 std::array<unsigned char, 256> keyState{};
 bool gameStarted = false;
+bool windowFocused = true;
 bool helpShown = false;
 
 mat4 makeProjectionMatrix(int width, int height) {

@@ -25,6 +25,8 @@ extern std::array<unsigned char, 256> keyState;  // only codes below 256 ever in
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyA = 'A', kKeyD = 'D';
 extern bool gameStarted;
 extern bool helpShown;
+// False while another window has the keyboard and the pointer.
+extern bool windowFocused;
 
 // The camera projection: the field of view vertically, near 0.1, far 210.
 mat4 makeProjectionMatrix(int width, int height);

@@ -146,6 +146,15 @@ void onWindowSize(int width, int height) {
     }
 }
 
+void onFocus(bool focused) {
+    windowFocused = focused;
+    if (!gameStarted || game->posterVisible) return;
+    // The pointer is the desktop's while another window has the focus.
+    setCursorVisible(!focused);
+    // Where the pointer came back in is no turn the player made.
+    if (focused) recentreCursor();
+}
+
 void startGame() {
     if (game->awaitingFirstStart) {
         game->elapsedTime = 0.0;

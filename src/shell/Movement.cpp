@@ -50,10 +50,13 @@ void lookAround(int offsetX, int offsetY) {
 void handleMovement(float dt) {
     if (game->posterVisible) return;
 
-    int x = 0, y = 0;
-    getCursorPos(x, y);
-    setCursorPos(windowWidth / 2, windowHeight / 2);
-    lookAround(windowWidth / 2 - x, windowHeight / 2 - y);
+    // An unfocused window cannot put the pointer back: reading it would turn the view forever.
+    if (windowFocused) {
+        int x = 0, y = 0;
+        getCursorPos(x, y);
+        setCursorPos(windowWidth / 2, windowHeight / 2);
+        lookAround(windowWidth / 2 - x, windowHeight / 2 - y);
+    }
 
     const vec3 right(std::sin(horizontalAngle - kHalfPi), 0.0f,
                      std::cos(horizontalAngle - kHalfPi));

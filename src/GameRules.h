@@ -1,5 +1,5 @@
-// The game's rules in numbers, each written once: every room, the tests and the world generator
-// (tools/world/make_world.py reads the positions) take them from here.
+// The game's rules in numbers, each written once: every room takes them from here, and the world
+// generator (tools/world/make_world.py) reads the positions.
 #pragma once
 
 #include "Math.h"

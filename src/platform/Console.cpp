@@ -109,7 +109,7 @@ bool askYesNo(const char* question, const char* caption) {
 #else
     const DialogAnswer dialog = askInDialog(question, caption);
     if (dialog != DialogAnswer::NoDialog) return dialog == DialogAnswer::Yes;
-    // Without a terminal (started from a menu, a pipe, a test) nobody could type the answer.
+    // Without a terminal (started from a menu, a pipe, a script) nobody could type the answer.
     if (!isatty(STDIN_FILENO)) return false;
     std::printf("%s: %s [y/N] ", caption, question);
     std::fflush(stdout);

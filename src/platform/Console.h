@@ -1,7 +1,7 @@
 // Console behaviour of the fatal paths: the pause that keeps a message readable, and the exit.
 #pragma once
 
-// Waits for Enter when standard input is a terminal; returns at once otherwise (tests, CI).
+// Waits for Enter when standard input is a terminal; returns at once otherwise (a pipe, a script).
 void consolePause();
 
 // Prints the formatted message to standard error, pauses and exits with status -1.

@@ -6,7 +6,7 @@ struct GLFWwindow;
 // The windowed size; a fullscreen window takes the desktop's.
 constexpr int kWindowedWidth = 1024, kWindowedHeight = 768;
 
-// The window opened at start-up; null in unit tests that run without one.
+// The window opened at start-up; null in programs that open none.
 extern GLFWwindow* mainWindow;
 // Whether a captured pointer reads raw mouse motion where the system offers it.
 extern bool useRawMouseMotion;

@@ -202,7 +202,8 @@ void Game::renderFrame() {
 
     bonusItems->drawBonusItems(transparency, bilinearFiltering, mipmapMode);
 
-    // Particles add their light on top without hiding each other.
+    // Depth-tested but not written, so bursts never hide each other; each blends its paint over
+    // what lies behind it (ParticleSystem::render).
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);

@@ -3,20 +3,13 @@
 #include <cmath>
 
 #include "GameRules.h"
-#include "assets/ObjReader.h"
-#include "platform/Console.h"
 #include "scene/MeshUpload.h"
 
 namespace kesto::scene {
 
 BallObject::BallObject(const mat4& modelMatrix, Shader* shader)
     : SceneObject(modelMatrix), shader(shader) {
-    const char* path = "Util/Files/sphere_smooth.obj";
-    std::vector<vec3> positions, normals;
-    if (!loadNonTexturedObjFile(path, positions, normals))
-        fatalError("Error reading object from file: %s\n", path);
-    mesh = uploadMesh({&positions, &normals, nullptr, nullptr}, shader);
-    vertexCount = static_cast<int>(positions.size());
+    mesh = loadObjMeshOrStop("Util/Files/sphere_smooth.obj", false, shader, vertexCount);
 }
 
 void BallObject::update(double timeDelta) {

@@ -3,9 +3,7 @@
 #include <cstdio>
 
 #include "GameRules.h"
-#include "assets/ObjReader.h"
 #include "assets/Texture.h"
-#include "platform/Console.h"
 #include "render/Shader.h"
 #include "scene/BallObject.h"
 #include "scene/MeshUpload.h"
@@ -17,12 +15,7 @@ std::vector<BonusItemRecord> BonusItemSet::bonusItemRecords;
 BonusItemObject::BonusItemObject(const std::string& path, const mat4& modelMatrix, Shader* shader,
                                  nonTexturedVboObject* atomTemplate, Shader* atomShader)
     : SceneObject(modelMatrix), shader(shader), atomTemplate(atomTemplate), atomShader(atomShader) {
-    std::vector<vec3> positions, normals;
-    std::vector<vec2> uvs;
-    if (!loadObjFile(path.c_str(), positions, uvs, normals))
-        fatalError("Error reading object from file: %s\n", path.c_str());
-    mesh = uploadMesh({&positions, &normals, &uvs, nullptr}, shader);
-    vertexCount = static_cast<int>(positions.size());
+    mesh = loadObjMeshOrStop(path.c_str(), true, shader, vertexCount);
 }
 
 BonusItemObject::BonusItemObject(const BonusItemObject& other)

@@ -56,7 +56,7 @@ public:
     Shader* atomShader = nullptr;  // not owned
 
 protected:
-    // An item without a mesh, for tests that need no GL context.
+    // An item without a mesh, built without a GL context.
     BonusItemObject(const mat4& modelMatrix, nonTexturedVboObject* atomTemplate)
         : SceneObject(modelMatrix), atomTemplate(atomTemplate) {}
 };

@@ -19,7 +19,8 @@
 namespace {
 
 void keyCallback(GLFWwindow*, int key, int /*scancode*/, int action, int /*mods*/) {
-    // GLFW 2 had no key repeat, and keys it cannot name have no code worth recording.
+    // A held key acts once: a repeat would flip a switch back and forth. Keys GLFW cannot name
+    // have no code worth recording.
     if (action == GLFW_REPEAT || key == GLFW_KEY_UNKNOWN) return;
     onKey(key, action);
 }
@@ -129,7 +130,7 @@ void openGame(bool fullscreen) {
     glfwSetMouseButtonCallback(mainWindow, mouseButtonCallback);
     glfwSetFramebufferSizeCallback(mainWindow, framebufferSizeCallback);
     glfwSetWindowFocusCallback(mainWindow, focusCallback);
-    // GLFW 2 reported the size once at registration; the game relies on that first call.
+    // GLFW reports sizes only when they change; the game needs the first one now.
     int framebufferWidth = 0, framebufferHeight = 0;
     glfwGetFramebufferSize(mainWindow, &framebufferWidth, &framebufferHeight);
     onWindowSize(framebufferWidth, framebufferHeight);

@@ -44,6 +44,8 @@ public:
 
     // Frame (render/)
     void renderFrame();
+    // Called after each pass of the frame with its name, when set (the benchmark times them).
+    void (*afterPass)(const char* pass) = nullptr;
     void drawPoster();
     void drawCrosshair();
     bool isInFrustum(vec3 center, float radius, float farDistance) const;

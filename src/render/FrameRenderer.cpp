@@ -8,6 +8,7 @@
 #include "render/Hud.h"
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"
+#include "render/ShadowMap.h"
 #include "render/SplatReach.h"
 #include "render/TextOverlay.h"
 #include "scene/BallObject.h"
@@ -101,164 +102,212 @@ void Game::drawCrosshair() {
     drawScreenQuad(*this);
 }
 
-void Game::renderFrame() {
-    if (posterVisible) {
-        drawPoster();
-        return;
-    }
+namespace {
 
-    // Balls.
-    glUseProgram(phongShader->programHandle);
-    for (auto& ball : balls) {
-        if (frustumCulling &&
-            !isInFrustum(translationOf(ball->modelMatrix), kBallCullRadius, kBallCullFar)) {
+bool wallShown(const Game& game, const kesto::scene::WallObject& wall) {
+    return !game.frustumCulling || wall.visible;
+}
+
+void drawBalls(Game& game) {
+    glUseProgram(game.phongShader->programHandle);
+    for (auto& ball : game.balls) {
+        if (game.frustumCulling &&
+            !game.isInFrustum(translationOf(ball->modelMatrix), kBallCullRadius, kBallCullFar)) {
             continue;
         }
-        setUniform(*phongShader, "modelMatrix", ball->modelMatrix);
+        setUniform(*game.phongShader, "modelMatrix", ball->modelMatrix);
         ball->draw();
     }
+}
 
-    // Walls and terrain: the normals view, or the splats. Whatever lands here first keeps its
-    // pixels against the shadow-receiving pass at equal depth.
-    auto wallShown = [this](const kesto::scene::WallObject& wall) {
-        return !frustumCulling || wall.visible;
-    };
-    if (switchedTerrainShader) {
-        glUseProgram(normalsShader->programHandle);
-        for (auto& wall : walls) {
-            if (!wallShown(*wall)) continue;
-            setUniform(*normalsShader, "modelMatrix", wall->modelMatrix);
-            wall->draw();
-        }
-        setUniform(*normalsShader, "modelMatrix", terrain->modelMatrix);
-        terrain->draw();
-    } else {
-        bindTexture(kSplatUnit, splatTexture.get());
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-        applyTextureSampling(bilinearFiltering, mipmapMode);
-        glUseProgram(projectionShader->programHandle);
-        setUniform(*projectionShader, "proj_Map", kSplatUnit);
-        // The camera exactly as the splats are drawn with it, for their screen rectangles.
-        mat4 cameraPv(1.0f);
-        const GLint pvLocation = glGetUniformLocation(projectionShader->programHandle, "PV_cam");
-        if (pvLocation >= 0)
-            glGetUniformfv(projectionShader->programHandle, pvLocation, &cameraPv[0][0]);
-        GLint viewport[4] = {0, 0, 0, 0};
+// The camera exactly as the splats are drawn with it, and the viewport: their screen rectangles.
+struct SplatScreen {
+    mat4 cameraPv{1.0f};
+    GLint pvLocation = -1;
+    GLint viewport[4] = {0, 0, 0, 0};
+
+    explicit SplatScreen(const Shader& program) {
+        pvLocation = glGetUniformLocation(program.programHandle, "PV_cam");
+        if (pvLocation >= 0) glGetUniformfv(program.programHandle, pvLocation, &cameraPv[0][0]);
         glGetIntegerv(GL_VIEWPORT, viewport);
-        auto paintWall = [&](kesto::scene::WallObject& wall) {
-            if (!wallShown(wall)) return;
-            setUniform(*projectionShader, "M", wall.modelMatrix);
-            wall.draw();
-        };
-        // Limits the pixels of the next draw to where the hull shows; false when it does not.
-        auto scissorTo = [&](const SplatSurface& surface) {
-            int rect[4];
-            if (pvLocation < 0) return true;
-            if (!screenRectOf(surface.hull, cameraPv, viewport, rect)) return false;
-            glEnable(GL_SCISSOR_TEST);
-            glScissor(rect[0], rect[1], rect[2], rect[3]);
-            return true;
-        };
-        for (const Projection& splat : projections) {
-            if (frustumCulling && !isInFrustum(splat.position, kSplatCullRadius, kSplatCullFar)) {
-                continue;
-            }
-            if (!splat.reachKnown) {
-                // Painted over everything: the splat redraws every wall and the terrain.
-                glDisable(GL_SCISSOR_TEST);
-                setUniform(*projectionShader, "proj_tex_mat", splat.textureMatrix);
-                for (auto& wall : walls) paintWall(*wall);
-                if (splat.onTerrain) {
-                    setUniform(*projectionShader, "M", terrain->modelMatrix);
-                    terrain->draw();
-                }
-                continue;
-            }
-            // Only what the projector reaches, and only the pixels its paint can cover:
-            // anywhere else every fragment would be discarded.
-            bool matrixSet = false;
-            auto setMatrix = [&]() {
-                if (!matrixSet) setUniform(*projectionShader, "proj_tex_mat", splat.textureMatrix);
-                matrixSet = true;
-            };
-            for (const SplatSurface& surface : splat.reachedWalls) {
-                if (surface.wall < 0 || static_cast<size_t>(surface.wall) >= walls.size()) continue;
-                kesto::scene::WallObject& wall = *walls[static_cast<size_t>(surface.wall)];
-                if (!wallShown(wall) || !scissorTo(surface)) continue;
-                setMatrix();
-                paintWall(wall);
-            }
-            if (splat.onTerrain && !splat.terrainRuns.empty() && scissorTo(splat.terrainReach)) {
-                setMatrix();
-                setUniform(*projectionShader, "M", terrain->modelMatrix);
-                drawTerrainRuns(*terrain, splat);
-            }
-        }
-        glDisable(GL_SCISSOR_TEST);
     }
+    // Limits the pixels of the next draw to where the hull shows; false when it does not.
+    bool scissorTo(const SplatSurface& surface) const {
+        int rect[4];
+        if (pvLocation < 0) return true;
+        if (!screenRectOf(surface.hull, cameraPv, viewport, rect)) return false;
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(rect[0], rect[1], rect[2], rect[3]);
+        return true;
+    }
+};
 
-    bindShadowMapAndDrawReceivers();
+void paintWall(Game& game, kesto::scene::WallObject& wall) {
+    if (!wallShown(game, wall)) return;
+    setUniform(*game.projectionShader, "M", wall.modelMatrix);
+    wall.draw();
+}
 
-    bonusItems->drawBonusItems(transparency, bilinearFiltering, mipmapMode);
+void drawSplat(Game& game, const Projection& splat, const SplatScreen& screen) {
+    Shader& program = *game.projectionShader;
+    if (!splat.reachKnown) {
+        // Painted over everything: the splat redraws every wall and the terrain.
+        glDisable(GL_SCISSOR_TEST);
+        setUniform(program, "proj_tex_mat", splat.textureMatrix);
+        for (auto& wall : game.walls) paintWall(game, *wall);
+        if (splat.onTerrain) {
+            setUniform(program, "M", game.terrain->modelMatrix);
+            game.terrain->draw();
+        }
+        return;
+    }
+    // Only what the projector reaches, and only the pixels its paint can cover: anywhere else
+    // every fragment would be discarded.
+    bool matrixSet = false;
+    auto setMatrix = [&]() {
+        if (!matrixSet) setUniform(program, "proj_tex_mat", splat.textureMatrix);
+        matrixSet = true;
+    };
+    for (const SplatSurface& surface : splat.reachedWalls) {
+        if (surface.wall < 0 || static_cast<size_t>(surface.wall) >= game.walls.size()) continue;
+        kesto::scene::WallObject& wall = *game.walls[static_cast<size_t>(surface.wall)];
+        if (!wallShown(game, wall) || !screen.scissorTo(surface)) continue;
+        setMatrix();
+        paintWall(game, wall);
+    }
+    if (splat.onTerrain && !splat.terrainRuns.empty() && screen.scissorTo(splat.terrainReach)) {
+        setMatrix();
+        setUniform(program, "M", game.terrain->modelMatrix);
+        drawTerrainRuns(*game.terrain, splat);
+    }
+}
 
-    // Particles add their light on top without hiding each other.
+// Walls and terrain: the normals view, or the splats. Whatever lands here first keeps its
+// pixels against the shadow-receiving pass at equal depth.
+void drawSplatPass(Game& game) {
+    if (game.switchedTerrainShader) {
+        drawWallsAndTerrain(game, *game.normalsShader, "modelMatrix");
+        return;
+    }
+    bindTexture(kSplatUnit, game.splatTexture.get());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    applyTextureSampling(game.bilinearFiltering, game.mipmapMode);
+    glUseProgram(game.projectionShader->programHandle);
+    setUniform(*game.projectionShader, "proj_Map", kSplatUnit);
+    const SplatScreen screen(*game.projectionShader);
+    for (const Projection& splat : projections) {
+        if (game.frustumCulling &&
+            !game.isInFrustum(splat.position, kSplatCullRadius, kSplatCullFar)) {
+            continue;
+        }
+        drawSplat(game, splat, screen);
+    }
+    glDisable(GL_SCISSOR_TEST);
+}
+
+// Each burst blends itself over the scene (its own draw sets the blending); depth is tested
+// but not written, so the bursts never hide each other.
+void drawParticles(Game& game) {
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);
     glBlendFunc(GL_DST_ALPHA, GL_ONE);
-    removalIndices.clear();
-    const size_t systemCount = particleSystems.size();
+    game.removalIndices.clear();
+    const size_t systemCount = game.particleSystems.size();
     for (size_t i = 0; i < systemCount; ++i) {
-        ParticleSystem& system = *particleSystems[i];
-        const int deltaMillis = static_cast<int>(frameTime * 1000.0);
+        ParticleSystem& system = *game.particleSystems[i];
+        const int deltaMillis = static_cast<int>(game.frameTime * 1000.0);
         system.time += deltaMillis;
         system.update(deltaMillis);
         system.render();
         system.currentVertexBuffer = system.currentFeedbackBuffer;
         system.currentFeedbackBuffer = 1 - system.currentFeedbackBuffer;
-        lastParticleState = static_cast<int>(system.aliveCount);
-        if (lastParticleState == 0) removalIndices.push_back(static_cast<int>(i));
+        game.lastParticleState = static_cast<int>(system.aliveCount);
+        if (game.lastParticleState == 0) game.removalIndices.push_back(static_cast<int>(i));
     }
     glDepthMask(GL_TRUE);
     glDisable(GL_BLEND);
-    eraseAtPositions(particleSystems, removalIndices);
-    removalIndices.clear();
+    eraseAtPositions(game.particleSystems, game.removalIndices);
+    game.removalIndices.clear();
+}
 
-    // Finish gate: outline from its back faces, then toon-shaded, then the red layer.
+// Outline from its back faces, then toon-shaded, then the red layer.
+void drawFinishGate(Game& game) {
     glCullFace(GL_FRONT);
-    glUseProgram(contourShader->programHandle);
-    setUniform(*contourShader, "modelMatrix", finish->modelMatrix);
-    finish->draw();
+    glUseProgram(game.contourShader->programHandle);
+    setUniform(*game.contourShader, "modelMatrix", game.finish->modelMatrix);
+    game.finish->draw();
     glCullFace(GL_BACK);
 
-    glUseProgram(toonShader->programHandle);
-    bindTexture(kFinishUnit, finishTexture.get());
-    setUniform(*toonShader, "colorTexture", kFinishUnit);
-    setUniform(*toonShader, "modelMatrix", finish->modelMatrix);
-    finish->draw();
+    glUseProgram(game.toonShader->programHandle);
+    bindTexture(kFinishUnit, game.finishTexture.get());
+    setUniform(*game.toonShader, "colorTexture", kFinishUnit);
+    setUniform(*game.toonShader, "modelMatrix", game.finish->modelMatrix);
+    game.finish->draw();
 
-    if (transparency) {
+    if (game.transparency) {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     }
-    glUseProgram(transparencyShader->programHandle);
-    setUniform(*transparencyShader, "color", vec3(1.0f, 0.0f, 0.0f));
-    setUniform(*transparencyShader, "modelMatrix", finishLayer->modelMatrix);
-    finishLayer->draw();
+    glUseProgram(game.transparencyShader->programHandle);
+    setUniform(*game.transparencyShader, "color", vec3(1.0f, 0.0f, 0.0f));
+    setUniform(*game.transparencyShader, "modelMatrix", game.finishLayer->modelMatrix);
+    game.finishLayer->draw();
     glDisable(GL_BLEND);
+}
 
+void drawHud(Game& game) {
+    const int remaining = remainingSeconds(game.elapsedTime);
+    if (game.tickingSound && clockShouldTick(game.tickingSound->getIsPaused(), remaining)) {
+        game.tickingSound->setPlayPosition(0);
+        game.tickingSound->setIsPaused(false);
+    }
+    for (const HudLine& line : hudLines(hudStateOf(game))) printLine(game, line);
+}
+
+void drawDebugRow(Game& game) {
+    for (const HudLine& line : debugRowLines(renderSwitchesOf(game))) printLine(game, line);
+}
+
+}  // namespace
+
+void drawWallsAndTerrain(Game& game, const Shader& program, const char* modelUniform) {
+    glUseProgram(program.programHandle);
+    for (auto& wall : game.walls) {
+        if (!wallShown(game, *wall)) continue;
+        setUniform(program, modelUniform, wall->modelMatrix);
+        wall->draw();
+    }
+    setUniform(program, modelUniform, game.terrain->modelMatrix);
+    game.terrain->draw();
+}
+
+void Game::renderFrame() {
+    if (posterVisible) {
+        drawPoster();
+        return;
+    }
+    const auto pass = [this](const char* name) {
+        if (afterPass) afterPass(name);
+    };
+    drawBalls(*this);
+    pass("balls");
+    drawSplatPass(*this);
+    pass("splats");
+    bindShadowMapAndDrawReceivers();
+    pass("receivers");
+    bonusItems->drawBonusItems(transparency, bilinearFiltering, mipmapMode);
+    pass("items");
+    drawParticles(*this);
+    pass("particles");
+    drawFinishGate(*this);
+    pass("gate");
     // HUD: always filled, even over a wireframe scene.
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    const int remaining = remainingSeconds(elapsedTime);
-    if (tickingSound && clockShouldTick(tickingSound->getIsPaused(), remaining)) {
-        tickingSound->setPlayPosition(0);
-        tickingSound->setIsPaused(false);
-    }
-    for (const HudLine& line : hudLines(hudStateOf(*this))) printLine(*this, line);
+    drawHud(*this);
     drawCrosshair();
-    if (showDebugHud) {
-        for (const HudLine& line : debugRowLines(renderSwitchesOf(*this))) printLine(*this, line);
-    }
+    if (showDebugHud) drawDebugRow(*this);
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    pass("HUD");
 }

@@ -118,13 +118,7 @@ void Game::bindShadowMapAndDrawReceivers() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     setUniform(*shadowShader, "shadow_map", 0);
 
-    for (auto& wall : walls) {
-        if (frustumCulling && !wall->visible) continue;
-        setUniform(*shadowShader, "M", wall->modelMatrix);
-        wall->draw();
-    }
-    setUniform(*shadowShader, "M", terrain->modelMatrix);
-    terrain->draw();
+    drawWallsAndTerrain(*this, *shadowShader, "M");
 
     glBindTexture(GL_TEXTURE_2D, 0);
 }

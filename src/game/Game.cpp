@@ -11,6 +11,7 @@
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"
+#include "render/SurfaceTextures.h"
 #include "render/TextOverlay.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
@@ -78,6 +79,11 @@ Game::Game() {
         fatalError("Error reading object from file: '%s'", mazePath);
     std::printf("Adding %i walls.\n", static_cast<int>(starts.size()));
     for (size_t i = 0; i < starts.size() && i < ends.size(); ++i) addWall(starts[i], ends[i]);
+    {
+        Shader bakeProgram("Shader/passthrough.vert", "Shader/surfaceBake.frag", "", true);
+        surfaceTextures = bakeSurfaceTextures(bakeProgram, screenQuadVao, *terrain, walls);
+        if (!surfaceTextures) fatalError("Couldn't make the surface textures\n");
+    }
 
     finishTexture = std::make_unique<Texture>("Util/Files/finish.DDS", true);
     splatTexture = std::make_unique<Texture>("Util/Files/farbklecks.DDS", true);
@@ -185,6 +191,7 @@ Game::~Game() {
     posterHelpTexture.reset();
     posterWinTexture.reset();
     posterLoseTexture.reset();
+    surfaceTextures.reset();
 
     glDeleteBuffers(1, &screenQuadBuffer);
     glDeleteVertexArrays(1, &screenQuadVao);

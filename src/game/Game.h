@@ -14,6 +14,7 @@
 class Shader;
 class Texture;
 class ParticleSystem;
+struct SurfaceTextures;
 namespace audio {
 class SoundEngine;
 class Sound;
@@ -101,6 +102,10 @@ public:
         transparencyShader, shadowDepthShader, shadowShader, projectionShader, textureShader;
     std::unique_ptr<Texture> finishTexture, crosshairTexture, splatTexture, posterPlayTexture,
         posterHelpTexture, posterWinTexture, posterLoseTexture;
+    // Grass and stone colours made once at start-up for the shadow receivers.
+    std::unique_ptr<SurfaceTextures> surfaceTextures;
+    // Whether the last depth pass drew a ball or a hit item inside the light's window.
+    bool castersInLightWindow = false;
     GLuint shadowMapTexture = 0;
     GLuint shadowMapFramebuffer = 0;
     GLuint screenQuadBuffer = 0;

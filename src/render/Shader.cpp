@@ -90,6 +90,14 @@ void setUniform(const Shader& shader, const char* name, const glm::vec3& value) 
     glUniform3fv(glGetUniformLocation(shader.programHandle, name), 1, glm::value_ptr(value));
 }
 
+void setUniform(const Shader& shader, const char* name, const glm::vec2& value) {
+    glUniform2fv(glGetUniformLocation(shader.programHandle, name), 1, glm::value_ptr(value));
+}
+
+void setUniform(const Shader& shader, const char* name, const glm::vec4& value) {
+    glUniform4fv(glGetUniformLocation(shader.programHandle, name), 1, glm::value_ptr(value));
+}
+
 void setUniform(const Shader& shader, const char* name, float value) {
     glUniform1f(glGetUniformLocation(shader.programHandle, name), value);
 }

@@ -31,6 +31,8 @@ private:
 
 // Uniform helpers: the location is looked up by name before every write.
 void setUniform(const Shader& shader, const char* name, const glm::mat4& value);
+void setUniform(const Shader& shader, const char* name, const glm::vec2& value);
 void setUniform(const Shader& shader, const char* name, const glm::vec3& value);
+void setUniform(const Shader& shader, const char* name, const glm::vec4& value);
 void setUniform(const Shader& shader, const char* name, float value);
 void setUniform(const Shader& shader, const char* name, int value);

@@ -1,7 +1,10 @@
 #include "render/ShadowMap.h"
 
+#include <cmath>
+
 #include "game/Game.h"
 #include "render/Shader.h"
+#include "render/SurfaceTextures.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -11,6 +14,17 @@ namespace {
 
 constexpr float kItemCullRadius = 1.0f;
 constexpr float kItemCullFar = 25.0f;
+constexpr GLint kTerrainUnit = 6;
+constexpr GLint kWallUnit = 7;
+// How far past the light's window (in its normalised units, 1 at the edges) a caster's centre
+// may lie and still reach in with its shadow: a ball's radius, an item's rings.
+constexpr float kWindowSlack = 0.1f;
+
+bool insideLightWindow(const mat4& lightPV, const mat4& modelMatrix) {
+    const vec4 c = lightPV * modelMatrix[3];
+    return std::abs(c.x) <= 1.0f + kWindowSlack && std::abs(c.y) <= 1.0f + kWindowSlack &&
+           std::abs(c.z) <= 1.0f + kWindowSlack;
+}
 
 // Two triangles over the whole of normalised device space.
 constexpr float kScreenQuad[18] = {-1, -1, 0, 1, -1, 0, -1, 1, 0, -1, 1, 0, 1, -1, 0, 1, 1, 0};
@@ -78,6 +92,7 @@ void Game::renderShadowMap() {
     };
 
     glUseProgram(shadowDepthShader->programHandle);
+    castersInLightWindow = false;
     const std::vector<kesto::scene::BonusItemObject*> hitItems = bonusItems->hitItems();
     for (kesto::scene::BonusItemObject* item : hitItems) {
         if (frustumCulling &&
@@ -87,6 +102,7 @@ void Game::renderShadowMap() {
         // The item's own draw switches to its ring program with the camera's matrices, which
         // would scribble the rings into the map from the wrong side: draw its mesh here, and
         // the rings with the light's matrices.
+        castersInLightWindow |= insideLightWindow(lightPV, item->modelMatrix);
         drawCaster(item->modelMatrix, [&] {
             glBindVertexArray(item->mesh->vao);
             glDrawArrays(GL_TRIANGLES, 0, item->vertexCount);
@@ -97,7 +113,10 @@ void Game::renderShadowMap() {
         }
     }
 
-    for (auto& ball : balls) drawCaster(ball->modelMatrix, [&] { ball->draw(); });
+    for (auto& ball : balls) {
+        castersInLightWindow |= insideLightWindow(lightPV, ball->modelMatrix);
+        drawCaster(ball->modelMatrix, [&] { ball->draw(); });
+    }
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, windowWidth, windowHeight);
@@ -117,6 +136,18 @@ void Game::bindShadowMapAndDrawReceivers() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     setUniform(*shadowShader, "shadow_map", 0);
+    // With nothing in the light's window the receivers skip the shadow lookups altogether.
+    setUniform(*shadowShader, "casters_in_window", castersInLightWindow ? 1 : 0);
+    const auto bindSurface = [this](GLint unit, const char* sampler, const char* lookup,
+                                    const BakedSurface& surface) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D, surface.texture);
+        setUniform(*shadowShader, sampler, unit);
+        setUniform(*shadowShader, lookup, surface.lookup);
+    };
+    bindSurface(kTerrainUnit, "terrain_noise", "terrain_lookup", surfaceTextures->terrain);
+    bindSurface(kWallUnit, "wall_stone", "wall_lookup", surfaceTextures->walls);
+    glActiveTexture(GL_TEXTURE0);
 
     drawWallsAndTerrain(*this, *shadowShader, "M");
 

@@ -1,5 +1,8 @@
 #version 330 core
 // Grassy hills and stone walls under a low sun, with soft shadows from the light's depth map.
+// Built as it stands for any receiver, or in variants: WALLS_ONLY or TERRAIN_ONLY leave out the
+// other surface's colours, NO_CASTERS the shadow lookups (nothing casts inside the light's
+// window). The software rasteriser pays for both sides of every branch.
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec3 localPosition;
@@ -15,8 +18,6 @@ uniform sampler2D terrain_noise;
 uniform sampler2D wall_stone;
 uniform vec4 terrain_lookup;
 uniform vec4 wall_lookup;
-// Whether a ball or a hit item lies inside the light's window: without one no shadow falls.
-uniform bool casters_in_window;
 
 out vec4 fragColor;
 
@@ -58,8 +59,11 @@ vec3 wallColour(vec3 local, vec3 n) {
 }
 
 float sunVisibility() {
+#ifdef NO_CASTERS
+    return 1.0;
+#else
     // No light matrix yet (before the first depth pass): nothing is in shadow.
-    if (!casters_in_window || shadowCoord.w <= 0.0) return 1.0;
+    if (shadowCoord.w <= 0.0) return 1.0;
     vec3 c = shadowCoord.xyz / shadowCoord.w;
     if (c.x <= 0.0 || c.x >= 1.0 || c.y <= 0.0 || c.y >= 1.0 || c.z >= 1.0) return 1.0;
     // 2 x 2 comparisons 2 texels apart, each filtered bilinearly by the sampler: a soft edge
@@ -73,6 +77,7 @@ float sunVisibility() {
         }
     }
     return lit / 4.0;
+#endif
 }
 
 vec3 lightSurface(vec3 albedo, vec3 n, float visibility) {
@@ -85,7 +90,13 @@ vec3 lightSurface(vec3 albedo, vec3 n, float visibility) {
 void main() {
     vec3 n = normalize(worldNormal);
     if (!gl_FrontFacing) n = -n;
+#if defined(WALLS_ONLY)
+    vec3 albedo = wallColour(localPosition, n);
+#elif defined(TERRAIN_ONLY)
+    vec3 albedo = terrainColour(worldPosition, n);
+#else
     vec3 albedo = isWall > 0.5 ? wallColour(localPosition, n) : terrainColour(worldPosition, n);
+#endif
     vec3 colour = lightSurface(albedo, n, sunVisibility());
     float haze = smoothstep(60.0, 205.0, viewDepth) * 0.8;
     fragColor = vec4(mix(colour, skyColour, haze), 1.0);

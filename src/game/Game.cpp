@@ -10,8 +10,8 @@
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
+#include "render/Receivers.h"
 #include "render/Shader.h"
-#include "render/SurfaceTextures.h"
 #include "render/TextOverlay.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
@@ -81,8 +81,8 @@ Game::Game() {
     for (size_t i = 0; i < starts.size() && i < ends.size(); ++i) addWall(starts[i], ends[i]);
     {
         Shader bakeProgram("Shader/passthrough.vert", "Shader/surfaceBake.frag", "", true);
-        surfaceTextures = bakeSurfaceTextures(bakeProgram, screenQuadVao, *terrain, walls);
-        if (!surfaceTextures) fatalError("Couldn't make the surface textures\n");
+        receivers = makeReceivers(bakeProgram, screenQuadVao, *terrain, walls);
+        if (!receivers) fatalError("Couldn't make the surface textures\n");
     }
 
     finishTexture = std::make_unique<Texture>("Util/Files/finish.DDS", true);
@@ -191,7 +191,7 @@ Game::~Game() {
     posterHelpTexture.reset();
     posterWinTexture.reset();
     posterLoseTexture.reset();
-    surfaceTextures.reset();
+    receivers.reset();
 
     glDeleteBuffers(1, &screenQuadBuffer);
     glDeleteVertexArrays(1, &screenQuadVao);

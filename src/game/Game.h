@@ -14,7 +14,7 @@
 class Shader;
 class Texture;
 class ParticleSystem;
-struct SurfaceTextures;
+struct Receivers;
 namespace audio {
 class SoundEngine;
 class Sound;
@@ -103,7 +103,7 @@ public:
     std::unique_ptr<Texture> finishTexture, crosshairTexture, splatTexture, posterPlayTexture,
         posterHelpTexture, posterWinTexture, posterLoseTexture;
     // Grass and stone colours made once at start-up for the shadow receivers.
-    std::unique_ptr<SurfaceTextures> surfaceTextures;
+    std::unique_ptr<Receivers> receivers;
     // Whether the last depth pass drew a ball or a hit item inside the light's window.
     bool castersInLightWindow = false;
     GLuint shadowMapTexture = 0;

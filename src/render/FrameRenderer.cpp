@@ -186,7 +186,7 @@ void drawSplat(Game& game, const Projection& splat, const SplatScreen& screen) {
 // pixels against the shadow-receiving pass at equal depth.
 void drawSplatPass(Game& game) {
     if (game.switchedTerrainShader) {
-        drawWallsAndTerrain(game, *game.normalsShader, "modelMatrix");
+        drawWallsAndTerrain(game, *game.normalsShader, *game.normalsShader, "modelMatrix");
         return;
     }
     bindTexture(kSplatUnit, game.splatTexture.get());
@@ -272,14 +272,16 @@ void drawDebugRow(Game& game) {
 
 }  // namespace
 
-void drawWallsAndTerrain(Game& game, const Shader& program, const char* modelUniform) {
-    glUseProgram(program.programHandle);
+void drawWallsAndTerrain(Game& game, const Shader& wallProgram, const Shader& terrainProgram,
+                         const char* modelUniform) {
+    glUseProgram(wallProgram.programHandle);
     for (auto& wall : game.walls) {
         if (!wallShown(game, *wall)) continue;
-        setUniform(program, modelUniform, wall->modelMatrix);
+        setUniform(wallProgram, modelUniform, wall->modelMatrix);
         wall->draw();
     }
-    setUniform(program, modelUniform, game.terrain->modelMatrix);
+    glUseProgram(terrainProgram.programHandle);
+    setUniform(terrainProgram, modelUniform, game.terrain->modelMatrix);
     game.terrain->draw();
 }
 

@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "game/Game.h"
+#include "render/Receivers.h"
 #include "render/Shader.h"
-#include "render/SurfaceTextures.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -129,27 +129,46 @@ void Game::renderShadowMap() {
     setUniform(*shadowShader, "shadow_tex_mat", biasMatrix * lightPV);
 }
 
+namespace {
+
+// The camera and light matrices as uploaded to the game's receiving program.
+mat4 uniformMatrix(const Shader& program, const char* name) {
+    mat4 value(1.0f);
+    const GLint location = glGetUniformLocation(program.programHandle, name);
+    if (location >= 0) glGetUniformfv(program.programHandle, location, &value[0][0]);
+    return value;
+}
+
+}  // namespace
+
 void Game::bindShadowMapAndDrawReceivers() {
-    glUseProgram(shadowShader->programHandle);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, shadowMapTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    setUniform(*shadowShader, "shadow_map", 0);
-    // With nothing in the light's window the receivers skip the shadow lookups altogether.
-    setUniform(*shadowShader, "casters_in_window", castersInLightWindow ? 1 : 0);
-    const auto bindSurface = [this](GLint unit, const char* sampler, const char* lookup,
-                                    const BakedSurface& surface) {
-        glActiveTexture(GL_TEXTURE0 + unit);
-        glBindTexture(GL_TEXTURE_2D, surface.texture);
-        setUniform(*shadowShader, sampler, unit);
-        setUniform(*shadowShader, lookup, surface.lookup);
-    };
-    bindSurface(kTerrainUnit, "terrain_noise", "terrain_lookup", surfaceTextures->terrain);
-    bindSurface(kWallUnit, "wall_stone", "wall_lookup", surfaceTextures->walls);
+    glActiveTexture(GL_TEXTURE0 + kTerrainUnit);
+    glBindTexture(GL_TEXTURE_2D, receivers->terrain.texture);
+    glActiveTexture(GL_TEXTURE0 + kWallUnit);
+    glBindTexture(GL_TEXTURE_2D, receivers->walls.texture);
     glActiveTexture(GL_TEXTURE0);
 
-    drawWallsAndTerrain(*this, *shadowShader, "M");
+    // With nothing in the light's window the receivers skip the shadow lookups altogether.
+    const int shadowed = castersInLightWindow ? 1 : 0;
+    const mat4 camera = uniformMatrix(*shadowShader, "PV_cam");
+    const mat4 light = uniformMatrix(*shadowShader, "shadow_tex_mat");
+    for (const auto& program :
+         {receivers->programs[0][shadowed].get(), receivers->programs[1][shadowed].get()}) {
+        glUseProgram(program->programHandle);
+        setUniform(*program, "PV_cam", camera);
+        setUniform(*program, "shadow_tex_mat", light);
+        setUniform(*program, "shadow_map", 0);
+        setUniform(*program, "terrain_noise", kTerrainUnit);
+        setUniform(*program, "wall_stone", kWallUnit);
+        setUniform(*program, "terrain_lookup", receivers->terrain.lookup);
+        setUniform(*program, "wall_lookup", receivers->walls.lookup);
+    }
+    drawWallsAndTerrain(*this, *receivers->programs[1][shadowed], *receivers->programs[0][shadowed],
+                        "M");
 
     glBindTexture(GL_TEXTURE_2D, 0);
 }

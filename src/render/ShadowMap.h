@@ -13,6 +13,7 @@ mat4 shadowLightProjection(vec3 camera);
 class Game;
 class Shader;
 
-// The visible walls and the terrain drawn with program, each placed by its model matrix in the
-// uniform modelUniform: the normals view and the shadow receivers.
-void drawWallsAndTerrain(Game& game, const Shader& program, const char* modelUniform);
+// The visible walls and the terrain drawn with their programs, each placed by its model matrix
+// in the uniform modelUniform: the normals view and the shadow receivers.
+void drawWallsAndTerrain(Game& game, const Shader& wallProgram, const Shader& terrainProgram,
+                         const char* modelUniform);

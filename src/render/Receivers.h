@@ -1,7 +1,9 @@
-// Grass and stone colours that are the same every frame, worked out once at start-up into two
-// textures the receiving program looks up: the terrain's noise over its x and z, and the
-// walls' stone courses over their length and height. Same functions as the program evaluated
-// per pixel before, drawn by the GPU at the texels' centres.
+// What the shadow receivers are drawn with. Grass and stone colours are the same every frame:
+// they are worked out once at start-up into two textures, the terrain's noise over its x and
+// z and the walls' stone courses over their length and height (the same functions, drawn by
+// the GPU at the texels' centres). And the receiving program comes in variants, for walls or
+// terrain, with or without shadow lookups: the software rasteriser pays for both sides of
+// every branch, so each pixel runs only what its surface needs.
 #pragma once
 
 #include <GL/glew.h>
@@ -28,17 +30,20 @@ struct BakedSurface {
     vec4 lookup{0.0f};  // scale in x and y, offset in z and w
 };
 
-struct SurfaceTextures {
-    SurfaceTextures() = default;
-    ~SurfaceTextures();
-    SurfaceTextures(const SurfaceTextures&) = delete;
-    SurfaceTextures& operator=(const SurfaceTextures&) = delete;
+struct Receivers {
+    Receivers() = default;
+    ~Receivers();
+    Receivers(const Receivers&) = delete;
+    Receivers& operator=(const Receivers&) = delete;
 
     BakedSurface terrain;  // (grain, detail) of the grass at (x, z)
     BakedSurface walls;    // stone colour and the block's tint at (along, up)
+    // Shader/shadowmapping.* by [walls][shadowed].
+    std::unique_ptr<Shader> programs[2][2];
 };
 
-// Bakes both with the program Shader/surfaceBake.frag; null when the GPU cannot.
-std::unique_ptr<SurfaceTextures> bakeSurfaceTextures(
+// Builds the program variants and bakes both textures with Shader/surfaceBake.frag; null when
+// the GPU cannot.
+std::unique_ptr<Receivers> makeReceivers(
     Shader& bakeProgram, GLuint screenQuadVao, const kesto::scene::HeightMapObject& terrain,
     const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);

@@ -1,7 +1,8 @@
-#include "render/SurfaceTextures.h"
+#include "render/Receivers.h"
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "render/Shader.h"
 #include "render/SplatReach.h"
@@ -68,12 +69,15 @@ BakedSurface bake(Shader& program, GLuint quad, int surface, vec2 origin, vec2 e
 
 }  // namespace
 
-SurfaceTextures::~SurfaceTextures() {
+Receivers::~Receivers() {
+    for (auto& shadowed : programs) {
+        for (auto& program : shadowed) program.reset();
+    }
     glDeleteTextures(1, &terrain.texture);
     glDeleteTextures(1, &walls.texture);
 }
 
-std::unique_ptr<SurfaceTextures> bakeSurfaceTextures(
+std::unique_ptr<Receivers> makeReceivers(
     Shader& bakeProgram, GLuint screenQuadVao, const kesto::scene::HeightMapObject& terrain,
     const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
     vec2 low(0.0f), high(0.0f);
@@ -86,7 +90,16 @@ std::unique_ptr<SurfaceTextures> bakeSurfaceTextures(
     for (const auto& wall : walls)
         longest = std::max(longest, glm::length(wall->end - wall->start));
 
-    auto textures = std::make_unique<SurfaceTextures>();
+    auto textures = std::make_unique<Receivers>();
+    for (int walls = 0; walls < 2; ++walls) {
+        for (int shadowed = 0; shadowed < 2; ++shadowed) {
+            const std::string defines =
+                std::string(walls ? "#define WALLS_ONLY\n" : "#define TERRAIN_ONLY\n") +
+                (shadowed ? "" : "#define NO_CASTERS\n");
+            textures->programs[walls][shadowed] = std::make_unique<Shader>(
+                "Shader/shadowmapping.vert", "Shader/shadowmapping.frag", "", true, defines);
+        }
+    }
     textures->terrain =
         bake(bakeProgram, screenQuadVao, kTerrainNoise, low, high - low, kTerrainTexelsPerUnit);
     // Along a wall: its length, its thickness on the end faces and the shifted courses, with a

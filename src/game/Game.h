@@ -102,6 +102,10 @@ public:
         transparencyShader, shadowDepthShader, shadowShader, projectionShader, textureShader;
     std::unique_ptr<Texture> finishTexture, crosshairTexture, splatTexture, posterPlayTexture,
         posterHelpTexture, posterWinTexture, posterLoseTexture;
+    // The part of the window the crosshair's opaque texels cover, as fractions of it (x, y low,
+    // then high); worked out on its first draw. The rest of the window needs no pixels drawn.
+    vec4 crosshairArea{0.0f};
+    bool crosshairAreaKnown = false;
     // Grass and stone colours made once at start-up for the shadow receivers.
     std::unique_ptr<Receivers> receivers;
     // Whether the last depth pass drew a ball or a hit item inside the light's window.

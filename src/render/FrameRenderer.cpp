@@ -1,4 +1,7 @@
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "assets/Texture.h"
 #include "game/Game.h"
@@ -91,15 +94,58 @@ void Game::drawPoster() {
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
 }
 
+namespace {
+
+// The box of the texels the crosshair program keeps (alpha of a half or more, so any texel
+// with alpha at all, and one more around for the filtering), as fractions of the texture.
+vec4 opaqueArea(const Texture* texture) {
+    const vec4 whole(0.0f, 0.0f, 1.0f, 1.0f);
+    if (!texture) return whole;
+    GLint width = 0, height = 0;
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+    if (width <= 0 || height <= 0) return whole;
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    int low[2] = {width, height}, high[2] = {-1, -1};
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (rgba[(static_cast<size_t>(y) * width + x) * 4 + 3] == 0) continue;
+            low[0] = std::min(low[0], x), low[1] = std::min(low[1], y);
+            high[0] = std::max(high[0], x), high[1] = std::max(high[1], y);
+        }
+    }
+    if (high[0] < 0) return vec4(0.0f);
+    return vec4(static_cast<float>(low[0] - 1) / width, static_cast<float>(low[1] - 1) / height,
+                static_cast<float>(high[0] + 2) / width, static_cast<float>(high[1] + 2) / height);
+}
+
+}  // namespace
+
 void Game::drawCrosshair() {
     glUseProgram(textureShader->programHandle);
     bindTexture(kScreenUnit, crosshairTexture.get());
+    if (!crosshairAreaKnown) {
+        crosshairArea = opaqueArea(crosshairTexture.get());
+        crosshairAreaKnown = true;
+    }
+    // The quad spans the viewport; only the crosshair's own box of it can keep pixels.
+    GLint viewport[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    const GLint x = viewport[0] + static_cast<GLint>(std::floor(crosshairArea.x * viewport[2]));
+    const GLint y = viewport[1] + static_cast<GLint>(std::floor(crosshairArea.y * viewport[3]));
+    const GLint right = viewport[0] + static_cast<GLint>(std::ceil(crosshairArea.z * viewport[2]));
+    const GLint top = viewport[1] + static_cast<GLint>(std::ceil(crosshairArea.w * viewport[3]));
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(x, y, std::max(right - x, 0), std::max(top - y, 0));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     setUniform(*textureShader, "texture", kScreenUnit);
     drawScreenQuad(*this);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 namespace {

@@ -21,7 +21,7 @@ class WallObject;
 
 // Texels per world unit: the terrain's noise varies over a third of a unit at the finest, the
 // stone joints are a few hundredths wide.
-constexpr float kTerrainTexelsPerUnit = 8.0f;
+constexpr float kTerrainTexelsPerUnit = 6.0f;
 constexpr float kWallTexelsPerUnit = 32.0f;
 
 // One baked texture and how a surface coordinate q finds its texel: q * scale + offset.

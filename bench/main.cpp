@@ -20,13 +20,13 @@
 #include "Measure.h"
 #include "Scenes.h"
 #include "game/Game.h"
-#include "game/Globals.h"
-#include "game/Input.h"
-#include "game/Movement.h"
 #include "game/Projection.h"
-#include "platform/Application.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
+#include "shell/Application.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
+#include "shell/Movement.h"
 
 namespace {
 
@@ -223,6 +223,8 @@ bool startAsThePlayerDoes(const Options& options, double beforeMain, StartUp& st
         return false;
     }
     openGame(false);
+    // Frames are timed as fast as they come, not at the display's pace.
+    glfwSwapInterval(0);
     frame();
     startUp = {secondsSinceProcessStart(), beforeMain, processorSeconds(),
                processMemoryKiB("VmRSS")};

@@ -4,7 +4,6 @@
 
 #include "assets/Texture.h"
 #include "assets/WallFile.h"
-#include "game/Globals.h"
 #include "game/Projection.h"
 #include "platform/Console.h"
 #include "platform/Sound.h"
@@ -42,7 +41,7 @@ void dropSound(audio::Sound*& sound) {
 
 }  // namespace
 
-Game::Game() {
+Game::Game(audio::SoundEngine* engine) {
     const mat4 identity(1.0f);
 
     phongShader = makeProgram("phong");
@@ -97,7 +96,7 @@ Game::Game() {
 
     initTextOverlay();
 
-    soundEngine = ::soundEngine;
+    soundEngine = engine;
     if (soundEngine) {
         backgroundMusic = soundEngine->play2D("Util/Files/background.mp3", true, false, true);
         if (backgroundMusic) backgroundMusic->setVolume(0.1f);
@@ -128,33 +127,6 @@ Game::Game() {
         bonusItemSounds.assign(3, nullptr);
     }
 
-    flyMode = false;
-    wireframe = false;
-    switchedTerrainShader = false;
-    showFrameTime = false;
-    frustumCulling = true;
-    transparency = true;
-    mipmapMode = 2;
-    bilinearFiltering = true;
-    showDebugHud = false;
-    awaitingFirstStart = true;
-    posterVisible = true;
-    goalReached = false;
-    tripleThrowUnlocked = false;
-    bumpedBefore = false;
-    bumpedWall = false;
-    movedThisFrame = false;
-    posterIndex = 1;
-    goalDistance = -1.0f;
-    elapsedTime = 0.0;
-    frameTime = 0.0;
-    ballsLeft = 200;
-    windowWidth = 1024;
-    windowHeight = 768;
-    lastParticleState = 0;
-    cameraPosition = vec3(0.0f);
-    viewMatrix = identity;
-    depthMVP = identity;
     setCursorVisible(true);  // the play poster is up
 }
 
@@ -210,8 +182,6 @@ Game::~Game() {
         soundEngine->removeAllSoundSources();
         gruntSound = emptySound = splashSound = duckSound = carSound = howlSound = nullptr;
         soundEngine->drop();
-        // The global held the same engine; nothing may reach it after this.
-        if (::soundEngine == soundEngine) ::soundEngine = nullptr;
         soundEngine = nullptr;
     }
 

@@ -22,7 +22,7 @@
 
 namespace {
 
-constexpr float kBallCullRadius = 0.2f;
+constexpr float kBallCullRadius = static_cast<float>(kBallRadius);
 constexpr float kBallCullFar = 30.0f;
 constexpr float kSplatCullRadius = 2.5f;
 constexpr float kSplatCullFar = 42.0f;
@@ -82,10 +82,10 @@ void Game::drawPoster() {
     glUseProgram(textureShader->programHandle);
     const Texture* poster = nullptr;
     switch (posterIndex) {
-    case 1: poster = posterPlayTexture.get(); break;
-    case 2: poster = posterHelpTexture.get(); break;
-    case 3: poster = posterWinTexture.get(); break;
-    case 4: poster = posterLoseTexture.get(); break;
+    case kPosterPlay: poster = posterPlayTexture.get(); break;
+    case kPosterHelp: poster = posterHelpTexture.get(); break;
+    case kPosterWin: poster = posterWinTexture.get(); break;
+    case kPosterLose: poster = posterLoseTexture.get(); break;
     default: break;
     }
     if (poster) bindTexture(kScreenUnit, poster);

@@ -69,7 +69,9 @@ class Scenario(threading.Thread):
     def run(self):
         self.started = time.monotonic()
         try:
-            with GameRun("playthrough-" + self.name, **self.run_options) as game:
+            # The player warps the pointer, which raw mouse motion would not see.
+            with GameRun("playthrough-" + self.name, command=[game_binary(), "--no-raw-mouse"],
+                         **self.run_options) as game:
                 self.game = game
                 game.wait_for(WINDOW_READY, timeout=120)
                 self.player = Player(game, w.World(source_dir()), self.say)

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "PlaySupport.h"
-#include "game/Movement.h"
+#include "shell/Movement.h"
 
 TEST(WallPushOut, AwayFromTheEndsSlidesAlongAndPostsBlockNothing) {
     // Near an end it pushes away from the end point.

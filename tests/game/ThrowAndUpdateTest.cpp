@@ -2,14 +2,14 @@
 #include <gtest/gtest.h>
 
 #include "PlaySupport.h"
-#include "game/Globals.h"
-#include "game/Input.h"
 #include "game/Projection.h"
 #include "platform/Sound.h"
 #include "render/ParticleSystem.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
 
 using kesto::scene::BallObject;
 using kesto::scene::BonusItemSet;

@@ -9,7 +9,7 @@
 
 #include "Scenes.h"
 #include "game/Game.h"
-#include "game/Globals.h"
+#include "shell/Globals.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "render/FrameFixture.h"

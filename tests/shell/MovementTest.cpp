@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "game/Game.h"
-#include "game/Globals.h"
-#include "game/Movement.h"
 #include "render/Shader.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
+#include "shell/Movement.h"
 #include "support/GameFixture.h"
 
 using kesto::scene::WallObject;

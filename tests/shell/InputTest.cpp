@@ -7,8 +7,8 @@
 #include <string>
 
 #include "game/Game.h"
-#include "game/Globals.h"
-#include "game/Input.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
 #include "support/GameFixture.h"
 
 using ::testing::internal::CaptureStdout;

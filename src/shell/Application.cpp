@@ -1,4 +1,4 @@
-#include "platform/Application.h"
+#include "shell/Application.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -8,13 +8,13 @@
 
 #include "assets/HeightmapReader.h"
 #include "game/Game.h"
-#include "game/Globals.h"
-#include "game/Input.h"
-#include "game/Movement.h"
 #include "platform/Console.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
+#include "shell/Movement.h"
 
 namespace {
 
@@ -27,6 +27,8 @@ void keyCallback(GLFWwindow*, int key, int /*scancode*/, int action, int /*mods*
 void mouseButtonCallback(GLFWwindow*, int button, int action, int /*mods*/) {
     onMouseButton(button, action);
 }
+
+void focusCallback(GLFWwindow*, int focused) { onFocus(focused == GLFW_TRUE); }
 
 void framebufferSizeCallback(GLFWwindow*, int width, int height) { onWindowSize(width, height); }
 
@@ -69,12 +71,16 @@ void refetch(Function& pointer, const char* name) {
 
 }  // namespace
 
-void init() {
+void init(const StartOptions& options) {
     // The log is read live by whoever watches it, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (!glfwInit()) fatalError("Failed to initialize GLFW\n");
-    openGame(askYesNo("Would you like to run in fullscreen?", "Fullscreen"));
+    useRawMouseMotion = options.rawMouseMotion;
+    const bool fullscreen = options.screen == ScreenChoice::Ask
+                                ? askYesNo("Would you like to run in fullscreen?", "Fullscreen")
+                                : options.screen == ScreenChoice::Fullscreen;
+    openGame(fullscreen);
 }
 
 void openGame(bool fullscreen) {
@@ -87,6 +93,8 @@ void openGame(bool fullscreen) {
         std::exit(-1);
     }
     glfwMakeContextCurrent(mainWindow);
+    // Frames nobody sees only heat the graphics card: wait for the display.
+    glfwSwapInterval(1);
 
     glewExperimental = GL_TRUE;
     GLenum glewStatus = glewInit();
@@ -113,13 +121,14 @@ void openGame(bool fullscreen) {
     soundEngine = audio::SoundEngine::create();
     if (!soundEngine) fatalError("Could not startup sound engine\n");
 
-    game = new Game();
+    game = new Game(soundEngine);
 
     glfwSetKeyCallback(mainWindow, keyCallback);
     // A tap shorter than one frame would otherwise be gone by the time Escape is polled.
     glfwSetInputMode(mainWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSetMouseButtonCallback(mainWindow, mouseButtonCallback);
     glfwSetFramebufferSizeCallback(mainWindow, framebufferSizeCallback);
+    glfwSetWindowFocusCallback(mainWindow, focusCallback);
     // GLFW 2 reported the size once at registration; the game relies on that first call.
     int framebufferWidth = 0, framebufferHeight = 0;
     glfwGetFramebufferSize(mainWindow, &framebufferWidth, &framebufferHeight);

@@ -70,9 +70,6 @@ BakedSurface bake(Shader& program, GLuint quad, int surface, vec2 origin, vec2 e
 }  // namespace
 
 Receivers::~Receivers() {
-    for (auto& shadowed : programs) {
-        for (auto& program : shadowed) program.reset();
-    }
     glDeleteTextures(1, &terrain.texture);
     glDeleteTextures(1, &walls.texture);
 }
@@ -90,24 +87,24 @@ std::unique_ptr<Receivers> makeReceivers(
     for (const auto& wall : walls)
         longest = std::max(longest, glm::length(wall->end - wall->start));
 
-    auto textures = std::make_unique<Receivers>();
-    for (int walls = 0; walls < 2; ++walls) {
+    auto made = std::make_unique<Receivers>();
+    for (int onWalls = 0; onWalls < 2; ++onWalls) {
         for (int shadowed = 0; shadowed < 2; ++shadowed) {
             const std::string defines =
-                std::string(walls ? "#define WALLS_ONLY\n" : "#define TERRAIN_ONLY\n") +
+                std::string(onWalls ? "#define WALLS_ONLY\n" : "#define TERRAIN_ONLY\n") +
                 (shadowed ? "" : "#define NO_CASTERS\n");
-            textures->programs[walls][shadowed] = std::make_unique<Shader>(
+            made->programs[onWalls][shadowed] = std::make_unique<Shader>(
                 "Shader/shadowmapping.vert", "Shader/shadowmapping.frag", "", true, defines);
         }
     }
-    textures->terrain =
+    made->terrain =
         bake(bakeProgram, screenQuadVao, kTerrainNoise, low, high - low, kTerrainTexelsPerUnit);
     // Along a wall: its length, its thickness on the end faces and the shifted courses, with a
     // unit to spare each side; up: the wall box's height.
     const vec2 wallOrigin(-1.0f, kWallBoxMin[1]);
     const vec2 wallExtent(longest + 2.0f, kWallBoxMax[1] - kWallBoxMin[1]);
-    textures->walls =
+    made->walls =
         bake(bakeProgram, screenQuadVao, kWallStone, wallOrigin, wallExtent, kWallTexelsPerUnit);
-    if (!textures->terrain.texture || !textures->walls.texture) return nullptr;
-    return textures;
+    if (!made->terrain.texture || !made->walls.texture) return nullptr;
+    return made;
 }

@@ -9,7 +9,6 @@
 
 #include "Scenes.h"
 #include "game/Game.h"
-#include "shell/Globals.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "render/FrameFixture.h"
@@ -18,6 +17,7 @@
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
 
 namespace {
 

@@ -1,10 +1,12 @@
 #include "Scenes.h"
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 
 #include "game/Game.h"
 #include "game/PlayRules.h"
+#include "maze/MazePath.h"
 #include "render/ParticleSystem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
@@ -94,4 +96,73 @@ void keepBurstsAlive(Game& game, const std::vector<SplatSpot>& spots, std::size_
         burst->launch(spot.position, -projectorAxis(spot.direction));
         game.particleSystems.push_back(std::move(burst));
     }
+}
+
+namespace {
+
+// The point at a given distance along the way, and the direction of the way there.
+Viewpoint pointAlong(const std::vector<vec2>& way, float distance) {
+    for (std::size_t i = 1; i < way.size(); ++i) {
+        const vec2 leg = way[i] - way[i - 1];
+        const float length = glm::length(leg);
+        if (!(length > 0.0f)) continue;
+        if (distance <= length || i + 1 == way.size()) {
+            const float t = std::min(distance / length, 1.0f);
+            return {way[i - 1] + leg * t, leg / length};
+        }
+        distance -= length;
+    }
+    return {way.empty() ? vec2(0.0f) : way.front(), vec2(0.0f, 1.0f)};
+}
+
+}  // namespace
+
+std::vector<vec2> wayThroughTheMaze(const Game& game, vec2 start) {
+    std::vector<maze::Wall> walls;
+    for (const auto& wall : game.walls) walls.push_back({wall->start, wall->end});
+    const maze::Route route = maze::findRoute(walls, start, vec2(kGoalX, kGoalZ));
+    return route.found ? route.waypoints : std::vector<vec2>{};
+}
+
+std::vector<SplatSpot> splatSpotsAlongTheWay(const Game& game, const std::vector<vec2>& way,
+                                             std::size_t count) {
+    std::vector<SplatSpot> spots;
+    const float length = maze::polylineLength(way);
+    if (way.size() < 2 || game.walls.empty() || count == 0) return spots;
+    for (std::size_t i = 0; i < count; ++i) {
+        const Viewpoint at = pointAlong(way, length * (static_cast<float>(i) + 0.5f) / count);
+        if (i % 2 == 1) {
+            // Beside the way, a little to the left or the right.
+            const vec2 side = vec2(-at.heading.y, at.heading.x) * (i % 4 == 1 ? 0.6f : -0.6f);
+            const vec2 spot = at.position + side;
+            const float ground = game.terrain->cellHeight(spot.x, spot.y);
+            spots.push_back({vec3(spot.x, ground, spot.y), vec3(0.0f, 0.1f, 0.0f), kGroundSplatUp});
+            continue;
+        }
+        const kesto::scene::WallObject* nearest = nullptr;
+        float best = 0.0f;
+        for (const auto& wall : game.walls) {
+            const float d = maze::distanceToSegment(at.position, wall->start, wall->end);
+            if (!nearest || d < best) best = d, nearest = wall.get();
+        }
+        const vec2 along = nearest->end - nearest->start;
+        const float t = glm::clamp(
+            glm::dot(at.position - nearest->start, along) / std::max(glm::dot(along, along), 1e-6f),
+            0.0f, 1.0f);
+        const vec2 onWall = nearest->start + along * t;
+        const vec2 side = glm::normalize(at.position - onWall);
+        const vec2 ball = onWall + side * kOffWall;
+        const float ground = game.terrain->cellHeight(ball.x, ball.y);
+        spots.push_back({vec3(ball.x, ground + kAboveGround, ball.y), vec3(side.x, 0.0f, side.y),
+                         vec3(0.0f, 1.0f, 0.0f)});
+    }
+    return spots;
+}
+
+std::vector<Viewpoint> viewpointsAlongTheWay(const std::vector<vec2>& way, std::size_t count) {
+    std::vector<Viewpoint> places;
+    const float length = maze::polylineLength(way);
+    for (std::size_t i = 0; i < count && way.size() >= 2; ++i)
+        places.push_back(pointAlong(way, length * (static_cast<float>(i) + 0.5f) / count));
+    return places;
 }

@@ -9,6 +9,7 @@
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
+#include "render/Receivers.h"
 #include "render/Shader.h"
 #include "render/TextOverlay.h"
 #include "scene/BallObject.h"
@@ -95,6 +96,13 @@ void loadMaze(Game& g) {
     for (size_t i = 0; i < starts.size() && i < ends.size(); ++i) g.addWall(starts[i], ends[i]);
 }
 
+// Grass and stone are the same every frame: drawn once here, looked up by the receivers.
+void bakeSurfaces(Game& g) {
+    Shader bakeProgram("Shader/passthrough.vert", "Shader/surfaceBake.frag", "", true);
+    g.receivers = makeReceivers(bakeProgram, g.screenQuadVao, *g.terrain, g.walls);
+    if (!g.receivers) fatalError("Couldn't make the surface textures\n");
+}
+
 // A missing texture leaves its name 0 and the game goes on.
 void loadTextures(Game& g) {
     g.finishTexture = std::make_unique<Texture>("Util/Files/finish.DDS", true);
@@ -151,6 +159,7 @@ Game::Game(audio::SoundEngine* engine) {
     loadItems(*this);
     loadShadowMap(*this);
     loadMaze(*this);
+    bakeSurfaces(*this);
     loadTextures(*this);
     initTextOverlay();
     loadSounds(*this, engine);
@@ -191,6 +200,7 @@ Game::~Game() {
     posterHelpTexture.reset();
     posterWinTexture.reset();
     posterLoseTexture.reset();
+    receivers.reset();
 
     glDeleteBuffers(1, &screenQuadBuffer);
     glDeleteVertexArrays(1, &screenQuadVao);

@@ -16,6 +16,7 @@
 class Shader;
 class Texture;
 class ParticleSystem;
+struct Receivers;
 namespace audio {
 class SoundEngine;
 class Sound;
@@ -47,6 +48,8 @@ public:
 
     // Frame (render/)
     void renderFrame();
+    // Called after each pass of the frame with its name, when set (the benchmark times them).
+    void (*afterPass)(const char* pass) = nullptr;
     void drawPoster();
     void drawCrosshair();
     bool isInFrustum(vec3 center, float radius, float farDistance) const;
@@ -102,6 +105,14 @@ public:
         transparencyShader, shadowDepthShader, shadowShader, projectionShader, textureShader;
     std::unique_ptr<Texture> finishTexture, crosshairTexture, splatTexture, posterPlayTexture,
         posterHelpTexture, posterWinTexture, posterLoseTexture;
+    // The part of the window the crosshair's opaque texels cover, as fractions of it (x, y low,
+    // then high); worked out on its first draw. The rest of the window needs no pixels drawn.
+    vec4 crosshairArea{0.0f};
+    bool crosshairAreaKnown = false;
+    // Grass and stone colours made once at start-up for the shadow receivers.
+    std::unique_ptr<Receivers> receivers;
+    // Whether the last depth pass drew a ball or a hit item inside the light's window.
+    bool castersInLightWindow = false;
     GLuint shadowMapTexture = 0;
     GLuint shadowMapFramebuffer = 0;
     GLuint screenQuadBuffer = 0;

@@ -9,12 +9,14 @@
 #include "platform/Console.h"
 
 Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath,
-               const std::string& geometryPath, bool link) {
+               const std::string& geometryPath, bool link, const std::string& defines) {
     programHandle = glCreateProgram();
     if (programHandle == 0) fatalError("Could not retrieve program handle!\n");
-    loadShader(vertexPath, GL_VERTEX_SHADER, vertexShader);
-    if (!fragmentPath.empty()) loadShader(fragmentPath, GL_FRAGMENT_SHADER, fragmentShader);
-    if (!geometryPath.empty()) loadShader(geometryPath, GL_GEOMETRY_SHADER, geometryShader);
+    loadShader(vertexPath, GL_VERTEX_SHADER, defines, vertexShader);
+    if (!fragmentPath.empty())
+        loadShader(fragmentPath, GL_FRAGMENT_SHADER, defines, fragmentShader);
+    if (!geometryPath.empty())
+        loadShader(geometryPath, GL_GEOMETRY_SHADER, defines, geometryShader);
     linked = false;
     if (link) this->link();
 }
@@ -26,15 +28,20 @@ Shader::~Shader() {
     if (geometryShader != 0) glDeleteShader(geometryShader);
 }
 
-void Shader::loadShader(const std::string& path, GLenum type, GLuint& outHandle) {
+void Shader::loadShader(const std::string& path, GLenum type, const std::string& defines,
+                        GLuint& outHandle) {
     std::ifstream stream(path);
     // A directory opens like a file here but holds no source.
     std::error_code ignored;
     if (!stream || std::filesystem::is_directory(path, ignored))
         fatalError("Failed to open shader file: %s\n", path.c_str());
-    const std::string source((std::istreambuf_iterator<char>(stream)),
-                             std::istreambuf_iterator<char>());
+    std::string source((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     stream.close();
+    if (!defines.empty()) {
+        const size_t afterVersion = source.find('\n');
+        source.insert(afterVersion == std::string::npos ? source.size() : afterVersion + 1,
+                      defines);
+    }
 
     outHandle = glCreateShader(type);
     if (outHandle == 0) fatalError("Failed to create shader\n");
@@ -88,6 +95,14 @@ void setUniform(const Shader& shader, const char* name, const glm::mat4& value) 
 
 void setUniform(const Shader& shader, const char* name, const glm::vec3& value) {
     glUniform3fv(glGetUniformLocation(shader.programHandle, name), 1, glm::value_ptr(value));
+}
+
+void setUniform(const Shader& shader, const char* name, const glm::vec2& value) {
+    glUniform2fv(glGetUniformLocation(shader.programHandle, name), 1, glm::value_ptr(value));
+}
+
+void setUniform(const Shader& shader, const char* name, const glm::vec4& value) {
+    glUniform4fv(glGetUniformLocation(shader.programHandle, name), 1, glm::value_ptr(value));
 }
 
 void setUniform(const Shader& shader, const char* name, float value) {

@@ -9,9 +9,11 @@
 
 class Shader {
 public:
-    // An empty fragment or geometry path means the program has no such stage.
+    // An empty fragment or geometry path means the program has no such stage. defines (lines
+    // of "#define NAME") go into every stage's source after its #version line, for variants
+    // of one program.
     Shader(const std::string& vertexPath, const std::string& fragmentPath,
-           const std::string& geometryPath, bool link);
+           const std::string& geometryPath, bool link, const std::string& defines = "");
     ~Shader();
     Shader(const Shader&) = delete;
     Shader& operator=(const Shader&) = delete;
@@ -26,11 +28,14 @@ public:
     GLuint geometryShader = 0;
 
 private:
-    static void loadShader(const std::string& path, GLenum type, GLuint& outHandle);
+    static void loadShader(const std::string& path, GLenum type, const std::string& defines,
+                           GLuint& outHandle);
 };
 
 // Uniform helpers: the location is looked up by name before every write.
 void setUniform(const Shader& shader, const char* name, const glm::mat4& value);
+void setUniform(const Shader& shader, const char* name, const glm::vec2& value);
 void setUniform(const Shader& shader, const char* name, const glm::vec3& value);
+void setUniform(const Shader& shader, const char* name, const glm::vec4& value);
 void setUniform(const Shader& shader, const char* name, float value);
 void setUniform(const Shader& shader, const char* name, int value);

@@ -1,6 +1,9 @@
 #include "render/ShadowMap.h"
 
+#include <cmath>
+
 #include "game/Game.h"
+#include "render/Receivers.h"
 #include "render/Shader.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
@@ -11,6 +14,17 @@ namespace {
 
 constexpr float kItemCullRadius = 1.0f;
 constexpr float kItemCullFar = 25.0f;
+constexpr GLint kTerrainUnit = 6;
+constexpr GLint kWallUnit = 7;
+// How far past the light's window (in its normalised units, 1 at the edges) a caster's centre
+// may lie and still reach in with its shadow: a ball's radius, an item's rings.
+constexpr float kWindowSlack = 0.1f;
+
+bool insideLightWindow(const mat4& lightPV, const mat4& modelMatrix) {
+    const vec4 c = lightPV * modelMatrix[3];
+    return std::abs(c.x) <= 1.0f + kWindowSlack && std::abs(c.y) <= 1.0f + kWindowSlack &&
+           std::abs(c.z) <= 1.0f + kWindowSlack;
+}
 
 // Two triangles over the whole of normalised device space.
 constexpr float kScreenQuad[18] = {-1, -1, 0, 1, -1, 0, -1, 1, 0, -1, 1, 0, 1, -1, 0, 1, 1, 0};
@@ -78,6 +92,7 @@ void Game::renderShadowMap() {
     };
 
     glUseProgram(shadowDepthShader->programHandle);
+    castersInLightWindow = false;
     const std::vector<kesto::scene::BonusItemObject*> hitItems = bonusItems->hitItems();
     for (kesto::scene::BonusItemObject* item : hitItems) {
         if (frustumCulling &&
@@ -87,6 +102,7 @@ void Game::renderShadowMap() {
         // The item's own draw switches to its ring program with the camera's matrices, which
         // would scribble the rings into the map from the wrong side: draw its mesh here, and
         // the rings with the light's matrices.
+        castersInLightWindow |= insideLightWindow(lightPV, item->modelMatrix);
         drawCaster(item->modelMatrix, [&] {
             glBindVertexArray(item->mesh->vao);
             glDrawArrays(GL_TRIANGLES, 0, item->vertexCount);
@@ -97,7 +113,10 @@ void Game::renderShadowMap() {
         }
     }
 
-    for (auto& ball : balls) drawCaster(ball->modelMatrix, [&] { ball->draw(); });
+    for (auto& ball : balls) {
+        castersInLightWindow |= insideLightWindow(lightPV, ball->modelMatrix);
+        drawCaster(ball->modelMatrix, [&] { ball->draw(); });
+    }
 
     glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glViewport(0, 0, windowWidth, windowHeight);
@@ -110,21 +129,46 @@ void Game::renderShadowMap() {
     setUniform(*shadowShader, "shadow_tex_mat", biasMatrix * lightPV);
 }
 
+namespace {
+
+// The camera and light matrices as uploaded to the game's receiving program.
+mat4 uniformMatrix(const Shader& program, const char* name) {
+    mat4 value(1.0f);
+    const GLint location = glGetUniformLocation(program.programHandle, name);
+    if (location >= 0) glGetUniformfv(program.programHandle, location, &value[0][0]);
+    return value;
+}
+
+}  // namespace
+
 void Game::bindShadowMapAndDrawReceivers() {
-    glUseProgram(shadowShader->programHandle);
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, shadowMapTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    setUniform(*shadowShader, "shadow_map", 0);
+    glActiveTexture(GL_TEXTURE0 + kTerrainUnit);
+    glBindTexture(GL_TEXTURE_2D, receivers->terrain.texture);
+    glActiveTexture(GL_TEXTURE0 + kWallUnit);
+    glBindTexture(GL_TEXTURE_2D, receivers->walls.texture);
+    glActiveTexture(GL_TEXTURE0);
 
-    for (auto& wall : walls) {
-        if (frustumCulling && !wall->visible) continue;
-        setUniform(*shadowShader, "M", wall->modelMatrix);
-        wall->draw();
+    // With nothing in the light's window the receivers skip the shadow lookups altogether.
+    const int shadowed = castersInLightWindow ? 1 : 0;
+    const mat4 camera = uniformMatrix(*shadowShader, "PV_cam");
+    const mat4 light = uniformMatrix(*shadowShader, "shadow_tex_mat");
+    for (const auto& program :
+         {receivers->programs[0][shadowed].get(), receivers->programs[1][shadowed].get()}) {
+        glUseProgram(program->programHandle);
+        setUniform(*program, "PV_cam", camera);
+        setUniform(*program, "shadow_tex_mat", light);
+        setUniform(*program, "shadow_map", 0);
+        setUniform(*program, "terrain_noise", kTerrainUnit);
+        setUniform(*program, "wall_stone", kWallUnit);
+        setUniform(*program, "terrain_lookup", receivers->terrain.lookup);
+        setUniform(*program, "wall_lookup", receivers->walls.lookup);
     }
-    setUniform(*shadowShader, "M", terrain->modelMatrix);
-    terrain->draw();
+    drawWallsAndTerrain(*this, *receivers->programs[1][shadowed], *receivers->programs[0][shadowed],
+                        "M");
 
     glBindTexture(GL_TEXTURE_2D, 0);
 }

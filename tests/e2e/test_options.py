@@ -87,23 +87,27 @@ class Options(unittest.TestCase):
 
     def test_dialog_is_asked_once_and_its_answer_chooses_the_screen(self):
         screen = tuple(SCREEN.split("x")[:2])
-        for answer, size in ((1, WINDOWED), (0, screen)):
-            with self.subTest(answer=answer), tempfile.TemporaryDirectory() as tools:
+        zenity = "zenity|--question|--title=Fullscreen|--text=%s|\n" % QUESTION
+        kdialog = "kdialog|--title|Fullscreen|--yesno|%s|\n" % QUESTION
+        # A zenity that cannot show itself (status 255) leaves the question to kdialog.
+        for answers, size, asked in (({"zenity": 1}, WINDOWED, zenity),
+                                     ({"zenity": 0}, screen, zenity),
+                                     ({"zenity": 255, "kdialog": 0}, screen, zenity + kdialog)):
+            with self.subTest(answers=answers), tempfile.TemporaryDirectory() as tools:
                 record = os.path.join(tools, "asked")
-                zenity = os.path.join(tools, "zenity")
-                with open(zenity, "w") as script:
-                    script.write('#!/bin/sh\nprintf "%%s|" "$@" >> %s\necho >> %s\nexit %d\n'
-                                 % (record, record, answer))
-                os.chmod(zenity, stat.S_IRWXU)
+                for tool, answer in answers.items():
+                    with open(os.path.join(tools, tool), "w") as script:
+                        script.write('#!/bin/sh\nprintf "%%s|" "${0##*/}" "$@" >> %s\n'
+                                     'echo >> %s\nexit %d\n' % (record, record, answer))
+                    os.chmod(os.path.join(tools, tool), stat.S_IRWXU)
                 path = tools + os.pathsep + os.environ["PATH"]
                 with GameRun(self.id(), sound="null", env={"PATH": path}) as game:
                     game.wait_for(SIZE_LINE)
                     self.assertEqual(tuple(map(str, game.geometry()[2:])), size)
-                    game.screenshot("answer-%d" % answer, whole_screen=True)
+                    game.screenshot("%s-%d" % tuple(answers.items())[-1], whole_screen=True)
                     self.assertEqual(game.press_escape(), 0, game.describe())
-                with open(record) as asked:
-                    self.assertEqual(asked.read(), "--question|--title=Fullscreen|--text=%s|\n"
-                                     % QUESTION)
+                with open(record) as seen:
+                    self.assertEqual(seen.read(), asked)
 
     def test_captured_pointer_turns_the_view_and_another_window_does_not(self):
         with GameRun(self.id(), sound="null") as game:

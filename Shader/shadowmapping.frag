@@ -2,7 +2,7 @@
 // Grassy hills and stone walls under a low sun, with soft shadows from the light's depth map.
 // Built as it stands for any receiver, or in variants: WALLS_ONLY or TERRAIN_ONLY leave out the
 // other surface's colours, NO_CASTERS the shadow lookups (nothing casts inside the light's
-// window). The software rasteriser pays for both sides of every branch.
+// window), PAINTED adds the paint of the splats kept in tiles (render/PaintTiles.h). The software rasteriser pays for both sides of every branch.
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec3 localPosition;
@@ -10,6 +10,8 @@ in vec4 shadowCoord;
 in float viewDepth;
 flat in float isWall;
 flat in float wallLength;
+in vec2 paintCoord;
+flat in float paintFace;
 
 uniform sampler2DShadow shadow_map;
 // Grass noise (grain, detail) at world (x, z) and stone colour with the block's tint at
@@ -18,6 +20,15 @@ uniform sampler2D terrain_noise;
 uniform sampler2D wall_stone;
 uniform vec4 terrain_lookup;
 uniform vec4 wall_lookup;
+
+#ifdef PAINTED
+// The tiles' paint, one layer per tile, and the index of the layers (layer + 1, 0 unpainted);
+// the surface's tiles start at paint_place.xy in its coordinates, at index row paint_place.z,
+// each wall face paint_place.w rows on.
+uniform sampler2DArray paint_layers;
+uniform usampler2D paint_index;
+uniform vec4 paint_place;
+#endif
 
 out vec4 fragColor;
 
@@ -87,6 +98,24 @@ vec3 lightSurface(vec3 albedo, vec3 n, float visibility) {
     return albedo * (ambient * (0.65 + 0.35 * visibility) + sun * visibility);
 }
 
+#ifdef PAINTED
+// The paint's colour and its coverage.
+vec4 paintAt() {
+    vec2 t = (paintCoord - paint_place.xy) / PAINT_TILE_UNITS;
+    vec2 cell = floor(t);
+    ivec2 at = ivec2(cell.x, paint_place.z + paintFace * paint_place.w + cell.y);
+    at = clamp(at, ivec2(0), textureSize(paint_index, 0) - 1);
+    uint layer = texelFetch(paint_index, at, 0).r;
+    // Inside the tile's border of its neighbours' texels; derivatives of the unbroken
+    // coordinate, as the tile's own jumps at its edges.
+    const float inner = (PAINT_TILE_TEXELS - 2.0) / PAINT_TILE_TEXELS;
+    vec2 uv = (t - cell) * inner + 1.0 / PAINT_TILE_TEXELS;
+    vec4 paint = textureGrad(paint_layers, vec3(uv, float(layer) - 1.0), dFdx(t) * inner,
+                             dFdy(t) * inner);
+    return (layer == 0u || paintFace < 0.0) ? vec4(0.0) : paint;
+}
+#endif
+
 void main() {
     vec3 n = normalize(worldNormal);
     if (!gl_FrontFacing) n = -n;
@@ -98,6 +127,12 @@ void main() {
     vec3 albedo = isWall > 0.5 ? wallColour(localPosition, n) : terrainColour(worldPosition, n);
 #endif
     vec3 colour = lightSurface(albedo, n, sunVisibility());
+#ifdef PAINTED
+    // Paint is opaque where half covered or more, and casts no shadow on itself.
+    vec4 paint = paintAt();
+    vec3 painted = lightSurface(paint.rgb, n, 1.0);
+    colour = mix(colour, painted, step(0.5, paint.a));
+#endif
     float haze = smoothstep(60.0, 205.0, viewDepth) * 0.8;
     fragColor = vec4(mix(colour, skyColour, haze), 1.0);
 }

@@ -6,6 +6,10 @@ layout(location = 1) in vec3 normal;
 uniform mat4 PV_cam;
 uniform mat4 M;
 uniform mat4 shadow_tex_mat;
+#ifdef PAINT_BAKE
+// The tile being painted: its corner in surface coordinates (xy) and its side (z).
+uniform vec4 paint_tile;
+#endif
 
 // Same expression as the splat pass, so equal depths really are equal and splats win.
 invariant gl_Position;
@@ -17,6 +21,10 @@ out vec4 shadowCoord;
 out float viewDepth;
 flat out float isWall;
 flat out float wallLength;
+// Where paint is kept (render/PaintTiles.h): the terrain at world (x, z); a wall's faces (0 front,
+// 1 back, 2 top, 3 the ends, -1 the unseen bottom) at (along, up) as the stone, the top across.
+out vec2 paintCoord;
+flat out float paintFace;
 
 void main() {
     vec4 world = M * vec4(position, 1.0);
@@ -33,4 +41,19 @@ void main() {
                           vec4(1.0));
     isWall = deviation > 1e-4 ? 1.0 : 0.0;
     wallLength = length(M[0].xyz);
+    paintCoord = world.xz;
+    paintFace = 0.0;
+    if (isWall > 0.5) {
+        bool across = abs(normal.y) > 0.5;
+        paintCoord = across ? vec2(position.x * wallLength, position.z + 0.5)
+                            : vec2(position.x * wallLength + position.z, position.y);
+        paintFace = across ? (normal.y > 0.0 ? 2.0 : -1.0)
+                           : (abs(normal.x) > 0.5 ? 3.0 : (normal.z > 0.0 ? 0.0 : 1.0));
+    }
+#ifdef PAINT_BAKE
+    // A tile keeps a texel of its neighbours' paint round its edge, for the filters.
+    vec2 inTile = (paintCoord - paint_tile.xy) / paint_tile.z;
+    vec2 texels = (inTile * (PAINT_TILE_TEXELS - 2.0) + 1.0) / PAINT_TILE_TEXELS;
+    gl_Position = vec4(texels * 2.0 - 1.0, 0.0, 1.0);
+#endif
 }

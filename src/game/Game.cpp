@@ -8,6 +8,7 @@
 #include "platform/Console.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
+#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
 #include "render/Receivers.h"
 #include "render/Shader.h"
@@ -101,6 +102,7 @@ void bakeSurfaces(Game& g) {
     Shader bakeProgram("Shader/passthrough.vert", "Shader/surfaceBake.frag", "", true);
     g.receivers = makeReceivers(bakeProgram, g.screenQuadVao, *g.terrain, g.walls);
     if (!g.receivers) fatalError("Couldn't make the surface textures\n");
+    g.paintTiles = std::make_unique<PaintTiles>(*g.terrain, g.walls);
 }
 
 // A missing texture leaves its name 0 and the game goes on.
@@ -201,6 +203,7 @@ Game::~Game() {
     posterWinTexture.reset();
     posterLoseTexture.reset();
     receivers.reset();
+    paintTiles.reset();
 
     glDeleteBuffers(1, &screenQuadBuffer);
     glDeleteVertexArrays(1, &screenQuadVao);

@@ -17,6 +17,7 @@ class Shader;
 class Texture;
 class ParticleSystem;
 struct Receivers;
+class PaintTiles;
 namespace audio {
 class SoundEngine;
 class Sound;
@@ -111,6 +112,8 @@ public:
     bool crosshairAreaKnown = false;
     // Grass and stone colours made once at start-up for the shadow receivers.
     std::unique_ptr<Receivers> receivers;
+    // The splats' paint, kept on the surfaces it landed on.
+    std::unique_ptr<PaintTiles> paintTiles;
     // Whether the last depth pass drew a ball or a hit item inside the light's window.
     bool castersInLightWindow = false;
     GLuint shadowMapTexture = 0;

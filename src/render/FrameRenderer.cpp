@@ -9,6 +9,7 @@
 #include "platform/Sound.h"
 #include "render/Frustum.h"
 #include "render/Hud.h"
+#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"
 #include "render/ShadowMap.h"
@@ -228,8 +229,8 @@ void drawSplat(Game& game, const Projection& splat, const SplatScreen& screen) {
     }
 }
 
-// Walls and terrain: the normals view, or the splats. Whatever lands here first keeps its
-// pixels against the shadow-receiving pass at equal depth.
+// Walls and terrain: the normals view, or the splats the paint tiles could not take. Whatever
+// lands here first keeps its pixels against the shadow-receiving pass at equal depth.
 void drawSplatPass(Game& game) {
     if (game.switchedTerrainShader) {
         drawWallsAndTerrain(game, *game.normalsShader, *game.normalsShader, "modelMatrix");
@@ -242,7 +243,10 @@ void drawSplatPass(Game& game) {
     glUseProgram(game.projectionShader->programHandle);
     setUniform(*game.projectionShader, "proj_Map", kSplatUnit);
     const SplatScreen screen(*game.projectionShader);
-    for (const Projection& splat : projections) {
+    const std::vector<bool>& baked = game.paintTiles->baked();
+    for (size_t i = 0; i < projections.size(); ++i) {
+        const Projection& splat = projections[i];
+        if (i < baked.size() && baked[i]) continue;
         if (game.frustumCulling &&
             !game.isInFrustum(splat.position, kSplatCullRadius, kSplatCullFar)) {
             continue;
@@ -339,6 +343,10 @@ void Game::renderFrame() {
     const auto pass = [this](const char* name) {
         if (afterPass) afterPass(name);
     };
+    // New paint goes onto its tiles before anything is drawn: switching the render target
+    // mid-frame would flush the queued work.
+    paintTiles->bakeNew(projections, splatTexture ? splatTexture->textureName : 0, *terrain, walls);
+    pass("paint");
     drawBalls(*this);
     pass("balls");
     drawSplatPass(*this);

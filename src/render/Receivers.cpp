@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "render/PaintTiles.h"
 #include "render/Shader.h"
 #include "render/SplatReach.h"
 #include "scene/HeightMapObject.h"
@@ -90,11 +91,14 @@ std::unique_ptr<Receivers> makeReceivers(
     auto made = std::make_unique<Receivers>();
     for (int onWalls = 0; onWalls < 2; ++onWalls) {
         for (int shadowed = 0; shadowed < 2; ++shadowed) {
-            const std::string defines =
-                std::string(onWalls ? "#define WALLS_ONLY\n" : "#define TERRAIN_ONLY\n") +
-                (shadowed ? "" : "#define NO_CASTERS\n");
-            made->programs[onWalls][shadowed] = std::make_unique<Shader>(
-                "Shader/shadowmapping.vert", "Shader/shadowmapping.frag", "", true, defines);
+            for (int painted = 0; painted < 2; ++painted) {
+                const std::string defines =
+                    std::string(onWalls ? "#define WALLS_ONLY\n" : "#define TERRAIN_ONLY\n") +
+                    (shadowed ? "" : "#define NO_CASTERS\n") +
+                    (painted ? "#define PAINTED\n" + paintTileDefines() : "");
+                made->programs[onWalls][shadowed][painted] = std::make_unique<Shader>(
+                    "Shader/shadowmapping.vert", "Shader/shadowmapping.frag", "", true, defines);
+            }
         }
     }
     made->terrain =

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "game/Game.h"
+#include "render/Hud.h"
+#include "render/PaintTiles.h"
 #include "render/Receivers.h"
 #include "render/Shader.h"
 #include "scene/BallObject.h"
@@ -16,6 +18,8 @@ constexpr float kItemCullRadius = 1.0f;
 constexpr float kItemCullFar = 25.0f;
 constexpr GLint kTerrainUnit = 6;
 constexpr GLint kWallUnit = 7;
+constexpr GLint kPaintLayersUnit = 8;
+constexpr GLint kPaintIndexUnit = 9;
 // How far past the light's window (in its normalised units, 1 at the edges) a caster's centre
 // may lie and still reach in with its shadow: a ball's radius, an item's rings.
 constexpr float kWindowSlack = 0.1f;
@@ -152,23 +156,55 @@ void Game::bindShadowMapAndDrawReceivers() {
     glBindTexture(GL_TEXTURE_2D, receivers->walls.texture);
     glActiveTexture(GL_TEXTURE0);
 
-    // With nothing in the light's window the receivers skip the shadow lookups altogether.
+    const PaintTiles& paint = *paintTiles;
+    glActiveTexture(GL_TEXTURE0 + kPaintLayersUnit);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, paint.layers());
+    // The paint takes the filters F4 and F5 choose, as the splat image did.
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, magFilterFor(bilinearFiltering));
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, minFilterFor(mipmapMode));
+    glActiveTexture(GL_TEXTURE0 + kPaintIndexUnit);
+    glBindTexture(GL_TEXTURE_2D, paint.index());
+    glActiveTexture(GL_TEXTURE0);
+
+    // With nothing in the light's window the receivers skip the shadow lookups altogether, and
+    // surfaces without paint the paint lookups.
     const int shadowed = castersInLightWindow ? 1 : 0;
     const mat4 camera = uniformMatrix(*shadowShader, "PV_cam");
     const mat4 light = uniformMatrix(*shadowShader, "shadow_tex_mat");
-    for (const auto& program :
-         {receivers->programs[0][shadowed].get(), receivers->programs[1][shadowed].get()}) {
-        glUseProgram(program->programHandle);
-        setUniform(*program, "PV_cam", camera);
-        setUniform(*program, "shadow_tex_mat", light);
-        setUniform(*program, "shadow_map", 0);
-        setUniform(*program, "terrain_noise", kTerrainUnit);
-        setUniform(*program, "wall_stone", kWallUnit);
-        setUniform(*program, "terrain_lookup", receivers->terrain.lookup);
-        setUniform(*program, "wall_lookup", receivers->walls.lookup);
+    for (const auto& forSurface : receivers->programs) {
+        for (const auto& program : forSurface[shadowed]) {
+            glUseProgram(program->programHandle);
+            setUniform(*program, "PV_cam", camera);
+            setUniform(*program, "shadow_tex_mat", light);
+            setUniform(*program, "shadow_map", 0);
+            setUniform(*program, "terrain_noise", kTerrainUnit);
+            setUniform(*program, "wall_stone", kWallUnit);
+            setUniform(*program, "terrain_lookup", receivers->terrain.lookup);
+            setUniform(*program, "wall_lookup", receivers->walls.lookup);
+            setUniform(*program, "paint_layers", kPaintLayersUnit);
+            setUniform(*program, "paint_index", kPaintIndexUnit);
+        }
     }
-    drawWallsAndTerrain(*this, *receivers->programs[1][shadowed], *receivers->programs[0][shadowed],
-                        "M");
+    for (int painted = 0; painted < 2; ++painted) {
+        const Shader& program = *receivers->programs[1][shadowed][painted];
+        glUseProgram(program.programHandle);
+        for (size_t i = 0; i < walls.size(); ++i) {
+            kesto::scene::WallObject& wall = *walls[i];
+            if ((frustumCulling && !wall.visible) || paint.wallPainted(i) != (painted == 1))
+                continue;
+            setUniform(program, "M", wall.modelMatrix);
+            if (painted) setUniform(program, "paint_place", paint.wallPlace(i));
+            wall.draw();
+        }
+    }
+    const Shader& ground = *receivers->programs[0][shadowed][paint.terrainPainted() ? 1 : 0];
+    glUseProgram(ground.programHandle);
+    setUniform(ground, "M", terrain->modelMatrix);
+    setUniform(ground, "paint_place", paint.terrainPlace());
+    terrain->draw();
 
+    glActiveTexture(GL_TEXTURE0 + kPaintLayersUnit);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);
 }

@@ -22,6 +22,10 @@ constexpr float kHalfPi = 1.5707964f;
 constexpr float kWalkSpeed = 10.0f;
 constexpr float kEyeHeight = 1.5f;
 constexpr float kPlayerRadius = 1.0f;
+// Longest hop between two goal tests and wall push-outs: half the finish band and a tenth of the
+// player's reach, so that a slow frame can neither step over the line nor through a wall.
+constexpr float kLongestStep = 0.1f;
+constexpr float kMostSteps = 100000.0f;
 
 constexpr int kKeyW = 87, kKeyS = 83, kKeyA = 65, kKeyD = 68;
 
@@ -31,6 +35,18 @@ constexpr float kFinishDx = 3.9499969f, kFinishDz = 0.0f;
 constexpr float kFinishLengthSquared = 15.602476f;
 
 bool held(int key) { return keyState[key] == 1; }
+
+// Walks by delta in hops, checking the goal and the walls after each.
+void walk(vec3 delta, bool checked) {
+    const float length = glm::length(delta);
+    const int hops = checked && length > kLongestStep
+                         ? static_cast<int>(std::min(std::ceil(length / kLongestStep), kMostSteps))
+                         : 1;
+    for (int hop = 0; hop < hops; ++hop) {
+        playerPosition += delta / static_cast<float>(hops);
+        if (checked) stepCheck(playerPosition);
+    }
+}
 
 const Shader& use(const std::unique_ptr<Shader>& program) {
     glUseProgram(program->programHandle);
@@ -65,22 +81,10 @@ void handleMovement(float dt) {
 
     const float step = dt * kWalkSpeed;
     const bool walking = !game->flyMode;
-    if (held(kKeyW)) {
-        playerPosition += viewDirection * step;
-        if (walking) stepCheck(playerPosition);
-    }
-    if (held(kKeyS)) {
-        playerPosition -= viewDirection * step;
-        if (walking) stepCheck(playerPosition);
-    }
-    if (held(kKeyA)) {
-        playerPosition -= right * step;
-        if (walking) stepCheck(playerPosition);
-    }
-    if (held(kKeyD)) {
-        playerPosition += right * step;
-        if (walking) stepCheck(playerPosition);
-    }
+    if (held(kKeyW)) walk(viewDirection * step, walking);
+    if (held(kKeyS)) walk(-viewDirection * step, walking);
+    if (held(kKeyA)) walk(-right * step, walking);
+    if (held(kKeyD)) walk(right * step, walking);
     if (walking)
         playerPosition.y = game->terrain->heightAt(playerPosition.x, playerPosition.z) + kEyeHeight;
 

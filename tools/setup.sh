@@ -143,11 +143,28 @@ check_format() {
     clang-format --dry-run --Werror "${files[@]}" && echo "${#files[@]} files laid out as .clang-format says"
 }
 
+# Non-blank lines of C++, Python and shell in the given folders.
+count_lines() {
+    find "$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' \) \
+        -exec cat {} + | grep -cv '^[[:space:]]*$'
+}
+
+# The owner's rule: tests stay at most 40 % of the code they test.
+TEST_RATIO_LIMIT=40
+check_test_ratio() {
+    local tests code
+    tests=$(count_lines tests)
+    code=$(count_lines src tools bench)
+    echo "tests $tests lines, code $code lines: $((100 * tests / code)) % (at most $TEST_RATIO_LIMIT %)"
+    [ $((100 * tests)) -le $((TEST_RATIO_LIMIT * code)) ]
+}
+
 test_all() {
     local start
     start=$(date +%s)
     install_packages
     phase "code layout (clang-format)" check_format
+    phase "$(check_test_ratio | tail -1)" check_test_ratio
     phase "release build" build "$RELEASE_DIR" all
     if [[ " ${FAILED[*]} " != *" release build "* ]]; then
         phase "unit and end-to-end tests" run_ctest "$RELEASE_DIR"

@@ -146,22 +146,3 @@ TEST(Heightmap, UnreadableOrOversizedImageLeavesOutputs) {
     EXPECT_EQ(t.err, "Heightmap '" + path + "' is too large (8192 x 4097)\n");
     EXPECT_TRUE(t.positions.empty() && t.untouched());
 }
-
-TEST(Heightmap, FreeImageMessagesAreFramedAndVerbatim) {
-    CaptureStdout();
-    printFreeImageMessage(-1, "broken 100% of the time");
-    printFreeImageMessage(FIF_PNG, "bad chunk");
-    EXPECT_EQ(GetCapturedStdout(),
-              "\n*** broken 100% of the time ***\n\n*** PNG Format\nbad chunk ***\n");
-
-    // Once installed, the handler reports FreeImage's reason for a header with a wrong checksum.
-    TempDir dir;
-    std::string broken = pngHeaderOnly(2, 2);
-    broken[29] ^= 0x55;
-    installFreeImageMessageHandler();
-    Terrain t;
-    EXPECT_FALSE(t.load(dir.write("broken.png", broken)));
-    FreeImage_SetOutputMessage(nullptr);
-    EXPECT_NE(t.out.find("\n*** PNG Format\n"), std::string::npos) << t.out;
-    EXPECT_NE(t.out.find(" ***\n"), std::string::npos) << t.out;
-}

@@ -148,20 +148,6 @@ TEST(ObjReader, WordsLongerThan127CharactersFailTheLoad) {
     EXPECT_TRUE(longer.positions.empty());
 }
 
-TEST(ObjReader, SkippedLineRemainderIsCutAfter999Characters) {
-    TempDir dir;
-    const std::string rest = "vn 0 1 0\nf 1//1 1//1 1//1\n";
-    // After the unknown word "#", 999 characters are dropped and the following ones read on.
-    Mesh cut = plain();
-    ASSERT_TRUE(cut.load(dir.write("cut.obj", "# " + std::string(998, 'x') + "v 7 8 9\n" + rest)));
-    ASSERT_EQ(cut.positions.size(), 3u);
-    EXPECT_EQ(cut.positions[0], vec3(7, 8, 9));
-    // One character less and the "v" goes with the dropped part: no vertex, index 1 is bad.
-    Mesh dropped = plain();
-    EXPECT_FALSE(
-        dropped.load(dir.write("drop.obj", "# " + std::string(997, 'x') + "v 7 8 9\n" + rest)));
-}
-
 TEST(ObjReader, MissingFileIsReported) {
     TempDir dir;
     Mesh mesh;

@@ -112,19 +112,6 @@ TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
     }
 }
 
-TEST_F(TextureTest, TgaWithAlphaIsUploadedAsRgba) {
-    Texture texture(dir.write("a.tga", testfiles::tga(2, 1, 32, {kGreen, kWhite}, TgaKind::Rle)),
-                    false);
-    ASSERT_NE(texture.textureName, 0u);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
-    EXPECT_EQ(readBack(GL_RGBA), (std::vector<uint8_t>{0, 255, 0, 128, 255, 255, 255, 64}));
-    EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(levelParameter(1, GL_TEXTURE_WIDTH), 1) << "mipmaps made";
-    EXPECT_EQ(unpackAlignment(), 8);
-}
-
 TEST_F(TextureTest, FailedLoadKeepsNameZeroAndTouchesNoOtherTexture) {
     GLuint other = 0;
     glGenTextures(1, &other);
@@ -151,17 +138,6 @@ TEST_F(TextureTest, FailedLoadKeepsNameZeroAndTouchesNoOtherTexture) {
     EXPECT_EQ(static_cast<GLuint>(bound), other);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
     glDeleteTextures(1, &other);
-}
-
-TEST_F(TextureTest, DestructorReleasesTheName) {
-    GLuint name = 0;
-    {
-        Texture texture(dir.write("d.tga", testfiles::tga(1, 1, 24, {kRed})), false);
-        name = texture.textureName;
-        ASSERT_NE(name, 0u);
-        EXPECT_TRUE(glIsTexture(name));
-    }
-    EXPECT_FALSE(glIsTexture(name));
 }
 
 TEST_F(TextureTest, UncompressedCopyHoldsTheSameTexelsOnEveryLevel) {

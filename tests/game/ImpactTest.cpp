@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "PlaySupport.h"
+#include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "platform/Sound.h"
 #include "render/ParticleSystem.h"
@@ -114,7 +115,7 @@ TEST_F(PlayTest, ItemOnTheGroundPaysAndSplatsInOneTest) {
     g->ballsLeft = 10;
     const size_t splats = projections.size();
     EXPECT_TRUE(g->checkBallImpact(ballAt(ground + vec3(0, 0.1f, 0)).get()));
-    EXPECT_EQ(g->ballsLeft, 60);
+    EXPECT_EQ(g->ballsLeft, 10 + kDuckBonusBalls);
     EXPECT_EQ(projections.size(), splats + 1);
 }
 
@@ -122,24 +123,29 @@ TEST_F(PlayTest, CarGivesTimeBackAndStopsTheTicking) {
     const int car = recordOf(kesto::scene::Car);
     ASSERT_GE(car, 0);
     if (g->tickingSound) g->tickingSound->setIsPaused(false);
-    g->elapsedTime = 12.5;
+    g->elapsedTime = kCarBonusSeconds / 2;
     const std::string out = hitAt(itemPosition(car));
     EXPECT_DOUBLE_EQ(g->elapsedTime, 0.0);
-    EXPECT_NE(out.find("Hit a car, got 30 sec time bonus!\n"), std::string::npos) << out;
+    EXPECT_NE(
+        out.find("Hit a car, got " + std::to_string(int(kCarBonusSeconds)) + " sec time bonus!\n"),
+        std::string::npos)
+        << out;
     if (g->tickingSound) EXPECT_TRUE(g->tickingSound->getIsPaused());
 
     g->hitBonusItems.clear();
     g->elapsedTime = 100.0;
     hitAt(itemPosition(car));
-    EXPECT_DOUBLE_EQ(g->elapsedTime, 70.0);
+    EXPECT_DOUBLE_EQ(g->elapsedTime, 100.0 - kCarBonusSeconds);
 }
 
 TEST_F(PlayTest, DuckFillsUpToTwoHundredOnceAndCroctopusUnlocksTheTripleThrow) {
     const vec3 at = itemPosition(recordOf(kesto::scene::Duck));
-    g->ballsLeft = 180;
+    g->ballsLeft = 200 - kDuckBonusBalls / 2;  // a full hand is 200
     std::string out = hitAt(at);
     EXPECT_EQ(g->ballsLeft, 200);
-    EXPECT_NE(out.find("Hit a duck, got 50 more balls!\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("Hit a duck, got " + std::to_string(kDuckBonusBalls) + " more balls!\n"),
+              std::string::npos)
+        << out;
     g->ballsLeft = 100;
     out = hitAt(at);
     EXPECT_EQ(g->ballsLeft, 100);

@@ -9,6 +9,8 @@
 #include "game/Game.h"
 #include "game/Globals.h"
 #include "game/Input.h"
+#include "game/PlayRules.h"
+#include "scene/BallObject.h"
 #include "support/GameFixture.h"
 
 using ::testing::internal::CaptureStdout;
@@ -158,20 +160,31 @@ TEST_F(Input, SwitchKeysSayWhatTheyDoAndComeBack) {
     EXPECT_TRUE(g->bilinearFiltering);
 }
 
-TEST_F(Input, FirstLeftClickStartsWithoutThrowingLeavingHelpKeepsTheClock) {
+TEST_F(Input, FirstLeftClickStartsAfreshLaterOnesThrowRunningWhileWIsHeld) {
     gameStarted = false;
-    g->posterVisible = true;
-    g->awaitingFirstStart = true;
+    g->posterVisible = g->awaitingFirstStart = true;
     g->elapsedTime = 42.0;
     g->ballsLeft = 3;
-    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_LEFT), "Clicked on left mouse button - firing 1 ball\n");
+    click(GLFW_MOUSE_BUTTON_LEFT);
     EXPECT_TRUE(gameStarted);
     EXPECT_FALSE(g->posterVisible);
-    EXPECT_FALSE(g->awaitingFirstStart);
     EXPECT_EQ(g->elapsedTime, 0.0);
     EXPECT_EQ(g->ballsLeft, 200);
     EXPECT_EQ(g->balls.size(), ballsBefore);
 
+    viewDirection = vec3(0.0f, 0.0f, 1.0f);
+    for (const bool running : {false, true}) {
+        keyState['W'] = running;
+        click(GLFW_MOUSE_BUTTON_LEFT);
+        ASSERT_EQ(g->balls.size(), ++ballsBefore);
+        const Launch launch = launchFrom(playerPosition, viewDirection, running);
+        EXPECT_EQ(g->balls.back()->power, launch.power);
+        EXPECT_FLOAT_EQ(g->balls.back()->angle, launch.angle);
+    }
+    EXPECT_NE(g->balls[g->balls.size() - 2]->power, g->balls.back()->power);
+    g->balls.clear();
+
+    // Leaving the help poster goes on with the clock where it stood.
     g->posterVisible = true;
     g->elapsedTime = 42.0;
     startGame();

@@ -53,6 +53,11 @@ struct GateWalk {
     float startZ;
 };
 
+void PrintTo(const GateWalk& w, std::ostream* out) {
+    *out << w.fps << " fps, " << w.frames << " frames, heading " << w.heading << ", from z "
+         << w.startZ;
+}
+
 class WalkThroughTheGate : public Movement, public testing::WithParamInterface<GateWalk> {};
 
 }  // namespace

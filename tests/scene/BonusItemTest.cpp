@@ -115,14 +115,3 @@ TEST(BonusItemObject, OneSecondSpinsItemAndRingsByNinetyDegrees) {
     still.update(0.0);
     EXPECT_EQ(still.modelMatrix, mat4(1.0f));
 }
-
-TEST(BonusItemObject, CopyKeepsTheStateButNotTheRings) {
-    Ring atomTemplate;
-    Item item({1, 2, 3}, &atomTemplate);
-    item.place(0.3f);
-    item.hit = true;
-    BonusItemObject copy(item);
-    EXPECT_EQ(copy.atomTemplate, &atomTemplate);
-    EXPECT_TRUE(copy.hit);
-    for (const auto& atom : copy.atoms) EXPECT_EQ(atom, nullptr);
-}

@@ -19,12 +19,12 @@
 #include "Measure.h"
 #include "Scenes.h"
 #include "game/Game.h"
-#include "game/Globals.h"
-#include "game/Input.h"
 #include "game/Projection.h"
-#include "platform/Application.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
+#include "shell/Application.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
 
 namespace {
 

@@ -21,4 +21,7 @@ inline mat4 rotateDegrees(const mat4& m, float degrees, const vec3& axis) {
 inline vec3 translationOf(const mat4& m) { return vec3(m[3]); }
 
 // Maps clip space [-1, 1] to texture space [0, 1]; shared by the shadow map and the paint splats.
-extern const mat4 biasMatrix;
+inline const mat4 biasMatrix{0.5f, 0.0f, 0.0f, 0.0f,  //
+                             0.0f, 0.5f, 0.0f, 0.0f,  //
+                             0.0f, 0.0f, 0.5f, 0.0f,  //
+                             0.5f, 0.5f, 0.5f, 1.0f};

@@ -1,4 +1,4 @@
-#include "platform/Application.h"
+#include "shell/Application.h"
 
 int main() {
     init();

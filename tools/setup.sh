@@ -159,12 +159,18 @@ check_test_ratio() {
     [ $((100 * tests)) -le $((TEST_RATIO_LIMIT * code)) ]
 }
 
+# Rooms depend one way: platform/ and assets/ on nothing of the game, only main.cpp on the shell.
+check_includes() {
+    python3 tools/check_includes.py src
+}
+
 test_all() {
     local start
     start=$(date +%s)
     install_packages
     phase "code layout (clang-format)" check_format
     phase "$(check_test_ratio | tail -1)" check_test_ratio
+    phase "include directions" check_includes
     phase "release build" build "$RELEASE_DIR" all
     if [[ " ${FAILED[*]} " != *" release build "* ]]; then
         phase "unit and end-to-end tests" run_ctest "$RELEASE_DIR"

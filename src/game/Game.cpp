@@ -4,7 +4,6 @@
 
 #include "assets/Texture.h"
 #include "assets/WallFile.h"
-#include "game/Globals.h"
 #include "game/Projection.h"
 #include "platform/Console.h"
 #include "platform/Sound.h"
@@ -41,7 +40,7 @@ void dropSound(audio::Sound*& sound) {
 
 }  // namespace
 
-Game::Game() {
+Game::Game(audio::SoundEngine* engine) {
     const mat4 identity(1.0f);
 
     phongShader = makeProgram("phong");
@@ -91,7 +90,7 @@ Game::Game() {
 
     initTextOverlay();
 
-    soundEngine = ::soundEngine;
+    soundEngine = engine;
     if (soundEngine) {
         backgroundMusic = soundEngine->play2D("Util/Files/background.mp3", true, false, true);
         if (backgroundMusic) backgroundMusic->setVolume(0.1f);
@@ -203,8 +202,6 @@ Game::~Game() {
         soundEngine->removeAllSoundSources();
         gruntSound = emptySound = splashSound = duckSound = carSound = howlSound = nullptr;
         soundEngine->drop();
-        // The global held the same engine; nothing may reach it after this.
-        if (::soundEngine == soundEngine) ::soundEngine = nullptr;
         soundEngine = nullptr;
     }
 

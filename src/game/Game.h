@@ -30,7 +30,8 @@ class BonusItemSet;
 
 class Game {
 public:
-    Game();
+    // Takes over the engine: the teardown stops its sounds and drops it.
+    explicit Game(audio::SoundEngine* engine);
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;

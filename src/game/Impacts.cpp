@@ -91,7 +91,7 @@ void Game::addProjection(vec3 position, vec3 direction, vec3 up) {
     const float ground = terrain->heightAt(position.x, position.z);
     std::printf("Difference is %0.02f\n", position.y - ground);
     splat.onTerrain = position.y - ground < kOnTerrainBelow;
-    findSplatReach(splat, walls, *terrain);
+    findSplatReach(splat, splat.textureMatrix, walls, *terrain);
     projections.push_back(splat);
 
     if (particleSystem) {

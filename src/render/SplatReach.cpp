@@ -6,7 +6,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "game/Projection.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
 
@@ -204,7 +203,7 @@ TerrainSpan terrainSpanOf(const GroundBox& box, int width, int depth) {
     return span;
 }
 
-void findSplatReach(Projection& splat,
+void findSplatReach(SplatReach& splat, const mat4& textureMatrix,
                     const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
                     const kesto::scene::HeightMapObject& terrain) {
     splat.reachKnown = false;
@@ -212,15 +211,15 @@ void findSplatReach(Projection& splat,
     splat.terrainReach = SplatSurface{};
     splat.terrainRuns.clear();
     std::array<vec3, 8> corners;
-    if (!paintedCornersOf(splat.textureMatrix, corners)) return;
+    if (!paintedCornersOf(textureMatrix, corners)) return;
     // Cells are found in grid coordinates, which are world coordinates only for the identity.
     if (terrain.modelMatrix != mat4(1.0f)) return;
     const std::vector<vec3> volume(corners.begin(), corners.end());
     const GroundBox painted = groundBoxOf(volume);
 
     // The program's own idea of the projector's axis: the gradient of the distance along it.
-    const vec3 forward = glm::normalize(
-        vec3(splat.textureMatrix[0][3], splat.textureMatrix[1][3], splat.textureMatrix[2][3]));
+    const vec3 forward =
+        glm::normalize(vec3(textureMatrix[0][3], textureMatrix[1][3], textureMatrix[2][3]));
 
     const GroundBox wallBox = grown(painted, kSlack + kWallBoxMax[2]);
     for (size_t i = 0; i < walls.size(); ++i) {
@@ -291,7 +290,7 @@ bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewp
     return rect[2] > 0 && rect[3] > 0;
 }
 
-void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain, const Projection& splat) {
+void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain, const SplatReach& splat) {
     if (!terrain.mesh || splat.terrainRuns.empty()) return;
     // One call draws every run; cells lie row after row, 6 indices each.
     static std::vector<GLsizei> counts;

@@ -11,7 +11,6 @@
 
 #include "Math.h"
 
-struct Projection;
 namespace kesto::scene {
 class WallObject;
 class HeightMapObject;
@@ -58,9 +57,33 @@ struct TerrainSpan {
 };
 TerrainSpan terrainSpanOf(const GroundBox& box, int width, int depth);
 
-// Fills the reach fields of splat from its texture matrix. Walls are taken by index, so the
+// A surface a splat's paint can reach: a wall (its index in the game's walls) or the terrain
+// (-1), with points whose convex hull holds every point of that surface the paint can land on.
+struct SplatSurface {
+    int wall = -1;
+    std::vector<vec3> hull;
+};
+
+// A stretch of terrain cells in one grid row: columns cells from (column, row) on.
+struct TerrainRun {
+    int row = 0;
+    int column = 0;
+    int columns = 0;
+};
+
+// Where one splat's paint can land: the walls it can reach and the terrain cells under it. The
+// splat pass draws only those, each only where its hull shows on the screen. A splat without it
+// (reachKnown false) paints over every wall and the whole terrain.
+struct SplatReach {
+    bool reachKnown = false;
+    std::vector<SplatSurface> reachedWalls;
+    SplatSurface terrainReach;
+    std::vector<TerrainRun> terrainRuns;
+};
+
+// Fills splat's reach from the projector's texture matrix. Walls are taken by index, so the
 // list of walls must not change afterwards (it is fixed once the game is set up).
-void findSplatReach(Projection& splat,
+void findSplatReach(SplatReach& splat, const mat4& textureMatrix,
                     const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
                     const kesto::scene::HeightMapObject& terrain);
 
@@ -71,4 +94,4 @@ bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewp
                   int rect[4]);
 
 // Draws the terrain cells a splat reaches with the current program.
-void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain, const Projection& splat);
+void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain, const SplatReach& splat);

@@ -3,11 +3,11 @@
 #include <string>
 
 #include "game/Game.h"
-#include "game/Globals.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/MeshObjects.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
 #include "support/GameFixture.h"
 
 using namespace kesto::scene;

@@ -2,8 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "PlaySupport.h"
-#include "game/Globals.h"
-#include "game/Input.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "platform/Sound.h"
@@ -11,6 +9,8 @@
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
 
 using kesto::scene::BallObject;
 using kesto::scene::BonusItemSet;

@@ -4,8 +4,9 @@
 #include <vector>
 
 #include "game/Game.h"
-#include "game/Movement.h"
 #include "render/OffscreenTarget.h"
+#include "shell/Globals.h"
+#include "shell/Movement.h"
 #include "support/GameFixture.h"
 
 class FrameTest : public GameTest {

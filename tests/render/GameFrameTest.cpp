@@ -3,12 +3,12 @@
 
 #include <cstdlib>
 
-#include "game/Globals.h"
 #include "platform/Sound.h"
 #include "render/FrameFixture.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
 
 namespace {
 

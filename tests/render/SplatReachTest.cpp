@@ -13,7 +13,6 @@
 
 #include "assets/Texture.h"
 #include "game/Game.h"
-#include "game/Globals.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "render/FrameFixture.h"
@@ -21,6 +20,7 @@
 #include "render/SplatReach.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 
 #include "game/Game.h"
-#include "game/Globals.h"
 #include "platform/Sound.h"
+#include "shell/Globals.h"
 
 namespace {
 
@@ -40,7 +40,7 @@ Game* buildGame() {
     setenv("ALSOFT_DRIVERS", "null", 1);
     soundEngine = audio::SoundEngine::create();
     if (!soundEngine) return nullptr;
-    game = new Game();
+    game = new Game(soundEngine);
     return game;
 }
 

@@ -1,4 +1,4 @@
-#include "game/Input.h"
+#include "shell/Input.h"
 
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
@@ -6,8 +6,8 @@
 #include <cstdio>
 
 #include "game/Game.h"
-#include "game/Globals.h"
 #include "platform/Window.h"
+#include "shell/Globals.h"
 
 namespace {
 

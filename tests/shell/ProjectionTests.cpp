@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "game/Globals.h"
+#include "shell/Globals.h"
 
 namespace {
 

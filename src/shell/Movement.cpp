@@ -1,11 +1,10 @@
-#include "game/Movement.h"
+#include "shell/Movement.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "game/Game.h"
-#include "game/Globals.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
@@ -13,6 +12,7 @@
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
 
 namespace {
 

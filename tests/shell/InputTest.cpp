@@ -7,10 +7,10 @@
 #include <string>
 
 #include "game/Game.h"
-#include "game/Globals.h"
-#include "game/Input.h"
 #include "game/PlayRules.h"
 #include "scene/BallObject.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
 #include "support/GameFixture.h"
 
 using ::testing::internal::CaptureStdout;

@@ -1,4 +1,4 @@
-#include "game/Globals.h"
+#include "shell/Globals.h"
 
 #include <algorithm>
 
@@ -15,11 +15,6 @@ float verticalAngle = 0.0f;
 std::array<unsigned char, 256> keyState{};
 bool gameStarted = false;
 bool helpShown = false;
-
-const mat4 biasMatrix{0.5f, 0.0f, 0.0f, 0.0f,  //
-                      0.0f, 0.5f, 0.0f, 0.0f,  //
-                      0.0f, 0.0f, 0.5f, 0.0f,  //
-                      0.5f, 0.5f, 0.5f, 1.0f};
 
 mat4 makeProjectionMatrix(int width, int height) {
     // A minimised window reports 0 x 0; keep the matrix finite until it comes back.

@@ -1,4 +1,4 @@
-#include "platform/Application.h"
+#include "shell/Application.h"
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
@@ -8,13 +8,13 @@
 
 #include "assets/HeightmapReader.h"
 #include "game/Game.h"
-#include "game/Globals.h"
-#include "game/Input.h"
-#include "game/Movement.h"
 #include "platform/Console.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
+#include "shell/Globals.h"
+#include "shell/Input.h"
+#include "shell/Movement.h"
 
 namespace {
 
@@ -113,7 +113,7 @@ void openGame(bool fullscreen) {
     soundEngine = audio::SoundEngine::create();
     if (!soundEngine) fatalError("Could not startup sound engine\n");
 
-    game = new Game();
+    game = new Game(soundEngine);
 
     glfwSetKeyCallback(mainWindow, keyCallback);
     // A tap shorter than one frame would otherwise be gone by the time Escape is polled.

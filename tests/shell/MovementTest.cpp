@@ -2,12 +2,13 @@
 
 #include <cmath>
 
-#include "PlaySupport.h"
-#include "game/Globals.h"
-#include "game/Movement.h"
+#include "game/Game.h"
 #include "render/Shader.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
+#include "shell/Movement.h"
+#include "support/GameFixture.h"
 
 namespace {
 

@@ -106,27 +106,6 @@ TEST(Heightmap, HeightIsChannelMeanOverFifteen) {
     }
 }
 
-TEST(Heightmap, TgaAndGreyImagesAreReadAsColour) {
-    TempDir dir;
-    // Stored top row first and run-length encoded, read by our own decoder; three columns stay
-    // three.
-    const testfiles::Pixel white{255, 255, 255, 0}, black{0, 0, 0, 0}, red{30, 0, 0, 0};
-    Terrain t;
-    ASSERT_TRUE(
-        t.load(dir.write("h.tga", testfiles::tga(3, 2, 24, {white, white, red, black, black, black},
-                                                 testfiles::TgaKind::Rle, true))));
-    EXPECT_EQ(t.width, 3);
-    EXPECT_EQ(t.height, 2);
-    ASSERT_EQ(t.positions.size(), 6u);
-    EXPECT_EQ(t.positions[0].y, 0.0f);
-    EXPECT_EQ(t.positions[3].y, 17.0f);
-    EXPECT_FLOAT_EQ(t.positions[5].y, 10.0f / 15.0f);
-
-    Terrain grey;
-    ASSERT_TRUE(grey.load(dir.write("grey.pgm", std::string("P5\n2 1\n255\n\x1e\xff", 13))));
-    EXPECT_EQ(grey.positions, (std::vector<vec3>{{0, 2, 0}, {1, 17, 0}}));
-}
-
 TEST(Heightmap, UnreadableOrOversizedImageLeavesOutputs) {
     TempDir dir;
     for (const std::string& path :

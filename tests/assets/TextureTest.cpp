@@ -78,24 +78,6 @@ TEST_F(TextureTest, DdsLevelsAreUploadedWithTheirSizes) {
     glDeleteTextures(1, &name);
 }
 
-TEST_F(TextureTest, DdsTextureGetsMipmapsAndFiltersEvenWithoutLevels) {
-    Texture texture(dir.write("one.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128)), true);
-    ASSERT_NE(texture.textureName, 0u);
-    EXPECT_EQ(levelParameter(3, GL_TEXTURE_WIDTH), 2) << "levels made by glGenerateMipmap";
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-
-    // No levels, or a side of zero: an empty texture, no GL error, nothing to uncompress.
-    Texture empty(dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128)), true);
-    EXPECT_NE(empty.textureName, 0u);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    empty.storeUncompressed();
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
-    Texture flat(dir.write("flat.dds", testfiles::dds(16, 0, 128, 1, "DXT1", 128)), true);
-    EXPECT_NE(flat.textureName, 0u);
-}
-
 TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
     const std::vector<Pixel> topFirst = {kRed, kGreen, kBlue, kWhite};
     const std::vector<uint8_t> bottomFirstRgb = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};

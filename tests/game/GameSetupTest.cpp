@@ -50,32 +50,6 @@ TEST_F(GameSetup, TenItemsPlacedInTableOrder) {
     EXPECT_EQ(translationOf(records[8].item->atoms[2]->modelMatrix), vec3(232, 15.5f, 222));
 }
 
-TEST_F(GameSetup, HitItemsFollowRecordOrderNotHitOrder) {
-    auto& records = BonusItemSet::bonusItemRecords;
-    for (auto& record : records) record.item->hit = false;
-    EXPECT_TRUE(g->bonusItems->hitItems().empty());
-    records[5].item->hit = true;
-    records[2].item->hit = true;
-    const auto hit = g->bonusItems->hitItems();
-    ASSERT_EQ(hit.size(), 2u);
-    EXPECT_EQ(hit[0], records[2].item.get());
-    EXPECT_EQ(hit[1], records[5].item.get());
-    records[5].item->hit = records[2].item->hit = false;
-}
-
-TEST_F(GameSetup, UnknownItemTypeGetsTheDuck) {
-    auto& records = BonusItemSet::bonusItemRecords;
-    CaptureStdout();
-    g->bonusItems->addItem(7, vec3(10, 11, 12), vec3(1, 1, 0));
-    EXPECT_EQ(GetCapturedStdout(), "Item: 10.00/11.00/12.00 \nAtom: 10.00/11.00/12.00 \n");
-    const BonusItemRecord& added = records.back();
-    EXPECT_EQ(added.type, 7);
-    EXPECT_EQ(added.skin, g->bonusItems->duckTexture.get());
-    EXPECT_EQ(added.item->mesh, g->bonusItems->duckTemplate->mesh);
-    EXPECT_EQ(added.colour, vec3(1, 1, 0));
-    records.pop_back();
-}
-
 TEST_F(GameSetup, WallsAreNumberedInOrderAndZeroLengthIsSkipped) {
     const size_t before = g->walls.size();
     CaptureStdout();

@@ -156,36 +156,3 @@ TEST_F(PlayTest, DuckFillsUpToTwoHundredOnceAndCroctopusUnlocksTheTripleThrow) {
     hitAt(itemPosition(croctopus));
     EXPECT_TRUE(g->tripleThrowUnlocked);
 }
-
-TEST_F(PlayTest, ItemOfUnknownKindIsRecordedWithoutSoundOrCrash) {
-    auto& record = BonusItemSet::bonusItemRecords[0];
-    const int savedType = record.type;
-    record.type = 7;
-    CaptureStderr();
-    const std::string out = hitAt(itemPosition(0));
-    const std::string err = GetCapturedStderr();
-    record.type = savedType;
-    EXPECT_NE(out.find("Sorry, I don't know this bonus item\n"), std::string::npos) << out;
-    EXPECT_NE(err.find("No sound defined for bonus item with type: 7"), std::string::npos) << err;
-    EXPECT_EQ(g->hitBonusItems.count(0), 1u);
-}
-
-TEST_F(PlayTest, EverySplatReportsTheRunningCountAndStartsABurstAwayFromTheProjector) {
-    const vec3 ground = openGround();
-    CaptureStdout();
-    g->addProjection(ground, vec3(0, 1, 0), vec3(1, 0, 1));
-    g->addProjection(ground, vec3(0, 2, 0), vec3(1, 0, 1));
-    const std::string out = GetCapturedStdout();
-    const int n = static_cast<int>(projections.size());
-    EXPECT_NE(out.find("Number of projections is " + std::to_string(n - 1) + "\n"),
-              std::string::npos);
-    EXPECT_NE(out.find("Number of projections is " + std::to_string(n) + "\n"), std::string::npos);
-    EXPECT_NE(out.find("Difference is "), std::string::npos);
-
-    ASSERT_EQ(g->particleSystems.size(), 2u);
-    const ParticleSystem& burst = *g->particleSystems.back();
-    EXPECT_TRUE(burst.isFirst);
-    EXPECT_EQ(burst.direction, vec3(0, -1, 0));
-    EXPECT_EQ(burst.resources, g->particleSystem->resources);
-    EXPECT_NE(burst.particleBuffers[0], 0u);
-}

@@ -139,37 +139,3 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     if (g->winJingle) EXPECT_FALSE(g->winJingle->getIsPaused());
     if (g->loseJingle) EXPECT_TRUE(g->loseJingle->getIsPaused());
 }
-
-TEST_F(PlayTest, OnlyHitItemsSpin) {
-    auto& records = BonusItemSet::bonusItemRecords;
-    ASSERT_GE(records.size(), 2u);
-    records[0].item->hit = true;
-    const mat4 spinning = records[0].item->modelMatrix;
-    const mat4 standing = records[1].item->modelMatrix;
-    g->update(1.0);
-    EXPECT_NE(records[0].item->modelMatrix, spinning);
-    EXPECT_EQ(translationOf(records[0].item->modelMatrix), translationOf(spinning));
-    EXPECT_EQ(records[1].item->modelMatrix, standing);
-}
-
-TEST_F(PlayTest, GruntOnceWhenAWallIsFirstTouched) {
-    g->movedThisFrame = true;
-    g->bumpedWall = true;
-    g->update(0.01);
-    EXPECT_TRUE(g->bumpedBefore);
-    EXPECT_FALSE(g->bumpedWall);
-    EXPECT_FALSE(g->movedThisFrame);
-    if (g->footsteps) EXPECT_FALSE(g->footsteps->getIsPaused());
-
-    // Still pressed against it: no second grunt.
-    const size_t voices = g->soundEngine ? g->soundEngine->voiceCount() : 0;
-    g->movedThisFrame = true;
-    g->bumpedWall = true;
-    g->update(0.01);
-    if (g->soundEngine) EXPECT_EQ(g->soundEngine->voiceCount(), voices);
-
-    // Standing still pauses the steps and keeps the memory of the bump.
-    g->update(0.01);
-    EXPECT_TRUE(g->bumpedBefore);
-    if (g->footsteps) EXPECT_TRUE(g->footsteps->getIsPaused());
-}

@@ -118,48 +118,6 @@ TEST_F(Input, F1OpensAndClosesTheHelpPosterAndOnAnEndPosterOnlyClearsItsFlag) {
     press(GLFW_KEY_F1);  // restore helpShown
 }
 
-TEST_F(Input, SwitchKeysSayWhatTheyDoAndComeBack) {
-    g->mipmapMode = 2;
-    g->bilinearFiltering = true;
-    g->goalDistance = 12.0f;
-    const struct {
-        int key;
-        const char* said;
-    } presses[] = {
-        {GLFW_KEY_F5, "Switching mip mapping-quality to none\n"},
-        {GLFW_KEY_F5, "Switching mip mapping-quality to nearest neighbor\n"},
-        {GLFW_KEY_F5, "Switching mip mapping-quality to linear\n"},
-        {GLFW_KEY_F4, "Switching texture sampling quality to nearest neighbor\n"},
-        {GLFW_KEY_F4, "Switching texture sampling quality to bilinear\n"},
-        {GLFW_KEY_F6, "Switching flying mode on\n"},
-        {GLFW_KEY_F6, "Switching flying mode off\n"},
-        {GLFW_KEY_F3, "Switching wireframe mode on\n"},
-        {GLFW_KEY_F3, "Switching wireframe mode off\n"},
-        {GLFW_KEY_F7, "Switching shader of heightmap\n"},
-        {GLFW_KEY_F7, "Switching shader of heightmap\n"},
-        {GLFW_KEY_F8, "Switching view frustum culling off\n"},
-        {GLFW_KEY_F8, "Switching view frustum culling on\n"},
-        {GLFW_KEY_F9, "Switching transparency mode off\n"},
-        {GLFW_KEY_F9, "Switching transparency mode on\n"},
-        {GLFW_KEY_F10, "Showing debug HUD is on\n"},
-        {GLFW_KEY_F10, "Showing debug HUD is off\n"},
-        {GLFW_KEY_F2, "Switching printing of frame time on\n"},
-        {GLFW_KEY_F2, "Switching printing of frame time off\n"},
-    };
-    for (size_t i = 0; i < std::size(presses); ++i) {
-        EXPECT_TRUE(contains(press(presses[i].key), presses[i].said));
-        if (i == 5) EXPECT_EQ(g->goalDistance, -1.0f);
-        if (i == 9) EXPECT_TRUE(g->switchedTerrainShader);
-        if (i == 7 || i == 8) {
-            GLint mode[2] = {};
-            glGetIntegerv(GL_POLYGON_MODE, mode);
-            EXPECT_EQ(mode[0], i == 7 ? GL_LINE : GL_FILL);
-        }
-    }
-    EXPECT_EQ(g->mipmapMode, 2);
-    EXPECT_TRUE(g->bilinearFiltering);
-}
-
 TEST_F(Input, FirstLeftClickStartsAfreshLaterOnesThrowRunningWhileWIsHeld) {
     gameStarted = false;
     g->posterVisible = g->awaitingFirstStart = true;
@@ -213,21 +171,4 @@ TEST_F(Input, ButtonsIgnoredUnderAPosterOnReleaseAndRightRefusesUntilUnlocked) {
     EXPECT_EQ(click(GLFW_MOUSE_BUTTON_MIDDLE), "Clicked on middle mouse button\n");
     EXPECT_EQ(click(5),
               "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n");
-}
-
-TEST_F(Input, MinimisedWindowKeepsTheLastProjection) {
-    onWindowSize(1000, 500);
-    const mat4 projection = projectionMatrix;
-    EXPECT_EQ(projection, makeProjectionMatrix(1000, 500));
-    CaptureStdout();
-    onWindowSize(1000, 0);
-    EXPECT_EQ(GetCapturedStdout(), "Changing window size to: 1000/0\n");
-    EXPECT_EQ(projectionMatrix, projection);
-    EXPECT_EQ(windowHeight, 0);
-    EXPECT_EQ(g->windowHeight, 0);
-    onWindowSize(0, 0);
-    EXPECT_EQ(projectionMatrix, projection);
-    onWindowSize(1024, 768);
-    EXPECT_EQ(g->windowWidth, 1024);
-    EXPECT_NE(projectionMatrix, projection);
 }

@@ -193,15 +193,3 @@ TEST(WallPushOut, EndsLinesAndPosts) {
         EXPECT_NEAR(glm::distance(p, c.after), 0.0f, 1e-4f) << c.p.x << " " << c.p.z;
     }
 }
-
-TEST_F(Movement, CameraMatricesReachThePrograms) {
-    const mat4 projection = makeProjectionMatrix(800, 600);
-    const mat4 view = glm::lookAt(vec3(1, 2, 3), vec3(4, 2, 0), vec3(0, 1, 0));
-    uploadCameraMatrices(projection, view);
-    EXPECT_EQ(g->viewMatrix, view);
-    GLfloat pv[16] = {};
-    const GLuint normals = g->normalsShader->programHandle;
-    glGetUniformfv(normals, glGetUniformLocation(normals, "PV"), pv);
-    const mat4 expected = projection * view;
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(pv[i], glm::value_ptr(expected)[i], 1e-5f);
-}

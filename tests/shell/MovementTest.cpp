@@ -73,7 +73,9 @@ TEST_P(WalkThroughTheGate, WinsAndStopsAtTheBackWall) {
     face(3.1415927f + walk.heading);
     const float run = walk.startZ - crossing.z;
     playerPosition = crossing - viewDirection * (run / -viewDirection.z);
+    testing::internal::CaptureStdout();
     hold('W', walk.fps, walk.frames);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("GOAL REACHED!!!\n"), std::string::npos);
     EXPECT_TRUE(g->goalReached);
     EXPECT_GE(playerPosition.z, 116.5f + 1.0f - 1e-3f);  // the back wall plus the player's reach
     EXPECT_TRUE(g->bumpedWall);

@@ -122,7 +122,8 @@ TEST_F(PlayTest, ItemOnTheGroundPaysAndSplatsInOneTest) {
 TEST_F(PlayTest, CarGivesTimeBackAndStopsTheTicking) {
     const int car = recordOf(kesto::scene::Car);
     ASSERT_GE(car, 0);
-    if (g->tickingSound) g->tickingSound->setIsPaused(false);
+    ASSERT_NE(g->tickingSound, nullptr);
+    g->tickingSound->setIsPaused(false);
     g->elapsedTime = kCarBonusSeconds / 2;
     const std::string out = hitAt(itemPosition(car));
     EXPECT_DOUBLE_EQ(g->elapsedTime, 0.0);
@@ -130,7 +131,7 @@ TEST_F(PlayTest, CarGivesTimeBackAndStopsTheTicking) {
         out.find("Hit a car, got " + std::to_string(int(kCarBonusSeconds)) + " sec time bonus!\n"),
         std::string::npos)
         << out;
-    if (g->tickingSound) EXPECT_TRUE(g->tickingSound->getIsPaused());
+    EXPECT_TRUE(g->tickingSound->getIsPaused());
 
     g->hitBonusItems.clear();
     g->elapsedTime = 100.0;

@@ -126,16 +126,17 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     g->update(0.25);
     EXPECT_TRUE(g->posterVisible);
     EXPECT_EQ(g->posterIndex, 4);
-    if (g->loseJingle) EXPECT_FALSE(g->loseJingle->getIsPaused());
+    ASSERT_TRUE(g->loseJingle && g->winJingle);
+    EXPECT_FALSE(g->loseJingle->getIsPaused());
 
     // Reaching the gate as time runs out wins.
-    if (g->loseJingle) g->loseJingle->setIsPaused(true);
+    g->loseJingle->setIsPaused(true);
     g->posterVisible = false;
     g->goalReached = true;
     g->elapsedTime = kTimeLimit - 0.1;
     g->update(0.2);
     EXPECT_TRUE(g->posterVisible);
     EXPECT_EQ(g->posterIndex, 3);
-    if (g->winJingle) EXPECT_FALSE(g->winJingle->getIsPaused());
-    if (g->loseJingle) EXPECT_TRUE(g->loseJingle->getIsPaused());
+    EXPECT_FALSE(g->winJingle->getIsPaused());
+    EXPECT_TRUE(g->loseJingle->getIsPaused());
 }

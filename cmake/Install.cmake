@@ -2,7 +2,8 @@
 #   bin/quillora                         launcher: starts the game in its data folder
 #   libexec/quillora/quillora            the game itself
 #   share/quillora/Shader, Util/Files    the data the game reads relative to where it runs
-#   share/applications/quillora.desktop  menu entry
+#   share/applications/quillora.desktop  menu entry, with "Play in a window" and "Play fullscreen"
+#   share/metainfo/*.metainfo.xml        what software centres show
 #   share/icons/hicolor/*/apps/quillora.png
 # The launcher finds the rest relative to itself, so the tree works under any prefix and DESTDIR.
 include(GNUInstallDirs)
@@ -21,6 +22,9 @@ file(RELATIVE_PATH QUILLORA_BIN_TO_EXE /prefix/${CMAKE_INSTALL_BINDIR} /prefix/$
 file(RELATIVE_PATH QUILLORA_BIN_TO_DATA /prefix/${CMAKE_INSTALL_BINDIR} /prefix/${QUILLORA_DATA_DIR})
 configure_file(${CMAKE_SOURCE_DIR}/dist/quillora.sh.in ${CMAKE_BINARY_DIR}/dist/quillora @ONLY)
 install(PROGRAMS ${CMAKE_BINARY_DIR}/dist/quillora DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(FILES ${CMAKE_SOURCE_DIR}/dist/io.github.quillora.quillora.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 foreach(size 48 256)
   install(FILES ${CMAKE_SOURCE_DIR}/dist/icons/quillora-${size}.png

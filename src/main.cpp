@@ -1,7 +1,10 @@
+#include "platform/CommandLine.h"
 #include "shell/Application.h"
 
-int main() {
-    init();
+int main(int argc, char** argv) {
+    StartOptions options;
+    if (std::optional<int> status = readCommandLine(argc, argv, options)) return *status;
+    init(options);
     runFrameLoop();
     shutdown();
     return 0;

@@ -38,117 +38,124 @@ void dropSound(audio::Sound*& sound) {
     sound = nullptr;
 }
 
-}  // namespace
+// The loads of the constructor, in its order; each ends the game on a missing file it needs.
 
-Game::Game(audio::SoundEngine* engine) {
-    const mat4 identity(1.0f);
-
-    phongShader = makeProgram("phong");
-    shadowDepthShader = makeProgram("shadowtexturing");
-    shadowShader = makeProgram("shadowmapping");
-    projectionShader = makeProgram("projTexture");
-    textureShader =
+void loadPrograms(Game& g) {
+    g.phongShader = makeProgram("phong");
+    g.shadowDepthShader = makeProgram("shadowtexturing");
+    g.shadowShader = makeProgram("shadowmapping");
+    g.projectionShader = makeProgram("projTexture");
+    g.textureShader =
         std::make_unique<Shader>("Shader/passthrough.vert", "Shader/simpletexture.frag", "", true);
-    normalsShader = makeProgram("normals");
-    toonShader = makeProgram("toon");
-    contourShader = makeProgram("contoures");
-    transparencyShader = makeProgram("transparency");
+    g.normalsShader = makeProgram("normals");
+    g.toonShader = makeProgram("toon");
+    g.contourShader = makeProgram("contoures");
+    g.transparencyShader = makeProgram("transparency");
+}
 
-    ballPrototype = std::make_unique<BallObject>(identity, phongShader.get());
-    wallPrototype = std::make_unique<WallObject>(identity, normalsShader.get());
-    terrain = std::make_unique<HeightMapObject>(identity, normalsShader.get());
+void loadPrototypes(Game& g) {
+    g.ballPrototype = std::make_unique<BallObject>(mat4(1.0f), g.phongShader.get());
+    g.wallPrototype = std::make_unique<WallObject>(mat4(1.0f), g.normalsShader.get());
+}
 
-    const vec3 goal(kGoalX, terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
-    finish = std::make_unique<VboObject>(identity, toonShader.get());
-    finish->modelMatrix = glm::translate(finish->modelMatrix, goal);
-    finishLayer = std::make_unique<nonTexturedVboObject>("Util/Files/finish_transparent_layer.obj",
-                                                         identity, transparencyShader.get());
-    finishLayer->modelMatrix = glm::translate(finishLayer->modelMatrix, goal);
+void loadTerrain(Game& g) {
+    g.terrain = std::make_unique<HeightMapObject>(mat4(1.0f), g.normalsShader.get());
+}
 
-    bonusItems = std::make_unique<BonusItemSet>();
-    particleSystem = std::make_unique<ParticleSystem>();
+// The gate and its red layer stand on the ground at the goal.
+vec3 goalPosition(const Game& g) {
+    return vec3(kGoalX, g.terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
+}
 
-    if (!createShadowMap(shadowMapTexture, shadowMapFramebuffer))
+void loadGate(Game& g) {
+    const vec3 goal = goalPosition(g);
+    g.finish = std::make_unique<VboObject>(mat4(1.0f), g.toonShader.get());
+    g.finish->modelMatrix = glm::translate(g.finish->modelMatrix, goal);
+    g.finishLayer = std::make_unique<nonTexturedVboObject>(
+        "Util/Files/finish_transparent_layer.obj", mat4(1.0f), g.transparencyShader.get());
+    g.finishLayer->modelMatrix = glm::translate(g.finishLayer->modelMatrix, goal);
+}
+
+void loadItems(Game& g) {
+    g.bonusItems = std::make_unique<BonusItemSet>();
+    g.particleSystem = std::make_unique<ParticleSystem>();
+}
+
+void loadShadowMap(Game& g) {
+    if (!g.createShadowMap(g.shadowMapTexture, g.shadowMapFramebuffer))
         fatalError("Couldn't create shadow map\n");
+}
 
+void loadMaze(Game& g) {
     const char* mazePath = "Util/Files/Labyrinth2.txt";
     std::vector<vec2> starts, ends;
     if (!loadWallFile(mazePath, starts, ends))
         fatalError("Error reading object from file: '%s'", mazePath);
     std::printf("Adding %i walls.\n", static_cast<int>(starts.size()));
-    for (size_t i = 0; i < starts.size() && i < ends.size(); ++i) addWall(starts[i], ends[i]);
+    for (size_t i = 0; i < starts.size() && i < ends.size(); ++i) g.addWall(starts[i], ends[i]);
+}
 
-    finishTexture = std::make_unique<Texture>("Util/Files/finish.DDS", true);
-    splatTexture = std::make_unique<Texture>("Util/Files/farbklecks.DDS", true);
+// A missing texture leaves its name 0 and the game goes on.
+void loadTextures(Game& g) {
+    g.finishTexture = std::make_unique<Texture>("Util/Files/finish.DDS", true);
+    g.splatTexture = std::make_unique<Texture>("Util/Files/farbklecks.DDS", true);
     // Every splat samples it over large, overlapping areas of the screen each frame.
-    splatTexture->storeUncompressed();
-    crosshairTexture = std::make_unique<Texture>("Util/Files/Fadenkreuz.tga", false);
-    posterPlayTexture = std::make_unique<Texture>("Util/Files/poster_play.tga", false);
-    posterHelpTexture = std::make_unique<Texture>("Util/Files/poster_help.tga", false);
-    posterWinTexture = std::make_unique<Texture>("Util/Files/poster_win.tga", false);
-    posterLoseTexture = std::make_unique<Texture>("Util/Files/poster_lose.tga", false);
+    g.splatTexture->storeUncompressed();
+    g.crosshairTexture = std::make_unique<Texture>("Util/Files/Fadenkreuz.tga", false);
+    g.posterPlayTexture = std::make_unique<Texture>("Util/Files/poster_play.tga", false);
+    g.posterHelpTexture = std::make_unique<Texture>("Util/Files/poster_help.tga", false);
+    g.posterWinTexture = std::make_unique<Texture>("Util/Files/poster_win.tga", false);
+    g.posterLoseTexture = std::make_unique<Texture>("Util/Files/poster_lose.tga", false);
+}
 
-    initTextOverlay();
-
-    soundEngine = engine;
-    if (soundEngine) {
-        backgroundMusic = soundEngine->play2D("Util/Files/background.mp3", true, false, true);
-        if (backgroundMusic) backgroundMusic->setVolume(0.1f);
-        tickingSound =
-            soundEngine->play2D("Util/Files/cartoon_clock_ticking.mp3", false, true, true);
-        winJingle = soundEngine->play2D("Util/Files/bugle_music_reveille.mp3", false, true, true);
-        loseJingle = soundEngine->play2D("Util/Files/musical_woodwinds_melody_descend_playful.mp3",
-                                         false, true, true);
-        // Looped: a one-shot track would fall silent for good after its first few seconds
-        // of walking, since unpausing a finished sound plays nothing.
-        footsteps = soundEngine->play2D(
-            "Util/Files/footsteps_on_forest_pathway_dry_clear_of_debris_001.mp3", true, true, true);
-        gruntSound = soundEngine->addSoundSourceFromFile("Util/Files/female_exert_grunt.mp3", true);
-        splashSound = loadEffect(soundEngine, "Util/Files/sweep_organic_watery_fast.mp3");
-        emptySound = loadEffect(soundEngine, "Util/Files/ambient_029.mp3");
-        carSound = loadEffect(soundEngine, "Util/Files/car_horn_honk.mp3");
-        bonusItemSounds.push_back(carSound);
-        howlSound = loadEffect(soundEngine, "Util/Files/sound_design_effect_howling_short.mp3");
-        bonusItemSounds.push_back(howlSound);
-        duckSound = loadEffect(soundEngine, "Util/Files/goose_honk_once_001.mp3");
-        bonusItemSounds.push_back(duckSound);
-        goalHum = soundEngine->play3D("Util/Files/SFX_Horror-Woosh.ogg", goal, true, true, true);
-        if (goalHum) {
-            goalHum->setMinDistance(1.0f);
-            goalHum->setIsPaused(false);
-        }
-    } else {
-        bonusItemSounds.assign(3, nullptr);
+void loadSounds(Game& g, audio::SoundEngine* engine) {
+    g.soundEngine = engine;
+    if (!engine) {
+        g.bonusItemSounds.assign(3, nullptr);
+        return;
     }
+    g.backgroundMusic = engine->play2D("Util/Files/background.mp3", true, false, true);
+    if (g.backgroundMusic) g.backgroundMusic->setVolume(0.1f);
+    g.tickingSound = engine->play2D("Util/Files/cartoon_clock_ticking.mp3", false, true, true);
+    g.winJingle = engine->play2D("Util/Files/bugle_music_reveille.mp3", false, true, true);
+    g.loseJingle = engine->play2D("Util/Files/musical_woodwinds_melody_descend_playful.mp3", false,
+                                  true, true);
+    // Looped: a one-shot track would fall silent for good after its first few seconds
+    // of walking, since unpausing a finished sound plays nothing.
+    g.footsteps = engine->play2D(
+        "Util/Files/footsteps_on_forest_pathway_dry_clear_of_debris_001.mp3", true, true, true);
+    g.gruntSound = engine->addSoundSourceFromFile("Util/Files/female_exert_grunt.mp3", true);
+    g.splashSound = loadEffect(engine, "Util/Files/sweep_organic_watery_fast.mp3");
+    g.emptySound = loadEffect(engine, "Util/Files/ambient_029.mp3");
+    g.carSound = loadEffect(engine, "Util/Files/car_horn_honk.mp3");
+    g.bonusItemSounds.push_back(g.carSound);
+    g.howlSound = loadEffect(engine, "Util/Files/sound_design_effect_howling_short.mp3");
+    g.bonusItemSounds.push_back(g.howlSound);
+    g.duckSound = loadEffect(engine, "Util/Files/goose_honk_once_001.mp3");
+    g.bonusItemSounds.push_back(g.duckSound);
+    g.goalHum =
+        engine->play3D("Util/Files/SFX_Horror-Woosh.ogg", goalPosition(g), true, true, true);
+    if (g.goalHum) {
+        g.goalHum->setMinDistance(1.0f);
+        g.goalHum->setIsPaused(false);
+    }
+}
 
-    flyMode = false;
-    wireframe = false;
-    switchedTerrainShader = false;
-    showFrameTime = false;
-    frustumCulling = true;
-    transparency = true;
-    mipmapMode = 2;
-    bilinearFiltering = true;
-    showDebugHud = false;
-    awaitingFirstStart = true;
-    posterVisible = true;
-    goalReached = false;
-    tripleThrowUnlocked = false;
-    bumpedBefore = false;
-    bumpedWall = false;
-    movedThisFrame = false;
-    posterIndex = 1;
-    goalDistance = -1.0f;
-    elapsedTime = 0.0;
-    frameTime = 0.0;
-    ballsLeft = 200;
-    windowWidth = 1024;
-    windowHeight = 768;
-    lastParticleState = 0;
-    cameraPosition = vec3(0.0f);
-    viewMatrix = identity;
-    depthMVP = identity;
-    setCursorVisible(true);  // the play poster is up
+}  // namespace
+
+Game::Game(audio::SoundEngine* engine) {
+    loadPrograms(*this);
+    loadPrototypes(*this);
+    loadTerrain(*this);
+    loadGate(*this);
+    loadItems(*this);
+    loadShadowMap(*this);
+    loadMaze(*this);
+    loadTextures(*this);
+    initTextOverlay();
+    loadSounds(*this, engine);
+    // The rules start in their member values, on the play poster.
+    setCursorVisible(true);
 }
 
 Game::~Game() {

@@ -9,7 +9,9 @@
 #include <unordered_set>
 #include <vector>
 
+#include "GameRules.h"
 #include "Math.h"
+#include "platform/Window.h"
 
 class Shader;
 class Texture;
@@ -75,14 +77,14 @@ public:
     bool bumpedBefore = false;
     bool bumpedWall = false;
     bool movedThisFrame = false;
-    int posterIndex = 1;
+    int posterIndex = kPosterPlay;
     double elapsedTime = 0.0;
     double frameTime = 0.0;
-    int ballsLeft = 200;
+    int ballsLeft = kStartBalls;
     char hudText[256] = {};
     float goalDistance = -1.0f;
-    int windowWidth = 1024;
-    int windowHeight = 768;
+    int windowWidth = kWindowedWidth;
+    int windowHeight = kWindowedHeight;
     int lastParticleState = 0;
     std::list<int> removalIndices;
     std::unordered_set<int> hitBonusItems;
@@ -120,7 +122,3 @@ public:
     audio::SoundSource* carSound = nullptr;
     audio::SoundSource* howlSound = nullptr;
 };
-
-// The goal point: the finish gate stands at (177, terrain height, 119).
-constexpr float kGoalX = 177.0f;
-constexpr float kGoalZ = 119.0f;

@@ -8,12 +8,7 @@
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 
-namespace {
-
-constexpr int kWinPoster = 3;
-constexpr int kLosePoster = 4;
-
-}  // namespace
+namespace {}  // namespace
 
 void Game::addBall(vec3 position, vec3 direction, bool running) {
     if (ballsLeft <= 0) {
@@ -86,8 +81,8 @@ void Game::update(double dt) {
         setCursorVisible(true);
     };
     if (goalReached) {
-        showEndPoster(kWinPoster, winJingle);
+        showEndPoster(kPosterWin, winJingle);
     } else if (elapsedTime >= kTimeLimit) {
-        showEndPoster(kLosePoster, loseJingle);
+        showEndPoster(kPosterLose, loseJingle);
     }
 }

@@ -11,13 +11,10 @@ constexpr float kAddedAngle = 0.3490658f;         // 20 degrees
 constexpr float kRunningAddedAngle = 0.1745329f;  // 10 degrees
 constexpr float kRunningPower = 10.0f;
 
-constexpr double kBallGroundSpeed = 13.0;  // units per second times the throw's ground part
 constexpr double kLongestHop = 0.1;
 constexpr int kMostHops = 4096;
 
-constexpr double kBallRadius = 0.2;
 constexpr double kWallTop = 4.0;
-constexpr int kMostBalls = 200;
 
 }  // namespace
 
@@ -36,7 +33,7 @@ Launch launchFrom(vec3 position, vec3 direction, bool running) {
 int flightHops(vec3 direction, double dt) {
     const double ground = std::sqrt(static_cast<double>(direction.x) * direction.x +
                                     static_cast<double>(direction.z) * direction.z);
-    const double travel = kBallGroundSpeed * ground * dt;
+    const double travel = kBallSpeed * ground * dt;
     if (!(travel > kLongestHop)) return 1;
     return static_cast<int>(
         std::min(std::ceil(travel / kLongestHop), static_cast<double>(kMostHops)));
@@ -72,7 +69,7 @@ double afterCarBonus(double elapsedTime) {
 }
 
 int afterDuckBonus(int ballsLeft) {
-    return ballsLeft + kDuckBonusBalls < kMostBalls ? ballsLeft + kDuckBonusBalls : kMostBalls;
+    return ballsLeft + kDuckBonusBalls < kStartBalls ? ballsLeft + kDuckBonusBalls : kStartBalls;
 }
 
 vec3 projectorAxis(vec3 direction) {

@@ -1,11 +1,9 @@
 // The rules of a throw and of an impact, worked out without GL so they can be checked alone.
 #pragma once
 
+#include "GameRules.h"
 #include "Math.h"
 
-constexpr double kTimeLimit = 300.0;
-constexpr double kCarBonusSeconds = 30.0;
-constexpr int kDuckBonusBalls = 50;
 // The up vector of a ground splat's projector, which looks along y.
 inline const vec3 kGroundSplatUp{1.0f, 0.0f, 1.0f};
 

@@ -1,5 +1,6 @@
 #include "platform/Console.h"
 
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -11,17 +12,59 @@
 #define isatty _isatty
 #define STDIN_FILENO 0
 #else
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+extern char** environ;
 #endif
 
 namespace {
 
-// CI runners may hand us a terminal that nobody watches.
-bool someoneCanAnswer() {
-    const char* ci = std::getenv("CI");
-    if (ci && *ci && std::string(ci) != "0" && std::string(ci) != "false") return false;
-    return isatty(STDIN_FILENO) != 0;
+#ifndef _WIN32
+enum class DialogAnswer { Yes, No, NoDialog };
+
+bool graphicalSession() {
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(name);
+        if (value && *value) return true;
+    }
+    return false;
 }
+
+// Runs one dialog tool found on PATH and waits for it; its chatter stays off the game's log.
+DialogAnswer runDialog(const char* const* argv) {
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    pid_t child = 0;
+    const int failed =
+        posix_spawnp(&child, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed) return DialogAnswer::NoDialog;
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0)
+        if (errno != EINTR) return DialogAnswer::NoDialog;
+    if (!WIFEXITED(status)) return DialogAnswer::NoDialog;
+    // Both tools answer 0 for yes and 1 for no or a closed dialog; anything else means the
+    // tool itself failed (no display it can open, say), and the terminal gets its turn.
+    if (WEXITSTATUS(status) == 0) return DialogAnswer::Yes;
+    if (WEXITSTATUS(status) == 1) return DialogAnswer::No;
+    return DialogAnswer::NoDialog;
+}
+
+DialogAnswer askInDialog(const char* question, const char* caption) {
+    if (!graphicalSession()) return DialogAnswer::NoDialog;
+    const std::string title = std::string("--title=") + caption;
+    const std::string text = std::string("--text=") + question;
+    const char* const zenity[] = {"zenity", "--question", title.c_str(), text.c_str(), nullptr};
+    const char* const kdialog[] = {"kdialog", "--title", caption, "--yesno", question, nullptr};
+    const DialogAnswer answer = runDialog(zenity);
+    return answer != DialogAnswer::NoDialog ? answer : runDialog(kdialog);
+}
+#endif
 
 // Reads one line from standard input; false at end of input.
 bool readAnswerLine(std::string& line) {
@@ -64,7 +107,10 @@ bool askYesNo(const char* question, const char* caption) {
     MultiByteToWideChar(CP_UTF8, 0, caption, -1, wideCaption, 128);
     return MessageBoxW(nullptr, wideQuestion, wideCaption, MB_YESNO | MB_ICONQUESTION) == IDYES;
 #else
-    if (!someoneCanAnswer()) return false;
+    const DialogAnswer dialog = askInDialog(question, caption);
+    if (dialog != DialogAnswer::NoDialog) return dialog == DialogAnswer::Yes;
+    // Without a terminal (started from a menu, a pipe, a script) nobody could type the answer.
+    if (!isatty(STDIN_FILENO)) return false;
     std::printf("%s: %s [y/N] ", caption, question);
     std::fflush(stdout);
     std::string answer;

@@ -5,6 +5,7 @@
 #include <cmath>
 
 GLFWwindow* mainWindow = nullptr;
+bool useRawMouseMotion = true;
 
 namespace {
 
@@ -47,8 +48,10 @@ void setCursorPos(int x, int y) {
 }
 
 void setCursorVisible(bool visible) {
-    // Hidden, not disabled: a disabled cursor would ignore the absolute moves tests send.
-    if (mainWindow)
-        glfwSetInputMode(mainWindow, GLFW_CURSOR,
-                         visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_HIDDEN);
+    if (!mainWindow) return;
+    // Captured, a quick flick cannot carry the pointer out of the window between two frames;
+    // the game still reads it and puts it back at the centre, now a virtual position.
+    glfwSetInputMode(mainWindow, GLFW_CURSOR, visible ? GLFW_CURSOR_NORMAL : GLFW_CURSOR_DISABLED);
+    if (!visible && useRawMouseMotion && glfwRawMouseMotionSupported())
+        glfwSetInputMode(mainWindow, GLFW_RAW_MOUSE_MOTION, GLFW_TRUE);
 }

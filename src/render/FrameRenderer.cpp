@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr float kBallCullRadius = 0.2f;
+constexpr float kBallCullRadius = static_cast<float>(kBallRadius);
 constexpr float kBallCullFar = 30.0f;
 constexpr float kSplatCullRadius = 2.5f;
 constexpr float kSplatCullFar = 42.0f;
@@ -78,10 +78,10 @@ void Game::drawPoster() {
     glUseProgram(textureShader->programHandle);
     const Texture* poster = nullptr;
     switch (posterIndex) {
-    case 1: poster = posterPlayTexture.get(); break;
-    case 2: poster = posterHelpTexture.get(); break;
-    case 3: poster = posterWinTexture.get(); break;
-    case 4: poster = posterLoseTexture.get(); break;
+    case kPosterPlay: poster = posterPlayTexture.get(); break;
+    case kPosterHelp: poster = posterHelpTexture.get(); break;
+    case kPosterWin: poster = posterWinTexture.get(); break;
+    case kPosterLose: poster = posterLoseTexture.get(); break;
     default: break;
     }
     if (poster) bindTexture(kScreenUnit, poster);
@@ -202,7 +202,8 @@ void Game::renderFrame() {
 
     bonusItems->drawBonusItems(transparency, bilinearFiltering, mipmapMode);
 
-    // Particles add their light on top without hiding each other.
+    // Depth-tested but not written, so bursts never hide each other; each blends its paint over
+    // what lies behind it (ParticleSystem::render).
     glEnable(GL_DEPTH_TEST);
     glDepthMask(GL_FALSE);
     glEnable(GL_BLEND);

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "GameRules.h"
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+// Half the vertical field of view, in radians.
+constexpr double kHalfFieldOfView = kPi * (kFieldOfViewDegrees / 360.0);
 constexpr double kNearDistance = 0.1;
 constexpr float kWallCullHeight = 3.0f;
 constexpr float kCornerRadius = 0.0f;
@@ -26,10 +30,10 @@ bool sphereInFrustum(const mat4& v, vec3 cameraPosition, float aspect, vec3 cent
     if (pz > farDistance + radius) return false;
     if (kNearDistance - radius > pz) return false;
 
-    const float t = static_cast<float>(std::tan(kPi / 8.0));
+    const float t = static_cast<float>(std::tan(kHalfFieldOfView));
     const float py = glm::dot(d, up);
     const float hy = pz * t;
-    const float ey = radius / static_cast<float>(std::cos(kPi / 8.0));
+    const float ey = radius / static_cast<float>(std::cos(kHalfFieldOfView));
     if (py > hy + ey || py < -hy - ey) return false;
 
     const float px = glm::dot(d, right);

@@ -1,4 +1,4 @@
-// The sphere-against-view-volume test in camera axes (45 degree vertical field of view).
+// The sphere-against-view-volume test in camera axes, with the camera's field of view.
 #pragma once
 
 #include <functional>

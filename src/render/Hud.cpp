@@ -48,7 +48,7 @@ RenderSwitches renderSwitchesOf(const Game& game) {
     return switches;
 }
 
-int remainingSeconds(double elapsedTime) { return static_cast<int>(kGameSeconds - elapsedTime); }
+int remainingSeconds(double elapsedTime) { return static_cast<int>(kTimeLimit - elapsedTime); }
 
 bool clockShouldTick(bool tickingPaused, int remaining) {
     return tickingPaused && remaining < kTickingFromSeconds;

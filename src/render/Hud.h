@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "GameRules.h"
 #include "Math.h"
 
 class Game;
 
-constexpr double kGameSeconds = 300.0;
 const vec3 kHudBlack(0.0f, 0.0f, 0.0f);
 const vec3 kHudRed(1.0f, 0.0f, 0.0f);
 

@@ -17,7 +17,7 @@ class HeightMapObject;
 }  // namespace kesto::scene
 
 // How far along its axis a projector paints: the limits Shader/projTexture.frag discards by.
-// The reach must cover at least that span; a test holds the two together.
+// The reach must cover at least that span; the two change together.
 constexpr float kNearestPainted = 1.0f;
 constexpr float kFarthestPainted = 5.5f;
 // Surfaces the projector sees at a glancing angle get no paint: the program discards where the
@@ -25,7 +25,7 @@ constexpr float kFarthestPainted = 5.5f;
 constexpr float kLeastPaintedFacing = 0.2f;
 
 // The maze walls' box in their own space (scene/WallObject.cpp): x 0 to 1 along the wall, y 3
-// below to 4 above its foot, 0.1 thick. A test holds it to the wall prototype's vertices.
+// below to 4 above its foot, 0.1 thick; it changes with the wall mesh.
 constexpr float kWallBoxMin[3] = {0.0f, -3.0f, -0.05f};
 constexpr float kWallBoxMax[3] = {1.0f, 4.0f, 0.05f};
 

@@ -2,25 +2,19 @@
 
 #include <cmath>
 
-#include "assets/ObjReader.h"
-#include "platform/Console.h"
+#include "GameRules.h"
 #include "scene/MeshUpload.h"
 
 namespace kesto::scene {
 
 BallObject::BallObject(const mat4& modelMatrix, Shader* shader)
     : SceneObject(modelMatrix), shader(shader) {
-    const char* path = "Util/Files/sphere_smooth.obj";
-    std::vector<vec3> positions, normals;
-    if (!loadNonTexturedObjFile(path, positions, normals))
-        fatalError("Error reading object from file: %s\n", path);
-    mesh = uploadMesh({&positions, &normals, nullptr, nullptr}, shader);
-    vertexCount = static_cast<int>(positions.size());
+    mesh = loadObjMeshOrStop("Util/Files/sphere_smooth.obj", false, shader, vertexCount);
 }
 
 void BallObject::update(double timeDelta) {
     const float t = static_cast<float>(timeDelta);
-    distance = distance + (0.5f * power + 13.0f) * t;
+    distance = distance + (0.5f * power + kBallSpeed) * t;
 
     // The trigonometry and the squares in double, each rounded back to float.
     const float tangent = static_cast<float>(std::tan(static_cast<double>(angle)));
@@ -29,12 +23,12 @@ void BallObject::update(double timeDelta) {
     const float launchSquared =
         static_cast<float>(std::pow(static_cast<double>((power + 12.0f) * cosine), 2));
     const float y =
-        startHeight + distance * tangent - 9.81f * distanceSquared / (2.0f * launchSquared);
+        startHeight + distance * tangent - kGravity * distanceSquared / (2.0f * launchSquared);
 
     const float dy = y - modelMatrix[3][1];
     height = y;
-    const float dxw = static_cast<float>(static_cast<double>(direction.x * 13.0f) * timeDelta);
-    const float dzw = static_cast<float>(static_cast<double>(direction.z * 13.0f) * timeDelta);
+    const float dxw = static_cast<float>(static_cast<double>(direction.x * kBallSpeed) * timeDelta);
+    const float dzw = static_cast<float>(static_cast<double>(direction.z * kBallSpeed) * timeDelta);
     modelMatrix = glm::translate(modelMatrix, vec3(dxw, 0.0f, dzw));
     modelMatrix = glm::translate(modelMatrix, vec3(0.0f, dy, 0.0f));
 }

@@ -26,7 +26,7 @@ public:
     int vertexCount = 0;
 
 protected:
-    // A ball without a mesh, for flight tests that need no GL context.
+    // A ball without a mesh, built without a GL context; it flies all the same.
     explicit BallObject(const mat4& modelMatrix) : SceneObject(modelMatrix) {}
 };
 

@@ -2,9 +2,8 @@
 
 #include <cstdio>
 
-#include "assets/ObjReader.h"
+#include "GameRules.h"
 #include "assets/Texture.h"
-#include "platform/Console.h"
 #include "render/Shader.h"
 #include "scene/BallObject.h"
 #include "scene/MeshUpload.h"
@@ -16,12 +15,7 @@ std::vector<BonusItemRecord> BonusItemSet::bonusItemRecords;
 BonusItemObject::BonusItemObject(const std::string& path, const mat4& modelMatrix, Shader* shader,
                                  nonTexturedVboObject* atomTemplate, Shader* atomShader)
     : SceneObject(modelMatrix), shader(shader), atomTemplate(atomTemplate), atomShader(atomShader) {
-    std::vector<vec3> positions, normals;
-    std::vector<vec2> uvs;
-    if (!loadObjFile(path.c_str(), positions, uvs, normals))
-        fatalError("Error reading object from file: %s\n", path.c_str());
-    mesh = uploadMesh({&positions, &normals, &uvs, nullptr}, shader);
-    vertexCount = static_cast<int>(positions.size());
+    mesh = loadObjMeshOrStop(path.c_str(), true, shader, vertexCount);
 }
 
 BonusItemObject::BonusItemObject(const BonusItemObject& other)
@@ -99,17 +93,10 @@ BonusItemSet::BonusItemSet() {
     carTexture = std::make_unique<Texture>("Util/Files/car.DDS", true);
 
     bonusItemRecords.clear();
-    const vec3 blue(0, 0, 1), red(1, 0, 0), green(0, 1, 0);
-    addItem(Duck, vec3(262, 17, 33), blue);
-    addItem(Duck, vec3(180, 15, 215), blue);
-    addItem(Duck, vec3(298, 9, 123), blue);
-    addItem(Duck, vec3(250, 15.5f, 222), blue);
-    addItem(Car, vec3(350, 15.5f, 126), red);
-    addItem(Car, vec3(245, 6.5f, 154), red);
-    addItem(Car, vec3(197, 13.5f, 205), red);
-    addItem(Car, vec3(313, 15.5f, 84), red);
-    addItem(Croctopus, vec3(232, 15.5f, 222), green);
-    addItem(Croctopus, vec3(215, 9, 102), green);
+    // By type: a car red, a croctopus green, a duck blue.
+    const vec3 colours[] = {vec3(1, 0, 0), vec3(0, 1, 0), vec3(0, 0, 1)};
+    for (const BonusItemPlace& place : kBonusItemPlaces)
+        addItem(place.type, vec3(place.x, place.y, place.z), colours[place.type]);
 }
 
 BonusItemSet::~BonusItemSet() {
@@ -176,8 +163,8 @@ void BonusItemSet::findHitItem(const BallObject& ball, int& index, int& type) {
     for (size_t i = 0; i < bonusItemRecords.size(); ++i) {
         BonusItemObject& item = *bonusItemRecords[i].item;
         const float d = glm::distance(ballPosition, translationOf(item.modelMatrix));
-        // In double, so that the reach of 0.3f + 0.2 still takes a distance of exactly 0.5.
-        if (static_cast<double>(item.radius) + 0.2 > static_cast<double>(d)) {
+        // In double, so that the reach of 0.3f + kBallRadius still takes a distance of exactly 0.5.
+        if (static_cast<double>(item.radius) + kBallRadius > static_cast<double>(d)) {
             item.hit = true;
             index = static_cast<int>(i);
             type = bonusItemRecords[i].type;

@@ -20,6 +20,20 @@ class BallObject;
 
 enum BonusItemType : int { Car = 0, Croctopus = 1, Duck = 2 };
 
+// Where the ten items float, in the order they are placed; y is a fixed height, not the
+// ground's. tools/world/make_world.py reads this table to fit the terrain under it.
+struct BonusItemPlace {
+    BonusItemType type;
+    float x, y, z;
+};
+inline constexpr BonusItemPlace kBonusItemPlaces[] = {
+    {Duck, 262.0f, 17.0f, 33.0f},       {Duck, 180.0f, 15.0f, 215.0f},
+    {Duck, 298.0f, 9.0f, 123.0f},       {Duck, 250.0f, 15.5f, 222.0f},
+    {Car, 350.0f, 15.5f, 126.0f},       {Car, 245.0f, 6.5f, 154.0f},
+    {Car, 197.0f, 13.5f, 205.0f},       {Car, 313.0f, 15.5f, 84.0f},
+    {Croctopus, 232.0f, 15.5f, 222.0f}, {Croctopus, 215.0f, 9.0f, 102.0f},
+};
+
 class BonusItemObject : public SceneObject {
 public:
     BonusItemObject(const std::string& path, const mat4& modelMatrix, Shader* shader,
@@ -42,7 +56,7 @@ public:
     Shader* atomShader = nullptr;  // not owned
 
 protected:
-    // An item without a mesh, for tests that need no GL context.
+    // An item without a mesh, built without a GL context.
     BonusItemObject(const mat4& modelMatrix, nonTexturedVboObject* atomTemplate)
         : SceneObject(modelMatrix), atomTemplate(atomTemplate) {}
 };

@@ -1,4 +1,4 @@
-// The terrain's two height queries, kept free of GL so that tests and tools can use them.
+// The terrain's two height queries, kept free of GL so that they work without a window.
 #include <cmath>
 
 #include "scene/HeightMapObject.h"

@@ -1,5 +1,7 @@
 #include "scene/MeshBuffers.h"
 
+#include "assets/ObjReader.h"
+#include "platform/Console.h"
 #include "render/Shader.h"
 #include "scene/MeshUpload.h"
 
@@ -66,6 +68,19 @@ void drawMesh(const SharedMesh& mesh, int count) {
     else
         glDrawArrays(GL_TRIANGLES, 0, count);
     glBindVertexArray(0);
+}
+
+SharedMesh loadObjMeshOrStop(const char* path, bool textured, const Shader* shader,
+                             int& vertexCount) {
+    std::vector<vec3> positions, normals;
+    std::vector<vec2> uvs;
+    const bool read = textured ? loadObjFile(path, positions, uvs, normals)
+                               : loadNonTexturedObjFile(path, positions, normals);
+    if (!read) fatalError("Error reading object from file: %s\n", path);
+    SharedMesh mesh =
+        uploadMesh({&positions, &normals, textured ? &uvs : nullptr, nullptr}, shader);
+    vertexCount = static_cast<int>(positions.size());
+    return mesh;
 }
 
 }  // namespace kesto::scene

@@ -21,7 +21,7 @@ public:
     int vertexCount = 0;
 
 protected:
-    // A mesh-less object, for tests that need no GL context.
+    // A mesh-less object, built without a GL context.
     explicit nonTexturedVboObject(const mat4& modelMatrix) : StaticSceneObject(modelMatrix) {}
 };
 

@@ -23,6 +23,11 @@ struct MeshData {
 // back to the location every scene vertex shader declares for it (0, 1, 2).
 SharedMesh uploadMesh(const MeshData& data, const Shader* shader);
 
+// The OBJ mesh at path (with its uvs when textured) uploaded for shader, its vertex count in
+// vertexCount; a file that cannot be read ends the game.
+SharedMesh loadObjMeshOrStop(const char* path, bool textured, const Shader* shader,
+                             int& vertexCount);
+
 // glDrawArrays or glDrawElements of a GL_TRIANGLES mesh; leaves vertex array 0 bound.
 void drawMesh(const SharedMesh& mesh, int count);
 

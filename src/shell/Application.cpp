@@ -19,7 +19,8 @@
 namespace {
 
 void keyCallback(GLFWwindow*, int key, int /*scancode*/, int action, int /*mods*/) {
-    // GLFW 2 had no key repeat, and keys it cannot name have no code worth recording.
+    // A held key acts once: a repeat would flip a switch back and forth. Keys GLFW cannot name
+    // have no code worth recording.
     if (action == GLFW_REPEAT || key == GLFW_KEY_UNKNOWN) return;
     onKey(key, action);
 }
@@ -27,6 +28,8 @@ void keyCallback(GLFWwindow*, int key, int /*scancode*/, int action, int /*mods*
 void mouseButtonCallback(GLFWwindow*, int button, int action, int /*mods*/) {
     onMouseButton(button, action);
 }
+
+void focusCallback(GLFWwindow*, int focused) { onFocus(focused == GLFW_TRUE); }
 
 void framebufferSizeCallback(GLFWwindow*, int width, int height) { onWindowSize(width, height); }
 
@@ -69,12 +72,16 @@ void refetch(Function& pointer, const char* name) {
 
 }  // namespace
 
-void init() {
+void init(const StartOptions& options) {
     // The log is read live by whoever watches it, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (!glfwInit()) fatalError("Failed to initialize GLFW\n");
-    openGame(askYesNo("Would you like to run in fullscreen?", "Fullscreen"));
+    useRawMouseMotion = options.rawMouseMotion;
+    const bool fullscreen = options.screen == ScreenChoice::Ask
+                                ? askYesNo("Would you like to run in fullscreen?", "Fullscreen")
+                                : options.screen == ScreenChoice::Fullscreen;
+    openGame(fullscreen);
 }
 
 void openGame(bool fullscreen) {
@@ -87,6 +94,8 @@ void openGame(bool fullscreen) {
         std::exit(-1);
     }
     glfwMakeContextCurrent(mainWindow);
+    // Frames nobody sees only heat the graphics card: wait for the display.
+    glfwSwapInterval(1);
 
     glewExperimental = GL_TRUE;
     GLenum glewStatus = glewInit();
@@ -120,7 +129,8 @@ void openGame(bool fullscreen) {
     glfwSetInputMode(mainWindow, GLFW_STICKY_KEYS, GLFW_TRUE);
     glfwSetMouseButtonCallback(mainWindow, mouseButtonCallback);
     glfwSetFramebufferSizeCallback(mainWindow, framebufferSizeCallback);
-    // GLFW 2 reported the size once at registration; the game relies on that first call.
+    glfwSetWindowFocusCallback(mainWindow, focusCallback);
+    // GLFW reports sizes only when they change; the game needs the first one now.
     int framebufferWidth = 0, framebufferHeight = 0;
     glfwGetFramebufferSize(mainWindow, &framebufferWidth, &framebufferHeight);
     onWindowSize(framebufferWidth, framebufferHeight);

@@ -2,22 +2,26 @@
 
 #include <algorithm>
 
+#include "GameRules.h"
+#include "platform/Window.h"
+
 Game* game = nullptr;
 audio::SoundEngine* soundEngine = nullptr;
-int windowWidth = 1024;
-int windowHeight = 768;
-mat4 projectionMatrix = makeProjectionMatrix(1024, 768);
+int windowWidth = kWindowedWidth;
+int windowHeight = kWindowedHeight;
+mat4 projectionMatrix = makeProjectionMatrix(kWindowedWidth, kWindowedHeight);
 mat4 viewMatrix{1.0f};
-vec3 playerPosition{282.0f, 11.0f, 22.0f};
+vec3 playerPosition = kStartPosition;
 vec3 viewDirection{0.0f};
-float horizontalAngle = 6.2831855f;
+float horizontalAngle = kStartHorizontalAngle;
 float verticalAngle = 0.0f;
 std::array<unsigned char, 256> keyState{};
 bool gameStarted = false;
+bool windowFocused = true;
 bool helpShown = false;
 
 mat4 makeProjectionMatrix(int width, int height) {
     // A minimised window reports 0 x 0; keep the matrix finite until it comes back.
     float aspect = static_cast<float>(std::max(width, 1)) / static_cast<float>(std::max(height, 1));
-    return glm::perspective(glm::radians(45.0f), aspect, 0.1f, 210.0f);
+    return glm::perspective(glm::radians(kFieldOfViewDegrees), aspect, 0.1f, 210.0f);
 }

@@ -21,8 +21,12 @@ extern vec3 viewDirection;
 extern float horizontalAngle;
 extern float verticalAngle;
 extern std::array<unsigned char, 256> keyState;  // only codes below 256 ever index it
+// The walking keys, by the codes keyState is indexed with (a letter's is its capital).
+constexpr int kKeyW = 'W', kKeyS = 'S', kKeyA = 'A', kKeyD = 'D';
 extern bool gameStarted;
 extern bool helpShown;
+// False while another window has the keyboard and the pointer.
+extern bool windowFocused;
 
-// The camera projection: 45 degrees vertical, near 0.1, far 210.
+// The camera projection: the field of view vertically, near 0.1, far 210.
 mat4 makeProjectionMatrix(int width, int height);

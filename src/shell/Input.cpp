@@ -23,7 +23,7 @@ void recentreCursor() { setCursorPos(windowWidth / 2, windowHeight / 2); }
 void switchHelp() {
     recentreCursor();
     if (!game->posterVisible) {
-        game->posterIndex = 2;
+        game->posterIndex = kPosterHelp;
         game->posterVisible = true;
     } else {
         game->posterVisible = false;
@@ -97,7 +97,7 @@ void onMouseButton(int button, int action) {
     if (action != GLFW_PRESS) return;
 
     const vec3 d = viewDirection * (1.0f / glm::length(viewDirection));
-    const bool running = keyState['W'] == 1;
+    const bool running = keyState[kKeyW] == 1;
     switch (button) {
     case GLFW_MOUSE_BUTTON_LEFT:
         std::printf("Clicked on left mouse button - firing 1 ball\n");
@@ -146,10 +146,19 @@ void onWindowSize(int width, int height) {
     }
 }
 
+void onFocus(bool focused) {
+    windowFocused = focused;
+    if (!gameStarted || game->posterVisible) return;
+    // The pointer is the desktop's while another window has the focus.
+    setCursorVisible(!focused);
+    // Where the pointer came back in is no turn the player made.
+    if (focused) recentreCursor();
+}
+
 void startGame() {
     if (game->awaitingFirstStart) {
         game->elapsedTime = 0.0;
-        game->ballsLeft = 200;
+        game->ballsLeft = kStartBalls;
         game->awaitingFirstStart = false;
     }
     game->posterVisible = false;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "GameRules.h"
 #include "game/Game.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
@@ -19,20 +20,15 @@ namespace {
 constexpr float kMouseSensitivity = 0.005f;
 constexpr float kPitchLimit = 0.7853982f;
 constexpr float kHalfPi = 1.5707964f;
-constexpr float kWalkSpeed = 10.0f;
-constexpr float kEyeHeight = 1.5f;
-constexpr float kPlayerRadius = 1.0f;
 // Longest hop between two goal tests and wall push-outs: half the finish band and a tenth of the
 // player's reach, so that a slow frame can neither step over the line nor through a wall.
 constexpr float kLongestStep = 0.1f;
 constexpr float kMostSteps = 100000.0f;
 
-constexpr int kKeyW = 87, kKeyS = 83, kKeyA = 65, kKeyD = 68;
-
 // The finish line across the gate, in the ground plane (x, z).
-constexpr float kFinishX = 175.35f, kFinishZ = 119.15f;
-constexpr float kFinishDx = 3.9499969f, kFinishDz = 0.0f;
-constexpr float kFinishLengthSquared = 15.602476f;
+constexpr float kFinishX = kFinishStartX, kFinishZ = kFinishStartZ;
+constexpr float kFinishDx = kFinishEndX - kFinishStartX, kFinishDz = kFinishEndZ - kFinishStartZ;
+constexpr float kFinishLengthSquared = kFinishDx * kFinishDx + kFinishDz * kFinishDz;
 
 bool held(int key) { return keyState[key] == 1; }
 
@@ -70,10 +66,13 @@ void lookAround(int offsetX, int offsetY) {
 void handleMovement(float dt) {
     if (game->posterVisible) return;
 
-    int x = 0, y = 0;
-    getCursorPos(x, y);
-    setCursorPos(windowWidth / 2, windowHeight / 2);
-    lookAround(windowWidth / 2 - x, windowHeight / 2 - y);
+    // An unfocused window cannot put the pointer back: reading it would turn the view forever.
+    if (windowFocused) {
+        int x = 0, y = 0;
+        getCursorPos(x, y);
+        setCursorPos(windowWidth / 2, windowHeight / 2);
+        lookAround(windowWidth / 2 - x, windowHeight / 2 - y);
+    }
 
     const vec3 right(std::sin(horizontalAngle - kHalfPi), 0.0f,
                      std::cos(horizontalAngle - kHalfPi));

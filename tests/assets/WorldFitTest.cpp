@@ -4,36 +4,18 @@
 
 #include <cmath>
 
+#include "GameRules.h"
 #include "assets/HeightmapReader.h"
 #include "assets/WallFile.h"
 #include "maze/MazePath.h"
+#include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 
 namespace {
 
-struct Item {
-    const char* kind;
-    float x, y, z;
-    vec2 ground() const { return vec2(x, z); }
-};
-
-std::ostream& operator<<(std::ostream& out, const Item& item) {
-    return out << item.kind << " at " << item.x << ", " << item.z;
-}
-
-const Item kItems[] = {{"duck", 262, 17, 33},          {"duck", 180, 15, 215},
-                       {"duck", 298, 9, 123},          {"duck", 250, 15.5f, 222},
-                       {"car", 350, 15.5f, 126},       {"car", 245, 6.5f, 154},
-                       {"car", 197, 13.5f, 205},       {"car", 313, 15.5f, 84},
-                       {"croctopus", 232, 15.5f, 222}, {"croctopus", 215, 9, 102}};
-const vec2 kStart(282.0f, 22.0f);
-const vec2 kGoal(177.0f, 119.0f);
-const vec2 kFinishA(175.35f, 119.15f);
-const vec2 kFinishB = kFinishA + vec2(3.9499969f, 0.0f);
+const vec2 kStart(kStartPosition.x, kStartPosition.z);
+const vec2 kFinishA(kFinishStartX, kFinishStartZ), kFinishB(kFinishEndX, kFinishEndZ);
 const vec2 kFinishMiddle = 0.5f * (kFinishA + kFinishB);
-constexpr float kPlayerRadius = 1.0f;
-constexpr float kThrowReach = 8.0f;
-constexpr float kBallReach = 0.2f;
 
 struct World {
     bool terrainLoaded = false;
@@ -107,8 +89,9 @@ TEST_F(WorldFit, WallsArePlantedOnTheTerrain) {
 
 TEST_F(WorldFit, StartAndItemsStandClearOfWalls) {
     EXPECT_GT(maze::clearance(w.walls, kStart), kPlayerRadius);
-    for (const Item& item : kItems)
-        EXPECT_GT(maze::clearance(w.walls, item.ground()), kPlayerRadius) << item;
+    for (const auto& item : kesto::scene::kBonusItemPlaces)
+        EXPECT_GT(maze::clearance(w.walls, vec2(item.x, item.z)), kPlayerRadius)
+            << item.x << ", " << item.z;
 }
 
 TEST_F(WorldFit, WalkFromStartCrossesTheFinishLineInsideTheGate) {

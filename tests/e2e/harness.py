@@ -21,8 +21,27 @@ def game_binary():
     return os.environ.get("QUILLORA_BINARY", os.path.join(source_dir(), "build", "quillora"))
 
 
+SCREEN = "1280x1024x24"
+
+
 class HarnessError(AssertionError):
     pass
+
+
+class Xvfb:
+    """A virtual X server on the display number it picks itself."""
+
+    def __init__(self):
+        read, write = os.pipe()
+        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN,
+                                         "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
+        os.close(write)
+        with os.fdopen(read) as display:
+            self.display = ":" + display.readline().strip()  # written once it listens
+
+    def stop(self):
+        self.process.kill()
+        self.process.wait()
 
 
 class GameRun:
@@ -41,18 +60,13 @@ class GameRun:
                     shutil.copytree(os.path.join(source_dir(), folder), os.path.join(self.run_dir, folder))
             if prepare:
                 prepare(self.run_dir)
-            read, write = os.pipe()
-            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1280x1024x24",
-                                          "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
-            os.close(write)
-            with os.fdopen(read) as display:
-                number = display.readline().strip()  # Xvfb writes it once it listens
+            self.xvfb = Xvfb()
             conf = os.path.join(self.run_dir, "alsoft.conf")
             driver = {"wave": "wave", "null": "null", "none": "nonexistent"}[sound]
             with open(conf, "w") as out:
                 out.write("[general]\ndrivers=%s\n[wave]\nfile=%s\n" % (driver, self.wav_path))
             self.env = {k: v for k, v in os.environ.items() if k not in ("ALSOFT_DRIVERS", "XAUTHORITY")}
-            self.env.update(DISPLAY=":" + number, LIBGL_ALWAYS_SOFTWARE="1", ALSOFT_CONF=conf, **(env or {}))
+            self.env.update(DISPLAY=self.xvfb.display, LIBGL_ALWAYS_SOFTWARE="1", ALSOFT_CONF=conf, **(env or {}))
             if sound == "none":
                 self.env["ALSOFT_DRIVERS"] = driver
             self.process = subprocess.Popen(command or [game_binary()], cwd=self.run_dir, env=self.env,
@@ -77,8 +91,7 @@ class GameRun:
         if self.process:
             self.returncode = self.process.wait()
         if self.xvfb:
-            self.xvfb.kill()
-            self.xvfb.wait()
+            self.xvfb.stop()
         shutil.rmtree(self.run_dir, ignore_errors=True)
 
     def __enter__(self):
@@ -159,6 +172,9 @@ class GameRun:
     def mouse_move(self, x, y):
         self.xdotool("mousemove", "--window", self.window(), x, y)
 
+    def mouse_move_relative(self, dx, dy):
+        self.xdotool("mousemove_relative", "--", dx, dy)
+
     def click(self, button=1):
         self.xdotool("click", "--window", self.window(), button)
 
@@ -175,9 +191,10 @@ class GameRun:
         self.xdotool("keydown", "--window", self.window(), "Escape")
         return self.wait_exit(timeout)
 
-    def screenshot(self, label=None):
+    def screenshot(self, label=None, whole_screen=False):
         path = os.path.join(self.run_dir, "shot.png")
-        subprocess.run(["import", "-window", self.window(), "png:" + path], env=self.env, check=True,
+        target = "root" if whole_screen else self.window()
+        subprocess.run(["import", "-window", target, "png:" + path], env=self.env, check=True,
                        capture_output=True, timeout=scaled(60))
         with Image.open(path) as image:
             picture = image.convert("RGB")

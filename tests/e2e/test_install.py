@@ -8,6 +8,7 @@ import stat
 import subprocess
 import tempfile
 import unittest
+from xml.etree import ElementTree
 
 from PIL import Image
 
@@ -72,6 +73,23 @@ class Install(unittest.TestCase):
         self.assertEqual(section["Exec"], PREFIX + "/bin/quillora")
         self.assertEqual(section["Icon"], "quillora")
         self.assertIn("Game", section["Categories"].split(";"))
+        actions = {entry["Desktop Action " + name]["Name"]: entry["Desktop Action " + name]["Exec"]
+                   for name in section["Actions"].strip(";").split(";")}
+        self.assertEqual(actions, {"Play in a window": PREFIX + "/bin/quillora --windowed",
+                                   "Play fullscreen": PREFIX + "/bin/quillora --fullscreen"})
+
+    def test_metainfo_for_software_centres_is_valid_and_names_the_menu_entry(self):
+        folder = self.path("share/metainfo")
+        (name,) = os.listdir(folder)
+        path = os.path.join(folder, name)
+        if shutil.which("appstreamcli"):
+            result = subprocess.run(["appstreamcli", "validate", "--no-net", path],
+                                    stdin=subprocess.DEVNULL, capture_output=True, text=True,
+                                    timeout=60)
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+        component = ElementTree.parse(path).getroot()
+        self.assertEqual(name, component.findtext("id") + ".metainfo.xml")
+        self.assertEqual(component.findtext("launchable"), "quillora.desktop")
 
     def test_icons_are_square_pngs_of_their_folder_size(self):
         for size in (48, 256):
@@ -86,6 +104,10 @@ class Install(unittest.TestCase):
             game.wait_for(r"^Changing window size to: \d+/\d+$")
             self.assertEqual(game.press_escape(), 0, game.describe())
             self.assertEqual(game.stderr, "", game.describe())
+        # Options reach the game through the launcher.
+        result = subprocess.run([launcher, "--version"], stdin=subprocess.DEVNULL,
+                                capture_output=True, text=True, timeout=30)
+        self.assertEqual((result.returncode, result.stdout[:9]), (0, "Quillora "), result.stderr)
 
     def test_launcher_reports_missing_data_instead_of_starting(self):
         # A launcher copied away from its tree must say so rather than start a game that

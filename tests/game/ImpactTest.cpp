@@ -141,9 +141,9 @@ TEST_F(PlayTest, CarGivesTimeBackAndStopsTheTicking) {
 
 TEST_F(PlayTest, DuckFillsUpToTwoHundredOnceAndCroctopusUnlocksTheTripleThrow) {
     const vec3 at = itemPosition(recordOf(kesto::scene::Duck));
-    g->ballsLeft = 200 - kDuckBonusBalls / 2;  // a full hand is 200
+    g->ballsLeft = kStartBalls - kDuckBonusBalls / 2;
     std::string out = hitAt(at);
-    EXPECT_EQ(g->ballsLeft, 200);
+    EXPECT_EQ(g->ballsLeft, kStartBalls);
     EXPECT_NE(out.find("Hit a duck, got " + std::to_string(kDuckBonusBalls) + " more balls!\n"),
               std::string::npos)
         << out;

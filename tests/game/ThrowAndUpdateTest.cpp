@@ -125,7 +125,7 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     EXPECT_FALSE(g->posterVisible);
     g->update(0.25);
     EXPECT_TRUE(g->posterVisible);
-    EXPECT_EQ(g->posterIndex, 4);
+    EXPECT_EQ(g->posterIndex, kPosterLose);
     ASSERT_TRUE(g->loseJingle && g->winJingle);
     EXPECT_FALSE(g->loseJingle->getIsPaused());
 
@@ -136,7 +136,7 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     g->elapsedTime = kTimeLimit - 0.1;
     g->update(0.2);
     EXPECT_TRUE(g->posterVisible);
-    EXPECT_EQ(g->posterIndex, 3);
+    EXPECT_EQ(g->posterIndex, kPosterWin);
     EXPECT_FALSE(g->winJingle->getIsPaused());
     EXPECT_TRUE(g->loseJingle->getIsPaused());
 }

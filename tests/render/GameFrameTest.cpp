@@ -22,7 +22,9 @@ protected:
     GameFrame() : FrameTest(kWidth, kHeight) {}
     // The player at the start, looking along +z over the maze.
     void placeCamera() {
-        const vec3 eye(282.0f, g->terrain->heightAt(282.0f, 22.0f) + 2.0f, 22.0f);
+        const vec3 eye(kStartPosition.x,
+                       g->terrain->heightAt(kStartPosition.x, kStartPosition.z) + 2.0f,
+                       kStartPosition.z);
         lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f));
     }
     static Rgba at(const std::vector<Rgba>& pixels, int x, int y) {

@@ -127,7 +127,7 @@ TEST_F(Input, FirstLeftClickStartsAfreshLaterOnesThrowRunningWhileWIsHeld) {
     EXPECT_TRUE(gameStarted);
     EXPECT_FALSE(g->posterVisible);
     EXPECT_EQ(g->elapsedTime, 0.0);
-    EXPECT_EQ(g->ballsLeft, 200);
+    EXPECT_EQ(g->ballsLeft, kStartBalls);
     EXPECT_EQ(g->balls.size(), ballsBefore);
 
     viewDirection = vec3(0.0f, 0.0f, 1.0f);

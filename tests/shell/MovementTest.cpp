@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "GameRules.h"
 #include "game/Game.h"
 #include "render/Shader.h"
 #include "scene/HeightMapObject.h"
@@ -68,8 +69,7 @@ class WalkThroughTheGate : public Movement, public testing::WithParamInterface<G
 // gate wins and the back wall stops the player on the near side.
 TEST_P(WalkThroughTheGate, WinsAndStopsAtTheBackWall) {
     const GateWalk walk = GetParam();
-    const vec3 crossing(177.3f, 0.0f, 119.15f);
-    ASSERT_NEAR(finishLineDistance(crossing), 0.0f, 1e-4f);
+    const vec3 crossing(0.5f * (kFinishStartX + kFinishEndX) - 0.05f, 0.0f, kFinishStartZ);
     face(3.1415927f + walk.heading);
     const float run = walk.startZ - crossing.z;
     playerPosition = crossing - viewDirection * (run / -viewDirection.z);
@@ -77,7 +77,7 @@ TEST_P(WalkThroughTheGate, WinsAndStopsAtTheBackWall) {
     hold('W', walk.fps, walk.frames);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("GOAL REACHED!!!\n"), std::string::npos);
     EXPECT_TRUE(g->goalReached);
-    EXPECT_GE(playerPosition.z, 116.5f + 1.0f - 1e-3f);  // the back wall plus the player's reach
+    EXPECT_GE(playerPosition.z, 116.5f + kPlayerRadius - 1e-3f);  // the maze's back wall
     EXPECT_TRUE(g->bumpedWall);
 }
 
@@ -96,14 +96,14 @@ TEST_F(Movement, EachKeyWalksItsOwnWayAtEyeHeightOverTheGround) {
     } keys[] = {{'W', {0, 0, 1}}, {'S', {0, 0, -1}}, {'A', {1, 0, 0}}, {'D', {-1, 0, 0}}};
     for (const auto& [key, way] : keys) {
         SCOPED_TRACE(key);
-        const vec3 start(282.0f, 0.0f, 22.0f);
+        const vec3 start = kStartPosition;
         playerPosition = start;
         hold(key, 20, 1);
         EXPECT_NEAR(glm::distance(vec2(playerPosition.x, playerPosition.z),
-                                  vec2(start.x, start.z) + 0.5f * vec2(way.x, way.z)),
+                                  vec2(start.x, start.z) + kWalkSpeed / 20 * vec2(way.x, way.z)),
                     0.0f, 1e-4f);
         EXPECT_FLOAT_EQ(playerPosition.y,
-                        g->terrain->heightAt(playerPosition.x, playerPosition.z) + 1.5f);
+                        g->terrain->heightAt(playerPosition.x, playerPosition.z) + kEyeHeight);
         EXPECT_TRUE(g->movedThisFrame);
     }
 }
@@ -165,13 +165,20 @@ TEST_F(Movement, StepCheckTestsTheGoalThenEachWall) {
     std::swap(g->walls, maze);
 }
 
+// Measured from the line's start A and end B: on it, beside it, beyond either end.
 TEST(FinishLine, DistanceInTheGroundPlane) {
+    const vec3 a(kFinishStartX, 0, kFinishStartZ), b(kFinishEndX, 0, kFinishEndZ);
+    const vec3 across = glm::normalize(glm::cross(b - a, vec3(0, 1, 0)));
     const struct {
         vec3 p;
         float distance;
-    } cases[] = {{{177, 9, 119.15f}, 0.0f},    {{179.3f, 0, 119.15f}, 0.0f},
-                 {{174, 0, 119.15f}, 1.35f},   {{177, 0, 121.15f}, 2.0f},
-                 {{180.3f, 0, 119.15f}, 1.0f}, {{175.35f, 0, 116.15f}, 3.0f}};
+    } cases[] = {{a, 0.0f},
+                 {b, 0.0f},
+                 {0.5f * (a + b) + vec3(0, 9, 0), 0.0f},
+                 {a + 2.0f * across, 2.0f},
+                 {b - 3.0f * across, 3.0f},
+                 {a + 1.35f * glm::normalize(a - b), 1.35f},
+                 {b + glm::normalize(b - a), 1.0f}};
     for (const auto& c : cases) EXPECT_NEAR(finishLineDistance(c.p), c.distance, 2e-3f) << c.p.x;
 }
 

@@ -10,6 +10,7 @@ import argparse
 import heapq
 import math
 import random
+import re
 import statistics
 import sys
 from pathlib import Path
@@ -19,16 +20,36 @@ from PIL import Image
 
 # ---- What the game fixes ---------------------------------------------------------------------
 
-START = (282.0, 22.0)
-GOAL = (177.0, 119.0)                     # the gate stands here
-FINISH_A, FINISH_B = (175.35, 119.15), (179.30, 119.15)
-# (kind, x, fixed item height y, z)
-ITEMS = [
-    ("Duck", 262.0, 17.0, 33.0), ("Duck", 180.0, 15.0, 215.0), ("Duck", 298.0, 9.0, 123.0),
-    ("Duck", 250.0, 15.5, 222.0), ("Car", 350.0, 15.5, 126.0), ("Car", 245.0, 6.5, 154.0),
-    ("Car", 197.0, 13.5, 205.0), ("Car", 313.0, 15.5, 84.0), ("Croctopus", 232.0, 15.5, 222.0),
-    ("Croctopus", 215.0, 9.0, 102.0),
-]
+SOURCE = Path(__file__).resolve().parents[2] / "src"
+
+
+def game_positions():
+    """The start, the gate, the finish line and the items, read from the game's own headers."""
+    rules = (SOURCE / "GameRules.h").read_text()
+    table = (SOURCE / "scene" / "BonusItem.h").read_text()
+
+    def find(pattern, text, what):
+        match = re.search(pattern, text)
+        if not match:
+            sys.exit(f"make_world: {what} not found in the game's headers under {SOURCE}")
+        return match.group(1)
+
+    def number(name):
+        return float(find(rf"\b{name} = (-?[\d.]+)f?\b", rules, name))
+
+    start = [float(v.strip().rstrip("f")) for v in
+             find(r"kStartPosition\{([^}]*)\}", rules, "kStartPosition").split(",")]
+    # (kind, x, fixed item height y, z)
+    items = [(kind, float(x), float(y), float(z)) for kind, x, y, z in re.findall(
+        r"\{(Duck|Car|Croctopus), (-?[\d.]+)f, (-?[\d.]+)f, (-?[\d.]+)f\}", table)]
+    if not items:
+        sys.exit(f"make_world: no bonus items found in {SOURCE / 'scene' / 'BonusItem.h'}")
+    return ((start[0], start[2]), (number("kGoalX"), number("kGoalZ")),
+            (number("kFinishStartX"), number("kFinishStartZ")),
+            (number("kFinishEndX"), number("kFinishEndZ")), items)
+
+
+START, GOAL, FINISH_A, FINISH_B, ITEMS = game_positions()    # the gate stands at GOAL
 ITEM_LIFT = (0.2, 1.0)                    # an item floats this much above its ground vertex
 WALL_SINK = (-2.5, 1.5)                   # ground under a wall relative to its straight foot line
 MAX_HEIGHT = 17.0                         # white

@@ -143,6 +143,23 @@ check_format() {
     clang-format --dry-run --Werror "${files[@]}" && echo "${#files[@]} files laid out as .clang-format says"
 }
 
+# Non-blank lines of C++, Python and shell in the given folders.
+count_lines() {
+    find "$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' \) \
+        -exec cat {} + | grep -cv '^[[:space:]]*$'
+}
+
+# The owner's rule is tests at most 40 % of the code (aim: a third). The suite is not there yet,
+# so this ratchet only stops it from growing: lower it as tests are cut, down to 40.
+TEST_RATIO_LIMIT=55
+check_test_ratio() {
+    local tests code
+    tests=$(count_lines tests)
+    code=$(count_lines src tools bench)
+    echo "tests $tests lines, code $code lines: $((100 * tests / code)) % (limit $TEST_RATIO_LIMIT %, aim 33 %)"
+    [ $((100 * tests)) -le $((TEST_RATIO_LIMIT * code)) ]
+}
+
 # Rooms depend one way: platform/ and assets/ on nothing of the game, only main.cpp on the shell.
 check_includes() {
     python3 tools/check_includes.py src
@@ -153,6 +170,7 @@ test_all() {
     start=$(date +%s)
     install_packages
     phase "code layout (clang-format)" check_format
+    phase "$(check_test_ratio | tail -1)" check_test_ratio
     phase "include directions" check_includes
     phase "release build" build "$RELEASE_DIR" all
     if [[ " ${FAILED[*]} " != *" release build "* ]]; then

@@ -106,27 +106,6 @@ TEST(Heightmap, HeightIsChannelMeanOverFifteen) {
     }
 }
 
-TEST(Heightmap, TgaAndGreyImagesAreReadAsColour) {
-    TempDir dir;
-    // Stored top row first and run-length encoded, read by our own decoder; three columns stay
-    // three.
-    const testfiles::Pixel white{255, 255, 255, 0}, black{0, 0, 0, 0}, red{30, 0, 0, 0};
-    Terrain t;
-    ASSERT_TRUE(
-        t.load(dir.write("h.tga", testfiles::tga(3, 2, 24, {white, white, red, black, black, black},
-                                                 testfiles::TgaKind::Rle, true))));
-    EXPECT_EQ(t.width, 3);
-    EXPECT_EQ(t.height, 2);
-    ASSERT_EQ(t.positions.size(), 6u);
-    EXPECT_EQ(t.positions[0].y, 0.0f);
-    EXPECT_EQ(t.positions[3].y, 17.0f);
-    EXPECT_FLOAT_EQ(t.positions[5].y, 10.0f / 15.0f);
-
-    Terrain grey;
-    ASSERT_TRUE(grey.load(dir.write("grey.pgm", std::string("P5\n2 1\n255\n\x1e\xff", 13))));
-    EXPECT_EQ(grey.positions, (std::vector<vec3>{{0, 2, 0}, {1, 17, 0}}));
-}
-
 TEST(Heightmap, UnreadableOrOversizedImageLeavesOutputs) {
     TempDir dir;
     for (const std::string& path :
@@ -145,23 +124,4 @@ TEST(Heightmap, UnreadableOrOversizedImageLeavesOutputs) {
     EXPECT_FALSE(t.load(path));
     EXPECT_EQ(t.err, "Heightmap '" + path + "' is too large (8192 x 4097)\n");
     EXPECT_TRUE(t.positions.empty() && t.untouched());
-}
-
-TEST(Heightmap, FreeImageMessagesAreFramedAndVerbatim) {
-    CaptureStdout();
-    printFreeImageMessage(-1, "broken 100% of the time");
-    printFreeImageMessage(FIF_PNG, "bad chunk");
-    EXPECT_EQ(GetCapturedStdout(),
-              "\n*** broken 100% of the time ***\n\n*** PNG Format\nbad chunk ***\n");
-
-    // Once installed, the handler reports FreeImage's reason for a header with a wrong checksum.
-    TempDir dir;
-    std::string broken = pngHeaderOnly(2, 2);
-    broken[29] ^= 0x55;
-    installFreeImageMessageHandler();
-    Terrain t;
-    EXPECT_FALSE(t.load(dir.write("broken.png", broken)));
-    FreeImage_SetOutputMessage(nullptr);
-    EXPECT_NE(t.out.find("\n*** PNG Format\n"), std::string::npos) << t.out;
-    EXPECT_NE(t.out.find(" ***\n"), std::string::npos) << t.out;
 }

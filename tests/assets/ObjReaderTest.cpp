@@ -72,30 +72,6 @@ TEST(ObjReader, FourCornerFaceKeepsFirstTriangleAndNextLine) {
     EXPECT_EQ(mesh.normals.size(), 6u);
 }
 
-TEST(ObjReader, KeywordsAreExactAndMalformedNumbersBecomeZero) {
-    TempDir dir;
-    Mesh mesh = plain();
-    ASSERT_TRUE(mesh.load(
-        dir.write("exact.obj", "V 5 5 5\nvp 5 5\nv 1 2\nvn 0 1 0\nvv 4 4 4\nf 1//1 1//1 1//1\n")));
-    ASSERT_EQ(mesh.positions.size(), 3u);
-    // "vn" is no number: the vertex keeps its zero and the normal line is still read.
-    EXPECT_EQ(mesh.positions[0], vec3(1, 2, 0));
-    EXPECT_EQ(mesh.normals[0], vec3(0, 1, 0));
-}
-
-TEST(ObjReader, PlainReaderWarnsForEveryUvLineAndStillLoads) {
-    TempDir dir;
-    std::string path = dir.write("uv.obj", kPlainTriangle + "vt 0.5 0.5\nvt 1 1\n" + kPlainFace);
-    Mesh mesh = plain();
-    ASSERT_TRUE(mesh.load(path));
-    const std::string warning =
-        "File '" + path + "' contains texture, please use normal OBJ-Loader instead!\n";
-    EXPECT_EQ(mesh.err, warning + warning);
-    EXPECT_EQ(mesh.out, "Loading non textured OBJ file '" + path + "'...\n");
-    EXPECT_EQ(mesh.positions.size(), 3u);
-    EXPECT_EQ(mesh.normals.size(), 3u);
-}
-
 TEST(ObjReader, FaceOfTheOtherFormFailsAndLeavesOutputs) {
     TempDir dir;
     Mesh textured;
@@ -133,33 +109,6 @@ TEST(ObjReader, IndicesOutsideTheFileFailTheLoad) {
         EXPECT_NE(mesh.out.find(kParserMessage), std::string::npos);
         EXPECT_TRUE(mesh.empty());
     }
-}
-
-TEST(ObjReader, WordsLongerThan127CharactersFailTheLoad) {
-    TempDir dir;
-    const std::string tail = kPlainTriangle + kPlainFace;
-    Mesh fits = plain();
-    EXPECT_TRUE(fits.load(dir.write("fits.obj", std::string(127, 'g') + " x\n" + tail)));
-    EXPECT_EQ(fits.positions.size(), 3u);
-    // One more character is refused rather than cut into pieces.
-    Mesh longer = plain();
-    EXPECT_FALSE(longer.load(dir.write("long.obj", std::string(127, 'g') + "v 1 2 3\n" + tail)));
-    EXPECT_NE(longer.out.find(kParserMessage), std::string::npos);
-    EXPECT_TRUE(longer.positions.empty());
-}
-
-TEST(ObjReader, SkippedLineRemainderIsCutAfter999Characters) {
-    TempDir dir;
-    const std::string rest = "vn 0 1 0\nf 1//1 1//1 1//1\n";
-    // After the unknown word "#", 999 characters are dropped and the following ones read on.
-    Mesh cut = plain();
-    ASSERT_TRUE(cut.load(dir.write("cut.obj", "# " + std::string(998, 'x') + "v 7 8 9\n" + rest)));
-    ASSERT_EQ(cut.positions.size(), 3u);
-    EXPECT_EQ(cut.positions[0], vec3(7, 8, 9));
-    // One character less and the "v" goes with the dropped part: no vertex, index 1 is bad.
-    Mesh dropped = plain();
-    EXPECT_FALSE(
-        dropped.load(dir.write("drop.obj", "# " + std::string(997, 'x') + "v 7 8 9\n" + rest)));
 }
 
 TEST(ObjReader, MissingFileIsReported) {

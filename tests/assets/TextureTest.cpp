@@ -78,24 +78,6 @@ TEST_F(TextureTest, DdsLevelsAreUploadedWithTheirSizes) {
     glDeleteTextures(1, &name);
 }
 
-TEST_F(TextureTest, DdsTextureGetsMipmapsAndFiltersEvenWithoutLevels) {
-    Texture texture(dir.write("one.dds", testfiles::dds(16, 8, 128, 1, "DXT5", 128)), true);
-    ASSERT_NE(texture.textureName, 0u);
-    EXPECT_EQ(levelParameter(3, GL_TEXTURE_WIDTH), 2) << "levels made by glGenerateMipmap";
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MAG_FILTER), GL_LINEAR);
-
-    // No levels, or a side of zero: an empty texture, no GL error, nothing to uncompress.
-    Texture empty(dir.write("none.dds", testfiles::dds(16, 16, 128, 0, "DXT1", 128)), true);
-    EXPECT_NE(empty.textureName, 0u);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    empty.storeUncompressed();
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_WIDTH), 0);
-    Texture flat(dir.write("flat.dds", testfiles::dds(16, 0, 128, 1, "DXT1", 128)), true);
-    EXPECT_NE(flat.textureName, 0u);
-}
-
 TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
     const std::vector<Pixel> topFirst = {kRed, kGreen, kBlue, kWhite};
     const std::vector<uint8_t> bottomFirstRgb = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
@@ -110,19 +92,6 @@ TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
             EXPECT_EQ(readBack(GL_RGB), bottomFirstRgb);
         }
     }
-}
-
-TEST_F(TextureTest, TgaWithAlphaIsUploadedAsRgba) {
-    Texture texture(dir.write("a.tga", testfiles::tga(2, 1, 32, {kGreen, kWhite}, TgaKind::Rle)),
-                    false);
-    ASSERT_NE(texture.textureName, 0u);
-    EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA);
-    EXPECT_EQ(readBack(GL_RGBA), (std::vector<uint8_t>{0, 255, 0, 128, 255, 255, 255, 64}));
-    EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_S), GL_REPEAT);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_WRAP_T), GL_REPEAT);
-    EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(levelParameter(1, GL_TEXTURE_WIDTH), 1) << "mipmaps made";
-    EXPECT_EQ(unpackAlignment(), 8);
 }
 
 TEST_F(TextureTest, FailedLoadKeepsNameZeroAndTouchesNoOtherTexture) {
@@ -151,17 +120,6 @@ TEST_F(TextureTest, FailedLoadKeepsNameZeroAndTouchesNoOtherTexture) {
     EXPECT_EQ(static_cast<GLuint>(bound), other);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
     glDeleteTextures(1, &other);
-}
-
-TEST_F(TextureTest, DestructorReleasesTheName) {
-    GLuint name = 0;
-    {
-        Texture texture(dir.write("d.tga", testfiles::tga(1, 1, 24, {kRed})), false);
-        name = texture.textureName;
-        ASSERT_NE(name, 0u);
-        EXPECT_TRUE(glIsTexture(name));
-    }
-    EXPECT_FALSE(glIsTexture(name));
 }
 
 TEST_F(TextureTest, UncompressedCopyHoldsTheSameTexelsOnEveryLevel) {

@@ -4,36 +4,18 @@
 
 #include <cmath>
 
+#include "GameRules.h"
 #include "assets/HeightmapReader.h"
 #include "assets/WallFile.h"
 #include "maze/MazePath.h"
+#include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 
 namespace {
 
-struct Item {
-    const char* kind;
-    float x, y, z;
-    vec2 ground() const { return vec2(x, z); }
-};
-
-std::ostream& operator<<(std::ostream& out, const Item& item) {
-    return out << item.kind << " at " << item.x << ", " << item.z;
-}
-
-const Item kItems[] = {{"duck", 262, 17, 33},          {"duck", 180, 15, 215},
-                       {"duck", 298, 9, 123},          {"duck", 250, 15.5f, 222},
-                       {"car", 350, 15.5f, 126},       {"car", 245, 6.5f, 154},
-                       {"car", 197, 13.5f, 205},       {"car", 313, 15.5f, 84},
-                       {"croctopus", 232, 15.5f, 222}, {"croctopus", 215, 9, 102}};
-const vec2 kStart(282.0f, 22.0f);
-const vec2 kGoal(177.0f, 119.0f);
-const vec2 kFinishA(175.35f, 119.15f);
-const vec2 kFinishB = kFinishA + vec2(3.9499969f, 0.0f);
+const vec2 kStart(kStartPosition.x, kStartPosition.z);
+const vec2 kFinishA(kFinishStartX, kFinishStartZ), kFinishB(kFinishEndX, kFinishEndZ);
 const vec2 kFinishMiddle = 0.5f * (kFinishA + kFinishB);
-constexpr float kPlayerRadius = 1.0f;
-constexpr float kThrowReach = 8.0f;
-constexpr float kBallReach = 0.2f;
 
 struct World {
     bool terrainLoaded = false;
@@ -84,14 +66,6 @@ bool polylineCrosses(const std::vector<vec2>& points, vec2 a, vec2 b) {
 
 }  // namespace
 
-TEST_F(WorldFit, ItemsFloatJustAboveTheirGroundVertex) {
-    for (const Item& item : kItems) {
-        const float lift = item.y - w.cell(item.x, item.z);
-        EXPECT_GE(lift, 0.2f) << item;
-        EXPECT_LE(lift, 1.0f) << item;
-    }
-}
-
 TEST_F(WorldFit, WallsArePlantedOnTheTerrain) {
     // A wall's foot runs straight between the ground heights at its ends; the ground under it
     // may rise at most 1.5 above that line (the wall still stands 2.5 tall) and sink at most 2.5
@@ -115,25 +89,9 @@ TEST_F(WorldFit, WallsArePlantedOnTheTerrain) {
 
 TEST_F(WorldFit, StartAndItemsStandClearOfWalls) {
     EXPECT_GT(maze::clearance(w.walls, kStart), kPlayerRadius);
-    for (const Item& item : kItems)
-        EXPECT_GT(maze::clearance(w.walls, item.ground()), kPlayerRadius) << item;
-}
-
-TEST_F(WorldFit, GateStandsOnLevelGround) {
-    // The gate is placed at the smoothed height of the goal point; its posts must neither float
-    // nor sink.
-    const float gate = w.smooth(kGoal.x, kGoal.y);
-    for (float x = 174.0f; x <= 181.0f; x += 0.5f)
-        for (float z = 118.0f; z <= 120.5f; z += 0.5f)
-            EXPECT_NEAR(w.cell(x, z), gate, 0.25f) << x << ", " << z;
-}
-
-TEST_F(WorldFit, EveryItemCanBeWalkedToForAClearThrow) {
-    for (const Item& item : kItems) {
-        const maze::Route r =
-            maze::findRouteWithinReach(w.walls, kStart, item.ground(), kThrowReach, kBallReach);
-        EXPECT_TRUE(r.found) << item << ": " << r.problem;
-    }
+    for (const auto& item : kesto::scene::kBonusItemPlaces)
+        EXPECT_GT(maze::clearance(w.walls, vec2(item.x, item.z)), kPlayerRadius)
+            << item.x << ", " << item.z;
 }
 
 TEST_F(WorldFit, WalkFromStartCrossesTheFinishLineInsideTheGate) {
@@ -154,14 +112,4 @@ TEST_F(WorldFit, WalkFromStartCrossesTheFinishLineInsideTheGate) {
     const maze::Route through = maze::findRoute(w.walls, kStart, kFinishMiddle - vec2(0.0f, 1.0f));
     ASSERT_TRUE(through.found) << through.problem;
     EXPECT_TRUE(polylineCrosses(through.waypoints, kFinishA, kFinishB));
-}
-
-TEST_F(WorldFit, OuterWallsEncloseThePlayArea) {
-    maze::SearchOptions coarse;
-    coarse.cellSize = 0.5f;
-    ASSERT_TRUE(maze::findRoute(w.walls, kStart, kFinishMiddle, coarse).found);
-    for (const vec2& outside : {vec2(120, 120), vec2(375, 120), vec2(280, 2), vec2(280, 248)}) {
-        const maze::Route r = maze::findRoute(w.walls, kStart, outside, coarse);
-        EXPECT_FALSE(r.found) << "walked out to " << outside.x << ", " << outside.y;
-    }
 }

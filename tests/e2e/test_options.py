@@ -13,12 +13,12 @@ import time
 import unittest
 
 from harness import SCREEN, GameRun, Xvfb, game_binary, scaled, source_dir
-from world import TURN_PER_PIXEL
 
 QUESTION = "Would you like to run in fullscreen?"
 SIZE_LINE = r"Changing window size to: (\d+)/(\d+)"
 WINDOWED = ("1024", "768")
 VIEW_LINE = r"Direction: (-?[\d.]+)/(-?[\d.]+)/(-?[\d.]+)"
+TURN_PER_PIXEL = 0.005  # radians of view per pixel of pointer motion
 
 
 def project_version():

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 
 #include "game/Game.h"
@@ -24,7 +25,7 @@ TEST_F(GameSetup, StartsOnThePlayPosterWithEverythingBuilt) {
     EXPECT_GE(g->terrain->width, 351);
     EXPECT_GE(g->terrain->depth, 223);
     EXPECT_NE(g->shadowMapFramebuffer, 0u);
-    const vec3 goal(177, g->terrain->heightAt(177, 119), 119);
+    const vec3 goal(kGoalX, g->terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
     EXPECT_EQ(translationOf(g->finish->modelMatrix), goal);
     EXPECT_EQ(translationOf(g->finishLayer->modelMatrix), goal);
     for (const auto& wall : g->walls) {
@@ -33,47 +34,19 @@ TEST_F(GameSetup, StartsOnThePlayPosterWithEverythingBuilt) {
     }
 }
 
-TEST_F(GameSetup, TenItemsPlacedInTableOrder) {
+TEST_F(GameSetup, ItemsPlacedInTableOrder) {
     const auto& records = BonusItemSet::bonusItemRecords;
-    ASSERT_EQ(records.size(), 10u);
-    const int types[10] = {Duck, Duck, Duck, Duck, Car, Car, Car, Car, Croctopus, Croctopus};
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_EQ(records[i].type, types[i]);
-        EXPECT_FLOAT_EQ(records[i].item->radius, 0.3f);
-        EXPECT_EQ(translationOf(records[i].cone->modelMatrix),
-                  translationOf(records[i].item->modelMatrix));
+    ASSERT_EQ(records.size(), std::size(kBonusItemPlaces));
+    for (size_t i = 0; i < records.size(); ++i) {
+        const BonusItemPlace& place = kBonusItemPlaces[i];
+        EXPECT_EQ(records[i].type, place.type);
+        EXPECT_EQ(translationOf(records[i].item->modelMatrix), vec3(place.x, place.y, place.z));
+        EXPECT_EQ(translationOf(records[i].cone->modelMatrix), vec3(place.x, place.y, place.z));
+        const auto* skin = place.type == Car    ? g->bonusItems->carTexture.get()
+                           : place.type == Duck ? g->bonusItems->duckTexture.get()
+                                                : g->bonusItems->croctopusTexture.get();
+        EXPECT_EQ(records[i].skin, skin) << i;
     }
-    EXPECT_EQ(translationOf(records[0].item->modelMatrix), vec3(262, 17, 33));
-    EXPECT_EQ(translationOf(records[9].item->modelMatrix), vec3(215, 9, 102));
-    EXPECT_EQ(records[4].skin, g->bonusItems->carTexture.get());
-    EXPECT_EQ(records[8].item->mesh, g->bonusItems->croctopusTemplate->mesh);
-    EXPECT_EQ(translationOf(records[8].item->atoms[2]->modelMatrix), vec3(232, 15.5f, 222));
-}
-
-TEST_F(GameSetup, HitItemsFollowRecordOrderNotHitOrder) {
-    auto& records = BonusItemSet::bonusItemRecords;
-    for (auto& record : records) record.item->hit = false;
-    EXPECT_TRUE(g->bonusItems->hitItems().empty());
-    records[5].item->hit = true;
-    records[2].item->hit = true;
-    const auto hit = g->bonusItems->hitItems();
-    ASSERT_EQ(hit.size(), 2u);
-    EXPECT_EQ(hit[0], records[2].item.get());
-    EXPECT_EQ(hit[1], records[5].item.get());
-    records[5].item->hit = records[2].item->hit = false;
-}
-
-TEST_F(GameSetup, UnknownItemTypeGetsTheDuck) {
-    auto& records = BonusItemSet::bonusItemRecords;
-    CaptureStdout();
-    g->bonusItems->addItem(7, vec3(10, 11, 12), vec3(1, 1, 0));
-    EXPECT_EQ(GetCapturedStdout(), "Item: 10.00/11.00/12.00 \nAtom: 10.00/11.00/12.00 \n");
-    const BonusItemRecord& added = records.back();
-    EXPECT_EQ(added.type, 7);
-    EXPECT_EQ(added.skin, g->bonusItems->duckTexture.get());
-    EXPECT_EQ(added.item->mesh, g->bonusItems->duckTemplate->mesh);
-    EXPECT_EQ(added.colour, vec3(1, 1, 0));
-    records.pop_back();
 }
 
 TEST_F(GameSetup, WallsAreNumberedInOrderAndZeroLengthIsSkipped) {

@@ -38,7 +38,7 @@ void PlayTest::SetUp() {
     g->posterVisible = false;
     g->goalReached = false;
     g->elapsedTime = 0.0;
-    g->ballsLeft = 200;
+    g->ballsLeft = kStartBalls;
     g->tripleThrowUnlocked = false;
     g->movedThisFrame = g->bumpedWall = g->bumpedBefore = false;
     g->frustumCulling = false;  // nothing may depend on where the camera happens to look

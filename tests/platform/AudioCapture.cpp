@@ -91,25 +91,12 @@ double Capture::rms(long from, long to) const {
     return std::sqrt(sum / (2.0 * (to - from)));
 }
 
-double Capture::rmsOf(const std::vector<float>& channel) {
-    double sum = 0.0;
-    for (float s : channel) sum += s * s;
-    return channel.empty() ? 0.0 : std::sqrt(sum / channel.size());
-}
-
 double Capture::loudSeconds(double threshold) const {
     const long window = kCaptureRate / 100;
     long loudWindows = 0;
     for (long start = 0; start + window <= frames(); start += window)
         if (rms(start, start + window) > threshold) ++loudWindows;
     return loudWindows * 0.01;
-}
-
-double Capture::peak() const {
-    double result = 0.0;
-    for (size_t i = 0; i < left.size(); ++i)
-        result = std::max({result, double(std::fabs(left[i])), double(std::fabs(right[i]))});
-    return result;
 }
 
 double Capture::toneAmplitude(double frequency, long from, long to) const {

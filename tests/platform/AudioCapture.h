@@ -35,12 +35,8 @@ struct Capture {
     bool empty() const { return left.empty(); }
     // Root mean square of both channels over frames [from, to) (to = -1: the end).
     double rms(long from = 0, long to = -1) const;
-    static double rmsOf(const std::vector<float>& channel);
-    double rmsLeft() const { return rmsOf(left); }
-    double rmsRight() const { return rmsOf(right); }
     // Seconds of output whose 10 ms windows are louder than the threshold.
     double loudSeconds(double threshold = 0.02) const;
-    double peak() const;
     // Strength of one frequency (Goertzel, normalised to amplitude) over frames [from, to).
     double toneAmplitude(double frequency, long from, long to) const;
     long frames() const { return static_cast<long>(left.size()); }

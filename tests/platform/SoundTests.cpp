@@ -26,9 +26,7 @@ struct TestFiles {
     std::string tone440Mp3 = writeSine("tone440.mp3", FileKind::Mp3, 440, 0.3);
     std::string tone660 = writeSine("tone660.ogg", FileKind::Ogg, 660, 0.3);
     std::string tone880Long = writeSine("tone880.ogg", FileKind::Ogg, 880, 1.5);
-    std::string stereoTone = writeSine("stereo.ogg", FileKind::Ogg, 440, 0.6, 2);
     std::string longTone = writeSine("long440.wav", FileKind::Wav, 440, 1.5);
-    std::string blip = writeSine("blip.wav", FileKind::Wav, 440, 0.1);
 };
 
 const TestFiles& files() {
@@ -45,47 +43,16 @@ void expectReported(const Capture& c, std::initializer_list<const char*> lines) 
         EXPECT_NE(c.out.find(std::string(line) + "\n"), std::string::npos) << line << "\n" << c.out;
 }
 
-// Plays the file in 2D as a tracked sound in a child and hands it to the scenario; the listener
-// is placed first when a look direction is given.
+// Plays the file in 2D as a tracked sound in a child and hands it to the scenario.
 Capture played2D(const std::string& path, bool loop, bool paused,
-                 const std::function<void(SoundEngine&, Sound*)>& scenario, vec3 listener = vec3(0),
-                 vec3 look = vec3(0)) {
+                 const std::function<void(SoundEngine&, Sound*)>& scenario) {
     return runCaptured([&](SoundEngine& engine) {
-        if (look != vec3(0)) engine.setListenerPosition(listener, look, vec3(0), vec3(0, 1, 0));
         Sound* s = engine.play2D(path.c_str(), loop, paused, true);
         if (!s) return 1;
         scenario(engine, s);
         s->drop();
         return 0;
     });
-}
-
-// RMS of a 3D sound heard by a listener at (100, 0, 100) looking down -z. With a source
-// minimum distance the sound is played from a preloaded source that has it as its default.
-double rms3D(const std::string& path, float distance,
-             const std::function<void(Sound*)>& adjust = {}, float sourceMinDistance = 0.0f) {
-    Capture c = runCaptured([&](SoundEngine& engine) {
-        engine.setListenerPosition(vec3(100, 0, 100), vec3(0, 0, -1), vec3(0), vec3(0, 1, 0));
-        vec3 position(100, 0, 100 - distance);
-        Sound* s = nullptr;
-        if (sourceMinDistance > 0.0f) {
-            SoundSource* source = engine.addSoundSourceFromFile(path.c_str());
-            if (!source) return 2;
-            source->setDefaultMinDistance(sourceMinDistance);
-            s = engine.play3D(source, position, true, true, true);
-        } else {
-            s = engine.play3D(path.c_str(), position, true, true, true);
-        }
-        if (!s) return 1;
-        if (adjust) adjust(s);
-        s->setIsPaused(false);
-        sleepMs(400);
-        s->drop();
-        return 0;
-    });
-    EXPECT_EQ(c.exitCode, 0) << c.err;
-    EXPECT_FALSE(c.empty());
-    return c.rms();
 }
 
 }  // namespace
@@ -111,34 +78,6 @@ TEST(SoundPlayback, EveryFileFormatReachesTheOutputOnce) {
     }
 }
 
-TEST(SoundPlayback, StartedPausedStaysSilentUntilUnpausedAndLoopedKeepsPlaying) {
-    Capture silent = played2D(files().tone440Ogg, false, true, [](SoundEngine&, Sound* s) {
-        report("paused", s->getIsPaused());
-        sleepMs(500);
-        report("finished", s->isFinished());
-    });
-    expectReported(silent, {"paused=1", "finished=0"});
-    ASSERT_FALSE(silent.empty());
-    EXPECT_LT(silent.peak(), 1e-3);
-
-    Capture played = played2D(files().tone440Ogg, false, true, [](SoundEngine&, Sound* s) {
-        sleepMs(200);
-        s->setIsPaused(false);
-        report("paused", s->getIsPaused());
-        sleepMs(600);
-    });
-    expectReported(played, {"paused=0"});
-    EXPECT_GT(played.loudSeconds(), 0.22);
-    EXPECT_LT(played.loudSeconds(), 0.45);
-
-    Capture looped = played2D(files().tone440Ogg, true, false, [](SoundEngine&, Sound* s) {
-        sleepMs(1100);
-        report("finished", s->isFinished());
-    });
-    expectReported(looped, {"finished=0"});
-    EXPECT_GT(looped.loudSeconds(), 0.8);  // the file lasts 0.3 s
-}
-
 TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
     Capture c = runCaptured([&](SoundEngine& engine) {
         Sound* music = engine.play2D(files().longTone.c_str(), true, false, true);
@@ -157,129 +96,11 @@ TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
     });
     expectReported(c, {"musicPaused=1"});
     ASSERT_GT(c.frames(), kSecond);
-    // Both play before the pause; a loaded machine may start them a little late, so the
-    // window sits well inside the 400 ms and the bar is half the full level.
-    long head0 = kSecond / 10, head1 = kSecond * 35 / 100;
-    EXPECT_GT(c.toneAmplitude(440, head0, head1), 0.05);
-    EXPECT_GT(c.toneAmplitude(660, head0, head1), 0.05);
+    // Judged after the pause only: a loaded machine may start the sounds a little late.
     long tail0 = c.frames() - kSecond / 4, tail1 = c.frames();
     EXPECT_GT(c.toneAmplitude(880, tail0, tail1), 0.1);
     EXPECT_LT(c.toneAmplitude(440, tail0, tail1), 0.01);
     EXPECT_LT(c.toneAmplitude(660, tail0, tail1), 0.01);
-}
-
-TEST(Sound2D, StaysCentredAndFullWhereverTheListenerIs) {
-    auto heard = [&](vec3 listener) {
-        return played2D(
-            files().tone440Ogg, true, false, [](SoundEngine&, Sound*) { sleepMs(400); }, listener,
-            vec3(0, 0, -1));
-    };
-    Capture atOrigin = heard(vec3(0)), farAside = heard(vec3(60, 0, 0));
-    for (const Capture* c : {&atOrigin, &farAside}) {
-        ASSERT_EQ(c->exitCode, 0) << c->err;
-        ASSERT_GT(c->rms(), 0.01);
-        EXPECT_NEAR(c->rmsLeft() / c->rmsRight(), 1.0, 0.1);
-    }
-    EXPECT_NEAR(farAside.peak() / atOrigin.peak(), 1.0, 0.1);
-}
-
-TEST(Sound3D, VolumeFallsWithDistanceBeyondTheMinimumDistance) {
-    const std::string& tone = files().tone440Ogg;
-    double near = rms3D(tone, 2.0f);  // default minimum distance 1: half volume
-    EXPECT_GT(near, 0.01);
-    EXPECT_GT(near, 5 * rms3D(tone, 40.0f));  // inverse distance: 1/2 against 1/40
-    // A stereo file is downmixed, so distance still counts.
-    double stereoNear = rms3D(files().stereoTone, 2.0f);
-    EXPECT_GT(stereoNear, 0.01);
-    EXPECT_GT(stereoNear, 5 * rms3D(files().stereoTone, 40.0f));
-
-    EXPECT_GT(rms3D(tone, 40.0f, [](Sound* s) { s->setMinDistance(40.0f); }), 1.5 * near);
-    EXPECT_GT(rms3D(tone, 40.0f, {}, 40.0f), 1.5 * near)
-        << "a source's default minimum distance must reach the sounds played from it";
-}
-
-TEST(Sound3D, ListenerOrientationDecidesTheSide) {
-    // A zero look direction (before the first frame) must not spoil the orientation.
-    const struct {
-        vec3 look;
-        bool thenZeroLook, rightLouder;
-    } cases[] = {{{0, 0, -1}, false, true}, {{0, 0, 1}, false, false}, {{0, 0, -1}, true, true}};
-    for (const auto& k : cases) {
-        SCOPED_TRACE(testing::Message() << "look " << k.look.z << (k.thenZeroLook ? ", 0" : ""));
-        Capture c = runCaptured([&](SoundEngine& engine) {
-            engine.setListenerPosition(vec3(0), k.look, vec3(0), vec3(0, 1, 0));
-            if (k.thenZeroLook)
-                engine.setListenerPosition(vec3(0), vec3(0), vec3(0), vec3(0, 1, 0));
-            Sound* s = engine.play3D(files().tone440Ogg.c_str(), vec3(5, 0, 0), true, false, true);
-            if (!s) return 1;
-            sleepMs(400);
-            s->drop();
-            return 0;
-        });
-        ASSERT_EQ(c.exitCode, 0) << c.err;
-        ASSERT_GT(c.rms(), 0.01);
-        if (k.rightLouder)
-            EXPECT_GT(c.rmsRight(), 1.5 * c.rmsLeft());
-        else
-            EXPECT_GT(c.rmsLeft(), 1.5 * c.rmsRight());
-    }
-}
-
-TEST(SoundVoices, FireAndForgetFreesItsVoiceWhenDoneTrackedWaitsForDrop) {
-    Capture c = runCaptured([&](SoundEngine& engine) {
-        SoundSource* blip = engine.addSoundSourceFromFile(files().blip.c_str());
-        if (!blip) return 1;
-        report("handle", engine.play3D(blip, vec3(0, 0, -2)) != nullptr);
-        report("voicesWhilePlaying", static_cast<long>(engine.voiceCount()));
-        bool freed = waitFor(
-            [&] {
-                engine.setListenerPosition(vec3(0), vec3(0, 0, -1), vec3(0), vec3(0, 1, 0));
-                return engine.voiceCount() == 0;
-            },
-            3000);
-        report("freed", freed);
-
-        Sound* tracked = engine.play2D(blip, false, false, true);
-        if (!tracked) return 2;
-        report("trackedFinished", waitFor([&] { return tracked->isFinished(); }, 3000));
-        engine.collectFinished();
-        report("voicesBeforeDrop", static_cast<long>(engine.voiceCount()));
-        tracked->drop();
-        report("voicesAfterDrop", static_cast<long>(engine.voiceCount()));
-        return 0;
-    });
-    expectReported(c, {"handle=0", "voicesWhilePlaying=1", "freed=1", "trackedFinished=1",
-                       "voicesBeforeDrop=1", "voicesAfterDrop=0"});
-    EXPECT_GT(c.loudSeconds(), 0.05);
-}
-
-TEST(SoundVoices, RunningOutOfSourcesGivesNullNotACrash) {
-    Capture c = runCaptured(
-        [&](SoundEngine& engine) {
-            SoundSource* source = engine.addSoundSourceFromFile(files().tone440Ogg.c_str());
-            if (!source) return 1;
-            std::vector<Sound*> sounds;
-            long nulls = 0;
-            for (int i = 0; i < 12; ++i) {
-                Sound* s = engine.play2D(source, false, true, true);
-                if (s)
-                    sounds.push_back(s);
-                else
-                    ++nulls;
-            }
-            engine.play3D(source, vec3(1, 0, 0));  // fire and forget with nothing free
-            report("granted", static_cast<long>(sounds.size()));
-            report("refused", nulls);
-            sounds.back()->drop();
-            sounds.pop_back();
-            Sound* again = engine.play2D(source, false, true, true);
-            report("grantedAfterDrop", again != nullptr);
-            if (again) again->drop();
-            for (Sound* s : sounds) s->drop();
-            return 0;
-        },
-        "sources=8");
-    expectReported(c, {"granted=8", "refused=4", "grantedAfterDrop=1"});
 }
 
 TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
@@ -311,64 +132,18 @@ TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
         EXPECT_NE(lines[i].find("'" + named[i] + "'"), std::string::npos) << lines[i];
 }
 
-TEST(SoundHandles, VolumeScalesTheOutput) {
-    auto played = [&](float volume) {
-        return played2D(files().tone440Ogg, true, false, [&](SoundEngine&, Sound* s) {
-            s->setVolume(volume);
-            sleepMs(400);
-        });
-    };
-    Capture full = played(1.0f), quiet = played(0.1f);
-    ASSERT_EQ(full.exitCode, 0) << full.err;
-    ASSERT_EQ(quiet.exitCode, 0) << quiet.err;
-    double ratio = full.peak() / quiet.peak();
-    EXPECT_GT(ratio, 8.0);
-    EXPECT_LT(ratio, 12.0);
-}
-
-// The clock's ticking: rewound to the start and unpaused, even after it once ran out.
-TEST(SoundHandles, PlayPositionRewindsAFinishedSound) {
+// The clock's ticking is rewound and unpaused, even after it once ran out; here half way back.
+TEST(SoundHandles, PlayPositionSeeksAFinishedSound) {
     Capture c = played2D(files().tone440Ogg, false, false, [](SoundEngine&, Sound* s) {
         report("finished", waitFor([&] { return s->isFinished(); }, 3000));
         s->setIsPaused(true);
-        s->setPlayPosition(0);
-        report("finishedAfterRewind", s->isFinished());
+        s->setPlayPosition(150);  // of 300 ms
+        report("finishedAfterSeek", s->isFinished());
         sleepMs(200);
         s->setIsPaused(false);
         sleepMs(600);
     });
-    expectReported(c, {"finished=1", "finishedAfterRewind=0"});
-    EXPECT_GT(c.loudSeconds(), 0.5);  // played twice
-    EXPECT_LT(c.loudSeconds(), 0.75);
-}
-
-TEST(SoundHandles, StopAllAndRemoveAllLeaveHandlesSafeUntilDropped) {
-    Capture c = runCaptured(
-        [&](SoundEngine& engine) {
-            Sound* s = engine.play2D(files().tone440Ogg.c_str(), true, false, true);
-            if (!s) return 1;
-            engine.play2D(files().tone660.c_str(), true);  // fire and forget
-            sleepMs(100);
-            engine.stopAllSounds();
-            report("finishedAfterStop", s->isFinished());
-            report("voicesAfterStop", static_cast<long>(engine.voiceCount()));
-            engine.removeAllSoundSources();
-            s->setVolume(0.5f);
-            s->setPlayPosition(0);
-            s->setIsPaused(false);
-            // The file is loaded anew after the sources were removed.
-            Sound* again = engine.play2D(files().tone440Ogg.c_str(), false, true, true);
-            report("reloaded", again != nullptr);
-            engine.stopAllSounds();
-            engine.drop();
-            // Handles outlive the engine; using and dropping them is harmless.
-            report("finishedAfterEngine", s->isFinished());
-            s->setIsPaused(false);
-            s->drop();
-            if (again) again->drop();
-            return 0;
-        },
-        "", true);
-    expectReported(
-        c, {"finishedAfterStop=1", "voicesAfterStop=1", "reloaded=1", "finishedAfterEngine=1"});
+    expectReported(c, {"finished=1", "finishedAfterSeek=0"});
+    EXPECT_GT(c.loudSeconds(), 0.38);  // once and a half
+    EXPECT_LT(c.loudSeconds(), 0.55);
 }

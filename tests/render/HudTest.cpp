@@ -61,20 +61,6 @@ TEST(Hud, ClockTicksBelowSixteenWhilePaused) {
     EXPECT_FALSE(clockShouldTick(false, 10));
 }
 
-TEST(Hud, FrameTimeOnlyWhenSwitchedOnAndAfterTheDistance) {
-    HudState state = playing(0.0);
-    state.frameTime = 0.0166;
-    EXPECT_EQ(hudLines(state).size(), 2u);
-    state.showFrameTime = true;
-    ASSERT_EQ(hudLines(state).size(), 3u);
-    expectLine(hudLines(state)[2], "17 ms", 675, 560, 20, kHudBlack);
-    state.goalDistance = 40.0f;
-    const auto lines = hudLines(state);
-    ASSERT_EQ(lines.size(), 4u);
-    expectLine(lines[2], "40m", 10, 520, 20, kHudBlack);
-    expectLine(lines[3], "17 ms", 675, 560, 20, kHudBlack);
-}
-
 TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
     const struct {
         int x;
@@ -106,16 +92,6 @@ TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
     EXPECT_EQ(debugRowLines(s)[5].text, "off");
     s.mipmapMode = 7;  // anything else reads as linear
     EXPECT_EQ(debugRowLines(s)[5].text, "linear");
-}
-
-TEST(TextureSampling, SwitchesPickTheFilters) {
-    EXPECT_EQ(magFilterFor(true), GL_LINEAR);
-    EXPECT_EQ(magFilterFor(false), GL_NEAREST);
-    EXPECT_EQ(minFilterFor(2), GL_LINEAR_MIPMAP_LINEAR);
-    EXPECT_EQ(minFilterFor(1), GL_NEAREST_MIPMAP_NEAREST);
-    // No mip-mapping gives linear minification whatever F4 says.
-    EXPECT_EQ(minFilterFor(0), GL_LINEAR);
-    EXPECT_EQ(minFilterFor(-3), GL_LINEAR);
 }
 
 TEST(ParticleRemoval, ExpiredSystemsGoOthersKeepOrder) {

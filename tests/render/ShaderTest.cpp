@@ -94,32 +94,6 @@ protected:
 
 }  // namespace
 
-TEST_F(ShaderTest, GeometryWithoutFragmentLinksOnlyWhenAskedAndReleasesEverything) {
-    auto shader =
-        std::make_unique<Shader>(write("u.vert", kVertex), "", write("u.geom", kGeometry), false);
-    EXPECT_FALSE(shader->linked);
-    EXPECT_EQ(shader->fragmentShader, 0u);
-    EXPECT_NE(shader->geometryShader, 0u);
-    const GLuint program = shader->programHandle, vertex = shader->vertexShader,
-                 geometry = shader->geometryShader;
-    EXPECT_EQ(programValue(program, GL_ATTACHED_SHADERS), 0);
-    EXPECT_EQ(programValue(program, GL_LINK_STATUS), GL_FALSE);
-
-    // What the particle update program does between construction and link.
-    const char* varyings[] = {"age"};
-    glTransformFeedbackVaryings(program, 1, varyings, GL_INTERLEAVED_ATTRIBS);
-    shader->link();
-    EXPECT_TRUE(shader->linked);
-    EXPECT_EQ(programValue(program, GL_ATTACHED_SHADERS), 2);
-    EXPECT_EQ(programValue(program, GL_TRANSFORM_FEEDBACK_VARYINGS), 1);
-    EXPECT_EQ(glGetFragDataLocation(program, "fragColor"), -1);
-
-    shader.reset();
-    EXPECT_FALSE(glIsProgram(program));
-    EXPECT_FALSE(glIsShader(vertex));
-    EXPECT_FALSE(glIsShader(geometry));
-}
-
 TEST_F(ShaderTest, TwoStagesLinkOnceFragColorIsOutputZeroAndUniformsAreWrittenByName) {
     Shader shader(write("a.vert", kVertex), write("a.frag", kFragment), "", true);
     EXPECT_EQ(shader.geometryShader, 0u);

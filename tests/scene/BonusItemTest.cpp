@@ -82,21 +82,6 @@ TEST_F(BonusItemRecords, FirstRecordInReachWinsOverANearerOne) {
     EXPECT_EQ(find({10.7f, 0, 0}), std::pair(1, int(Croctopus)));
 }
 
-TEST(BonusItemObject, PlacePutsTheRingsAtTheItem) {
-    Ring atomTemplate;
-    Item item({262, 17, 33}, &atomTemplate);
-    item.place(0.3f);
-    for (const auto& atom : item.atoms) {
-        ASSERT_NE(atom, nullptr);
-        EXPECT_EQ(translationOf(atom->modelMatrix), vec3(262, 17, 33));
-    }
-    expectTurn(item.atoms[0]->modelMatrix, {0, 0, 1}, 0.0f);
-    expectTurn(item.atoms[1]->modelMatrix, {0, 0, 1}, 135.0f);
-    expectTurn(item.atoms[2]->modelMatrix, {0, 0, 1}, 45.0f);
-    // The template stays where it was.
-    EXPECT_EQ(atomTemplate.modelMatrix, mat4(1.0f));
-}
-
 TEST(BonusItemObject, OneSecondSpinsItemAndRingsByNinetyDegrees) {
     Ring atomTemplate;
     Item item({5, 6, 7}, &atomTemplate);
@@ -114,15 +99,4 @@ TEST(BonusItemObject, OneSecondSpinsItemAndRingsByNinetyDegrees) {
     Item still({0, 0, 0});
     still.update(0.0);
     EXPECT_EQ(still.modelMatrix, mat4(1.0f));
-}
-
-TEST(BonusItemObject, CopyKeepsTheStateButNotTheRings) {
-    Ring atomTemplate;
-    Item item({1, 2, 3}, &atomTemplate);
-    item.place(0.3f);
-    item.hit = true;
-    BonusItemObject copy(item);
-    EXPECT_EQ(copy.atomTemplate, &atomTemplate);
-    EXPECT_TRUE(copy.hit);
-    for (const auto& atom : copy.atoms) EXPECT_EQ(atom, nullptr);
 }

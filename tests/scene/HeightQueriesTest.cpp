@@ -83,6 +83,14 @@ TEST(HeightQueries, HeightAtHalfCellIsPlainMeanOfSixteen) {
         EXPECT_NEAR(g.smooth(c + 0.5f, r + 0.5f), plainMean(g, c, r), 1e-5f) << c << ", " << r;
 }
 
+// Inside the grid the smoothing follows a ramp exactly, at any fraction of a cell.
+TEST(HeightQueries, HeightAtFollowsARampAtAnyFraction) {
+    const Grid g = makeGrid(8, 7, [](int c, int r) { return 0.5f * c - 0.25f * r + 3.0f; });
+    for (vec2 p : {vec2(2.25f, 1.7f), vec2(3.8f, 2.1f), vec2(4.0f, 3.0f), vec2(1.13f, 4.91f)})
+        EXPECT_NEAR(g.smooth(p.x, p.y), 0.5f * p.x - 0.25f * p.y + 3.0f, 1e-5f)
+            << p.x << ", " << p.y;
+}
+
 TEST(HeightQueries, HeightAtFloorsNegativeCoordinates) {
     // With floor, x = -0.5 lies half way into the cell from column -1 to 0: all weights 1 over
     // the clamped columns 0, 0, 0, 1. Truncation would give negative weights instead.

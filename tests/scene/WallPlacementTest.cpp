@@ -46,19 +46,6 @@ TEST(WallPlacement, DecreasingZIsSwappedAndTurnedNinetyDegrees) {
     EXPECT_EQ(asked, (std::vector<vec2>{{10, 20}, {10, 24}}));
 }
 
-TEST(WallPlacement, BackwardsAlongXKeepsOrderWithObtuseAngle) {
-    mat4 m(1.0f);
-    float angle = 0.0f;
-    ASSERT_TRUE(placeWall({14, 20}, {10, 21}, flat, m, angle));
-    EXPECT_NEAR(angle, 165.96f, 0.01f);
-    expectNear(apply(m, {0, 0, 0}), {14, 5, 20});
-    expectNear(apply(m, {1, 0, 0}), {10, 5, 21});
-    // The box keeps its thickness of 0.1 across the segment.
-    const vec3 across = apply(m, {0, 0, 0.05f}) - apply(m, {0, 0, -0.05f});
-    EXPECT_NEAR(glm::length(across), 0.1f, 1e-5f);
-    EXPECT_NEAR(glm::dot(across, vec3(-4, 0, 1)), 0.0f, 1e-5f);
-}
-
 TEST(WallPlacement, ShearedFootFollowsTheGroundBetweenTheEnds) {
     mat4 m(1.0f);
     float angle = 0.0f;

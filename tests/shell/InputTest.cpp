@@ -7,6 +7,8 @@
 #include <string>
 
 #include "game/Game.h"
+#include "game/PlayRules.h"
+#include "scene/BallObject.h"
 #include "shell/Globals.h"
 #include "shell/Input.h"
 #include "support/GameFixture.h"
@@ -116,62 +118,31 @@ TEST_F(Input, F1OpensAndClosesTheHelpPosterAndOnAnEndPosterOnlyClearsItsFlag) {
     press(GLFW_KEY_F1);  // restore helpShown
 }
 
-TEST_F(Input, SwitchKeysSayWhatTheyDoAndComeBack) {
-    g->mipmapMode = 2;
-    g->bilinearFiltering = true;
-    g->goalDistance = 12.0f;
-    const struct {
-        int key;
-        const char* said;
-    } presses[] = {
-        {GLFW_KEY_F5, "Switching mip mapping-quality to none\n"},
-        {GLFW_KEY_F5, "Switching mip mapping-quality to nearest neighbor\n"},
-        {GLFW_KEY_F5, "Switching mip mapping-quality to linear\n"},
-        {GLFW_KEY_F4, "Switching texture sampling quality to nearest neighbor\n"},
-        {GLFW_KEY_F4, "Switching texture sampling quality to bilinear\n"},
-        {GLFW_KEY_F6, "Switching flying mode on\n"},
-        {GLFW_KEY_F6, "Switching flying mode off\n"},
-        {GLFW_KEY_F3, "Switching wireframe mode on\n"},
-        {GLFW_KEY_F3, "Switching wireframe mode off\n"},
-        {GLFW_KEY_F7, "Switching shader of heightmap\n"},
-        {GLFW_KEY_F7, "Switching shader of heightmap\n"},
-        {GLFW_KEY_F8, "Switching view frustum culling off\n"},
-        {GLFW_KEY_F8, "Switching view frustum culling on\n"},
-        {GLFW_KEY_F9, "Switching transparency mode off\n"},
-        {GLFW_KEY_F9, "Switching transparency mode on\n"},
-        {GLFW_KEY_F10, "Showing debug HUD is on\n"},
-        {GLFW_KEY_F10, "Showing debug HUD is off\n"},
-        {GLFW_KEY_F2, "Switching printing of frame time on\n"},
-        {GLFW_KEY_F2, "Switching printing of frame time off\n"},
-    };
-    for (size_t i = 0; i < std::size(presses); ++i) {
-        EXPECT_TRUE(contains(press(presses[i].key), presses[i].said));
-        if (i == 5) EXPECT_EQ(g->goalDistance, -1.0f);
-        if (i == 9) EXPECT_TRUE(g->switchedTerrainShader);
-        if (i == 7 || i == 8) {
-            GLint mode[2] = {};
-            glGetIntegerv(GL_POLYGON_MODE, mode);
-            EXPECT_EQ(mode[0], i == 7 ? GL_LINE : GL_FILL);
-        }
-    }
-    EXPECT_EQ(g->mipmapMode, 2);
-    EXPECT_TRUE(g->bilinearFiltering);
-}
-
-TEST_F(Input, FirstLeftClickStartsWithoutThrowingLeavingHelpKeepsTheClock) {
+TEST_F(Input, FirstLeftClickStartsAfreshLaterOnesThrowRunningWhileWIsHeld) {
     gameStarted = false;
-    g->posterVisible = true;
-    g->awaitingFirstStart = true;
+    g->posterVisible = g->awaitingFirstStart = true;
     g->elapsedTime = 42.0;
     g->ballsLeft = 3;
-    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_LEFT), "Clicked on left mouse button - firing 1 ball\n");
+    click(GLFW_MOUSE_BUTTON_LEFT);
     EXPECT_TRUE(gameStarted);
     EXPECT_FALSE(g->posterVisible);
-    EXPECT_FALSE(g->awaitingFirstStart);
     EXPECT_EQ(g->elapsedTime, 0.0);
-    EXPECT_EQ(g->ballsLeft, 200);
+    EXPECT_EQ(g->ballsLeft, kStartBalls);
     EXPECT_EQ(g->balls.size(), ballsBefore);
 
+    viewDirection = vec3(0.0f, 0.0f, 1.0f);
+    for (const bool running : {false, true}) {
+        keyState['W'] = running;
+        click(GLFW_MOUSE_BUTTON_LEFT);
+        ASSERT_EQ(g->balls.size(), ++ballsBefore);
+        const Launch launch = launchFrom(playerPosition, viewDirection, running);
+        EXPECT_EQ(g->balls.back()->power, launch.power);
+        EXPECT_FLOAT_EQ(g->balls.back()->angle, launch.angle);
+    }
+    EXPECT_NE(g->balls[g->balls.size() - 2]->power, g->balls.back()->power);
+    g->balls.clear();
+
+    // Leaving the help poster goes on with the clock where it stood.
     g->posterVisible = true;
     g->elapsedTime = 42.0;
     startGame();
@@ -200,21 +171,4 @@ TEST_F(Input, ButtonsIgnoredUnderAPosterOnReleaseAndRightRefusesUntilUnlocked) {
     EXPECT_EQ(click(GLFW_MOUSE_BUTTON_MIDDLE), "Clicked on middle mouse button\n");
     EXPECT_EQ(click(5),
               "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n");
-}
-
-TEST_F(Input, MinimisedWindowKeepsTheLastProjection) {
-    onWindowSize(1000, 500);
-    const mat4 projection = projectionMatrix;
-    EXPECT_EQ(projection, makeProjectionMatrix(1000, 500));
-    CaptureStdout();
-    onWindowSize(1000, 0);
-    EXPECT_EQ(GetCapturedStdout(), "Changing window size to: 1000/0\n");
-    EXPECT_EQ(projectionMatrix, projection);
-    EXPECT_EQ(windowHeight, 0);
-    EXPECT_EQ(g->windowHeight, 0);
-    onWindowSize(0, 0);
-    EXPECT_EQ(projectionMatrix, projection);
-    onWindowSize(1024, 768);
-    EXPECT_EQ(g->windowWidth, 1024);
-    EXPECT_NE(projectionMatrix, projection);
 }

@@ -1,9 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
-#include <vector>
 
+#include "GameRules.h"
 #include "game/Game.h"
 #include "render/Shader.h"
 #include "scene/HeightMapObject.h"
@@ -12,55 +11,102 @@
 #include "shell/Movement.h"
 #include "support/GameFixture.h"
 
-using kesto::scene::WallObject;
-
 namespace {
 
-// The real game with its maze set aside, the player's view reset and no key held.
+// The real game in its maze, the view along +z, no key held and the mouse still.
 class Movement : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        std::swap(g->walls, savedWalls);
+        if (!g) return;
         savedPosition = playerPosition;
-        savedWidth = windowWidth;
-        savedHeight = windowHeight;
         keyState.fill(0);
-        horizontalAngle = 0.0f;
-        verticalAngle = 0.0f;
-        g->posterVisible = false;
-        g->flyMode = false;
-        g->goalReached = false;
-        g->bumpedWall = false;
-        g->movedThisFrame = false;
+        face(0.0f);
+        g->posterVisible = g->flyMode = g->goalReached = false;
+        g->bumpedWall = g->movedThisFrame = false;
         g->goalDistance = -1.0f;
-        // Without a window the cursor reads (0, 0); a zero-sized window puts the centre there too,
-        // so the mouse does not turn the view.
+        // Without a window the cursor reads (0, 0): a zero-sized window puts the centre there.
         windowWidth = windowHeight = 0;
     }
     void TearDown() override {
         if (!g) return;
-        std::swap(g->walls, savedWalls);
         playerPosition = savedPosition;
-        windowWidth = savedWidth;
-        windowHeight = savedHeight;
         keyState.fill(0);
         g->posterVisible = true;
         g->goalReached = false;
     }
-    void addTestWall(vec2 start, vec2 end) {
-        auto wall = std::make_unique<WallObject>(*g->wallPrototype);
-        wall->start = start;
-        wall->end = end;
-        g->walls.push_back(std::move(wall));
+    static void face(float angle) {
+        horizontalAngle = angle;
+        verticalAngle = 0.0f;
+        lookAround(0, 0);
     }
-
-    std::vector<std::unique_ptr<WallObject>> savedWalls;
+    // Holds a key for whole frames of 1/fps seconds.
+    static void hold(char key, int fps, int frames) {
+        keyState[key] = 1;
+        for (int i = 0; i < frames; ++i) handleMovement(1.0f / static_cast<float>(fps));
+        keyState[key] = 0;
+    }
     vec3 savedPosition{0.0f};
-    int savedWidth = 0, savedHeight = 0;
 };
 
+struct GateWalk {
+    int fps, frames;
+    float heading;  // added to facing -z
+    float startZ;
+};
+
+void PrintTo(const GateWalk& w, std::ostream* out) {
+    *out << w.fps << " fps, " << w.frames << " frames, heading " << w.heading << ", from z "
+         << w.startZ;
+}
+
+class WalkThroughTheGate : public Movement, public testing::WithParamInterface<GateWalk> {};
+
 }  // namespace
+
+// The corridor to the gate runs along -z between walls at x 171.75 and 183.75, the finish line
+// crosses it and a wall closes it behind the line: whatever the frame rate, walking through the
+// gate wins and the back wall stops the player on the near side.
+TEST_P(WalkThroughTheGate, WinsAndStopsAtTheBackWall) {
+    const GateWalk walk = GetParam();
+    const vec3 crossing(0.5f * (kFinishStartX + kFinishEndX) - 0.05f, 0.0f, kFinishStartZ);
+    face(3.1415927f + walk.heading);
+    const float run = walk.startZ - crossing.z;
+    playerPosition = crossing - viewDirection * (run / -viewDirection.z);
+    testing::internal::CaptureStdout();
+    hold('W', walk.fps, walk.frames);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("GOAL REACHED!!!\n"), std::string::npos);
+    EXPECT_TRUE(g->goalReached);
+    EXPECT_GE(playerPosition.z, 116.5f + kPlayerRadius - 1e-3f);  // the maze's back wall
+    EXPECT_TRUE(g->bumpedWall);
+}
+
+INSTANTIATE_TEST_SUITE_P(FrameRates, WalkThroughTheGate,
+                         testing::Values(GateWalk{60, 60, 0.0f, 125}, GateWalk{20, 20, 0.0f, 125},
+                                         GateWalk{5, 5, 0.0f, 125}, GateWalk{2, 2, 0.0f, 125},
+                                         GateWalk{60, 60, 0.3f, 125}, GateWalk{20, 20, -0.3f, 125},
+                                         GateWalk{5, 5, 0.3f, 125}, GateWalk{2, 2, -0.3f, 125},
+                                         GateWalk{2, 1, 0.0f, 119.6f}));
+
+// Seen from +z with the view along +z, W goes forward, S back, A to +x (left) and D to -x.
+TEST_F(Movement, EachKeyWalksItsOwnWayAtEyeHeightOverTheGround) {
+    const struct {
+        char key;
+        vec3 way;
+    } keys[] = {{'W', {0, 0, 1}}, {'S', {0, 0, -1}}, {'A', {1, 0, 0}}, {'D', {-1, 0, 0}}};
+    for (const auto& [key, way] : keys) {
+        SCOPED_TRACE(key);
+        const vec3 start = kStartPosition;
+        playerPosition = start;
+        hold(key, 20, 1);
+        EXPECT_NEAR(glm::distance(vec2(playerPosition.x, playerPosition.z),
+                                  vec2(start.x, start.z) + kWalkSpeed / 20 * vec2(way.x, way.z)),
+                    0.0f, 1e-4f);
+        EXPECT_FLOAT_EQ(playerPosition.y,
+                        g->terrain->heightAt(playerPosition.x, playerPosition.z) + kEyeHeight);
+        EXPECT_TRUE(g->movedThisFrame);
+    }
+}
 
 TEST_F(Movement, CursorTurnsTheViewAndPitchStopsAtFortyFiveDegrees) {
     lookAround(100, 10);  // cursor 100 pixels left of and 10 above the centre
@@ -68,114 +114,91 @@ TEST_F(Movement, CursorTurnsTheViewAndPitchStopsAtFortyFiveDegrees) {
     EXPECT_NEAR(verticalAngle, 0.05f, 1e-6f);
     EXPECT_GT(viewDirection.x, 0.0f);  // left turns towards +x from +z
     EXPECT_GT(viewDirection.y, 0.0f);
-    EXPECT_NEAR(glm::length(viewDirection), 1.0f, 1e-6f);
-
-    lookAround(0, 10000);
-    EXPECT_FLOAT_EQ(verticalAngle, 0.7853982f);
-    EXPECT_NEAR(viewDirection.y, std::sqrt(0.5f), 1e-6f);
-    lookAround(0, -30000);
-    EXPECT_FLOAT_EQ(verticalAngle, -0.7853982f);
-    EXPECT_LT(viewDirection.y, 0.0f);
-
-    lookAround(0, 100);  // cursor below the centre looks down
-    EXPECT_NEAR(verticalAngle, -0.7853982f + 0.5f, 1e-6f);
+    for (const int cursorUp : {10000, -30000}) {
+        lookAround(0, cursorUp);
+        EXPECT_FLOAT_EQ(std::abs(verticalAngle), 0.7853982f);
+        EXPECT_NEAR(viewDirection.y, std::copysign(std::sqrt(0.5f), cursorUp), 1e-6f);
+    }
 }
 
-TEST_F(Movement, WalkingKeepsEyeHeightAboveTheTerrainEvenLookingUp) {
-    playerPosition = vec3(282, 11, 22);
-    verticalAngle = 0.7f;
-    keyState['W'] = 1;
-    handleMovement(0.1f);
-    EXPECT_NEAR(playerPosition.z, 22.0f + std::cos(0.7f), 1e-4f);
-    EXPECT_NEAR(playerPosition.y, g->terrain->heightAt(playerPosition.x, playerPosition.z) + 1.5f,
-                1e-5f);
-    EXPECT_TRUE(g->movedThisFrame);
-}
-
-TEST_F(Movement, FlyingKeepsTheHeightAndSkipsTheChecks) {
+TEST_F(Movement, FlyingAndPostersSkipTheChecks) {
     g->flyMode = true;
     playerPosition = vec3(100, 40, 100);
-    verticalAngle = 0.5f;
-    keyState['W'] = 1;
-    handleMovement(1.0f);
+    face(0.0f);
+    lookAround(0, 100);  // half a radian up
+    hold('W', 1, 1);
     EXPECT_GT(playerPosition.y, 44.0f);  // along the view, up and off the ground
     EXPECT_FALSE(g->movedThisFrame);
     EXPECT_EQ(g->goalDistance, -1.0f);
-}
 
-TEST_F(Movement, PosterFreezesTheView) {
+    g->flyMode = false;
     g->posterVisible = true;
-    playerPosition = vec3(50, 5, 50);
-    keyState['W'] = 1;
-    lookAround(0, 0);
-    const vec3 direction = viewDirection;
-    handleMovement(1.0f);
-    EXPECT_EQ(playerPosition, vec3(50, 5, 50));
+    const vec3 before = playerPosition, direction = viewDirection;
+    hold('W', 1, 1);
+    EXPECT_EQ(playerPosition, before);
     EXPECT_EQ(viewDirection, direction);
 }
 
-TEST_F(Movement, StepCheckMeasuresTheGoalBeforeEachWallPushesBackInTurn) {
-    for (const vec3 onTheLine : {vec3(177, 0, 119.15f), vec3(179.3f, 0, 119.15f)}) {
-        vec3 p = onTheLine;
-        stepCheck(p);
-        EXPECT_NEAR(g->goalDistance, 0.0f, 1e-4f);
-        EXPECT_TRUE(g->goalReached);
-        g->goalReached = false;
-    }
-    vec3 q(174, 0, 119.15f);
-    stepCheck(q);
-    EXPECT_NEAR(g->goalDistance, 1.35f, 1e-4f);
-    EXPECT_FALSE(g->goalReached);
-    EXPECT_TRUE(g->movedThisFrame);
-    EXPECT_FALSE(g->bumpedWall);
-
-    // A wall on the line: the goal counts, then the wall pushes the player back.
-    addTestWall({176, 119.15f}, {178, 119.15f});
+// A wall on the finish line: the goal counts before the wall pushes the player back; in a corner
+// each wall pushes in turn.
+TEST_F(Movement, StepCheckTestsTheGoalThenEachWall) {
+    std::vector<std::unique_ptr<kesto::scene::WallObject>> maze;
+    std::swap(g->walls, maze);
+    const auto addWall = [this](vec2 start, vec2 end) {
+        g->walls.push_back(std::make_unique<kesto::scene::WallObject>(*g->wallPrototype));
+        g->walls.back()->start = start;
+        g->walls.back()->end = end;
+    };
+    addWall({176, 119.15f}, {178, 119.15f});
     vec3 p(177, 0, 119.15f);
     stepCheck(p);
     EXPECT_TRUE(g->goalReached);
-    EXPECT_NEAR(g->goalDistance, 0.0f, 1e-4f);
     EXPECT_NEAR(std::abs(p.z - 119.15f), 1.0f, 1e-4f);
     EXPECT_TRUE(g->bumpedWall);
 
-    // A corner: the first wall pushes the player to z = 1, 0.5 from the second, which pushes back
-    // to 0.5; a wall out of reach leaves bumpedWall clear.
     g->walls.clear();
-    addTestWall({0, 0}, {10, 0});
-    addTestWall({0, 1.5f}, {10, 1.5f});
+    addWall({0, 0}, {10, 0});
+    addWall({0, 1.5f}, {10, 1.5f});
     vec3 corner(5, 0, 0.2f);
     stepCheck(corner);
     EXPECT_NEAR(corner.z, 0.5f, 1e-5f);
-    EXPECT_TRUE(g->bumpedWall);
-    g->bumpedWall = false;
-    vec3 clear(5, 0, 3);
-    stepCheck(clear);
-    EXPECT_EQ(clear, vec3(5, 0, 3));
-    EXPECT_FALSE(g->bumpedWall);
+    std::swap(g->walls, maze);
 }
 
-TEST_F(Movement, TwoKeysRunTwoGoalTestsAndKeepTheSecond) {
-    // Looking along +z: W steps towards the line, D steps sideways (towards -x).
-    playerPosition = vec3(177, 0, 110);
-    keyState['W'] = 1;
-    keyState['D'] = 1;
-    handleMovement(0.5f);
-    EXPECT_NEAR(playerPosition.x, 172.0f, 1e-4f);
-    EXPECT_NEAR(g->goalDistance, finishLineDistance(vec3(172, 0, 115)), 1e-4f);
-    EXPECT_GT(g->goalDistance, finishLineDistance(vec3(177, 0, 115)));
+// Measured from the line's start A and end B: on it, beside it, beyond either end.
+TEST(FinishLine, DistanceInTheGroundPlane) {
+    const vec3 a(kFinishStartX, 0, kFinishStartZ), b(kFinishEndX, 0, kFinishEndZ);
+    const vec3 across = glm::normalize(glm::cross(b - a, vec3(0, 1, 0)));
+    const struct {
+        vec3 p;
+        float distance;
+    } cases[] = {{a, 0.0f},
+                 {b, 0.0f},
+                 {0.5f * (a + b) + vec3(0, 9, 0), 0.0f},
+                 {a + 2.0f * across, 2.0f},
+                 {b - 3.0f * across, 3.0f},
+                 {a + 1.35f * glm::normalize(a - b), 1.35f},
+                 {b + glm::normalize(b - a), 1.0f}};
+    for (const auto& c : cases) EXPECT_NEAR(finishLineDistance(c.p), c.distance, 2e-3f) << c.p.x;
 }
 
-TEST_F(Movement, CameraMatricesReachThePrograms) {
-    const mat4 projection = makeProjectionMatrix(800, 600);
-    const mat4 view = glm::lookAt(vec3(1, 2, 3), vec3(4, 2, 0), vec3(0, 1, 0));
-    uploadCameraMatrices(projection, view);
-    EXPECT_EQ(g->viewMatrix, view);
-
-    GLfloat pv[16] = {};
-    const GLuint normals = g->normalsShader->programHandle;
-    const GLint location = glGetUniformLocation(normals, "PV");
-    ASSERT_GE(location, 0);
-    glGetUniformfv(normals, location, pv);
-    const mat4 expected = projection * view;
-    for (int i = 0; i < 16; ++i) EXPECT_NEAR(pv[i], glm::value_ptr(expected)[i], 1e-5f);
+TEST(WallPushOut, EndsLinesAndPosts) {
+    const struct {
+        vec3 p;
+        vec2 start, end;
+        bool pushed;
+        vec3 after;
+    } cases[] = {
+        {{10.6f, 0, 0}, {0, 0}, {10, 0}, true, {11, 0, 0}},             // round the end
+        {{5, 7, 0.25f}, {0, 0}, {10, 0}, true, {5, 7, 1}},              // across, height kept
+        {{5, 0, -0.5f}, {0, 0}, {10, 0}, true, {5, 0, -1}},             // from the side it came
+        {{5, 0, 4.5f}, {0, 0}, {10, 10}, true, {5.4571f, 0, 4.0429f}},  // diagonal
+        {{5, 0, 1.5f}, {0, 0}, {10, 0}, false, {5, 0, 1.5f}},           // out of reach
+        {{0.2f, 0, 0.1f}, {0, 0}, {0, 0}, false, {0.2f, 0, 0.1f}},      // a post blocks nothing
+    };
+    for (const auto& c : cases) {
+        vec3 p = c.p;
+        EXPECT_EQ(pushOutOfWall(p, c.start, c.end), c.pushed) << c.p.x << " " << c.p.z;
+        EXPECT_NEAR(glm::distance(p, c.after), 0.0f, 1e-4f) << c.p.x << " " << c.p.z;
+    }
 }

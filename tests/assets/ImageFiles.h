@@ -1,9 +1,8 @@
-// Small DDS and TGA files written byte by byte, for the reader tests and the fuzz seeds.
+// Small DDS and TGA files written byte by byte, for the reader tests.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -40,25 +39,20 @@ enum class TgaKind { Plain = 2, Rle = 10 };
 // The 18-byte TGA header; a colour map, when given a length, starts at entry 0.
 inline std::string tgaHeader(int type, int width, int height, int bits, int descriptor,
                              int mapLength = 0, int mapBits = 0) {
-    const int header[18] = {0,
-                            mapLength > 0,
-                            type,
-                            0,
-                            0,
-                            mapLength & 0xFF,
-                            mapLength >> 8,
-                            mapBits,
-                            0,
-                            0,
-                            0,
-                            0,
-                            width & 0xFF,
-                            width >> 8,
-                            height & 0xFF,
-                            height >> 8,
-                            bits,
-                            descriptor};
-    return std::string(std::begin(header), std::end(header));
+    std::string h(18, '\0');
+    auto put16 = [&](int at, int value) {
+        h[at] = static_cast<char>(value & 0xFF);
+        h[at + 1] = static_cast<char>(value >> 8);
+    };
+    h[1] = mapLength > 0;
+    h[2] = static_cast<char>(type);
+    put16(5, mapLength);
+    h[7] = static_cast<char>(mapBits);
+    put16(12, width);
+    put16(14, height);
+    h[16] = static_cast<char>(bits);
+    h[17] = static_cast<char>(descriptor);
+    return h;
 }
 
 // A true-colour TGA of 24 or 32 bits; pixels are given top row first, as in the picture, and

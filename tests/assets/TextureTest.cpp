@@ -26,10 +26,11 @@ GLint textureParameter(GLenum name) {
     return value;
 }
 
-GLint unpackAlignment() {
+// Unpack alignment, pack alignment or the bound texture.
+GLuint integer(GLenum name) {
     GLint value = -1;
-    glGetIntegerv(GL_UNPACK_ALIGNMENT, &value);
-    return value;
+    glGetIntegerv(name, &value);
+    return static_cast<GLuint>(value);
 }
 
 // One level of the bound texture, bottom row first, in the given channel layout.
@@ -64,10 +65,8 @@ TEST_F(TextureTest, DdsLevelsAreUploadedWithTheirSizes) {
     GLuint name = loadDdsTexture(path.c_str());
     EXPECT_EQ(GetCapturedStdout(), "Loading DDS file '" + path + "'...\n");
     ASSERT_NE(name, 0u);
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), name);
-    EXPECT_EQ(unpackAlignment(), 8);
+    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), name);
+    EXPECT_EQ(integer(GL_UNPACK_ALIGNMENT), 8u);
     const GLint sizes[9] = {32768, 8192, 2048, 512, 128, 32, 8, 8, 8};
     for (GLint level = 0; level < 9; ++level) {
         EXPECT_EQ(levelParameter(level, GL_TEXTURE_WIDTH), 256 >> level);
@@ -115,9 +114,7 @@ TEST_F(TextureTest, FailedLoadKeepsNameZeroAndTouchesNoOtherTexture) {
         ASSERT_GE(err.size(), message.size());
         EXPECT_EQ(err.substr(err.size() - message.size()), message);
     }
-    GLint bound = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    EXPECT_EQ(static_cast<GLuint>(bound), other);
+    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), other);
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_NEAREST);
     glDeleteTextures(1, &other);
 }
@@ -134,12 +131,9 @@ TEST_F(TextureTest, UncompressedCopyHoldsTheSameTexelsOnEveryLevel) {
     glPixelStorei(GL_PACK_ALIGNMENT, 8);
     glBindTexture(GL_TEXTURE_2D, 0);
     texture.storeUncompressed();
-    GLint bound = 0, packAlignment = 0;
-    glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-    glGetIntegerv(GL_PACK_ALIGNMENT, &packAlignment);
-    EXPECT_EQ(static_cast<GLuint>(bound), texture.textureName);
-    EXPECT_EQ(packAlignment, 8);
-    EXPECT_EQ(unpackAlignment(), 8);
+    EXPECT_EQ(integer(GL_TEXTURE_BINDING_2D), texture.textureName);
+    EXPECT_EQ(integer(GL_PACK_ALIGNMENT), 8u);
+    EXPECT_EQ(integer(GL_UNPACK_ALIGNMENT), 8u);
     for (GLint level = 0; level < static_cast<GLint>(decoded.size()); ++level) {
         SCOPED_TRACE(level);
         EXPECT_EQ(levelParameter(level, GL_TEXTURE_COMPRESSED), GL_FALSE);

@@ -7,39 +7,26 @@ using namespace testing::internal;  // capturing the readers' messages
 
 namespace {
 
-struct Walls {
-    std::vector<vec2> starts, ends;
-    bool load(const std::string& path) { return loadWallFile(path.c_str(), starts, ends); }
-};
-
 using Segments = std::vector<std::pair<vec2, vec2>>;
 
+// Loads into arrays that already hold a wall: they are replaced, not appended to.
 Segments segmentsOf(const std::string& content) {
     TempDir dir;
-    Walls walls;
-    EXPECT_TRUE(walls.load(dir.write("maze.txt", content)));
-    EXPECT_EQ(walls.starts.size(), walls.ends.size());
+    const std::string path = dir.write("maze.txt", content);
+    std::vector<vec2> starts{vec2(42.0f)}, ends;
+    CaptureStdout();
+    EXPECT_TRUE(loadWallFile(path.c_str(), starts, ends));
+    EXPECT_EQ(GetCapturedStdout(), "Loading walls from file '" + path + "'...\n");
+    EXPECT_EQ(starts.size(), ends.size());
     Segments segments;
-    for (size_t i = 0; i < walls.starts.size() && i < walls.ends.size(); ++i)
-        segments.emplace_back(walls.starts[i], walls.ends[i]);
+    for (size_t i = 0; i < starts.size() && i < ends.size(); ++i)
+        segments.emplace_back(starts[i], ends[i]);
     return segments;
 }
 
 }  // namespace
 
-TEST(WallFile, ReadsSegmentsInFileOrder) {
-    TempDir dir;
-    std::string path = dir.write("maze.txt", "// maze\n1/2 3/4\n\n-5.5/6 7/8.25\n");
-    Walls walls;
-    walls.starts.push_back(vec2(42.0f));  // replaced, not appended to
-    CaptureStdout();
-    ASSERT_TRUE(walls.load(path));
-    EXPECT_EQ(GetCapturedStdout(), "Loading walls from file '" + path + "'...\n");
-    EXPECT_EQ(walls.starts, (std::vector<vec2>{vec2(1, 2), vec2(-5.5f, 6)}));
-    EXPECT_EQ(walls.ends, (std::vector<vec2>{vec2(3, 4), vec2(7, 8.25f)}));
-}
-
-TEST(WallFile, CommentsBlanksAndOddLines) {
+TEST(WallFile, SegmentsInFileOrderSkippingCommentsAndBlanks) {
     const vec2 o(0.0f);
     const std::pair<vec2, vec2> first{vec2(1, 2), vec2(3, 4)};
     const std::string piece = "1/2 3/4" + std::string(511 - 7, ' ');
@@ -51,6 +38,7 @@ TEST(WallFile, CommentsBlanksAndOddLines) {
         {"\n\n", {}},
         {"// a\n\n//b\n", {}},
         {"//\r\n\r\n// c", {}},
+        {"// maze\n1/2 3/4\n\n-5.5/6 7/8.25\n", {first, {vec2(-5.5f, 6), vec2(7, 8.25f)}}},
         // A comment starts in the first column only.
         {"  // not a comment\n/ / half a marker\n", {{o, o}, {o, o}}},
         {"1/2 3/4 // the long wall\n", {first}},
@@ -68,12 +56,11 @@ TEST(WallFile, CommentsBlanksAndOddLines) {
 TEST(WallFile, UnreadableFileLeavesOutputs) {
     TempDir dir;
     for (const std::string& path : {dir.file("absent.txt"), dir.path}) {
-        Walls walls;
-        walls.starts.push_back(vec2(1.0f));
+        std::vector<vec2> starts{vec2(1.0f)}, ends;
         CaptureStderr();
-        EXPECT_FALSE(walls.load(path));
+        EXPECT_FALSE(loadWallFile(path.c_str(), starts, ends));
         EXPECT_EQ(GetCapturedStderr(), "Error opening file '" + path + "'\n");
-        EXPECT_EQ(walls.starts.size(), 1u);
-        EXPECT_TRUE(walls.ends.empty());
+        EXPECT_EQ(starts.size(), 1u);
+        EXPECT_TRUE(ends.empty());
     }
 }

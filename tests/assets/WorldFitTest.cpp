@@ -29,9 +29,6 @@ struct World {
     float cell(float x, float z) const {
         return kesto::scene::gridCellHeight(positions, width, depth, x, z);
     }
-    float smooth(float x, float z) const {
-        return kesto::scene::gridHeightAt(positions, width, depth, x, z);
-    }
 };
 
 const World& world() {

@@ -1,4 +1,5 @@
-// The readers take a path: each fuzz input is written to one scratch file per process first.
+// The readers take a path: each fuzz input is written to an unnamed scratch file, which the
+// system removes when the process ends, and read back through its descriptor's name.
 #pragma once
 
 #include <unistd.h>
@@ -8,24 +9,14 @@
 #include <cstdlib>
 #include <string>
 
-// Kept alive to the very end, since the exit handler that removes the file still needs it.
-inline const std::string& fuzzPath() {
-    static const std::string* path = [] {
-        const char* dir = std::getenv("TMPDIR");
-        auto* p = new std::string(std::string(dir && *dir ? dir : "/tmp") + "/quillora-fuzz-" +
-                                  std::to_string(getpid()));
-        std::atexit([] { std::remove(fuzzPath().c_str()); });
-        return p;
-    }();
-    return *path;
-}
-
 inline const char* writeFuzzFile(const uint8_t* data, size_t size) {
-    FILE* file = std::fopen(fuzzPath().c_str(), "wb");
-    if (!file) std::abort();
+    static FILE* const file = std::tmpfile();
+    if (!file || ftruncate(fileno(file), 0) != 0) std::abort();
+    static const std::string path = "/proc/self/fd/" + std::to_string(fileno(file));
+    std::rewind(file);
     if (size > 0 && std::fwrite(data, 1, size, file) != size) std::abort();
-    std::fclose(file);
-    return fuzzPath().c_str();
+    if (std::fflush(file) != 0) std::abort();
+    return path.c_str();
 }
 
 // A broken property stops the fuzzer like a crash does.

@@ -1,20 +1,13 @@
 // The FreeImage paths and the TGA decoder. The first byte picks the reader: odd for the TGA
 // texture pixels, even for the heightmap (any format FreeImage recognises).
-#include <cstring>
-#include <memory>
-
 #include "FuzzFile.h"
 #include "assets/ReaderProperties.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    if (data[0] & 1) {
-        // An exact-size copy, so any read past the end lands in ASan's red zone.
-        std::unique_ptr<uint8_t[]> bytes(new uint8_t[size - 1]);
-        if (size > 1) std::memcpy(bytes.get(), data + 1, size - 1);
-        require(readerprops::checkTga(bytes.get(), size - 1));
-    } else {
+    if (data[0] & 1)
+        require(readerprops::checkTga(data + 1, size - 1));
+    else
         require(readerprops::checkHeightmap(writeFuzzFile(data + 1, size - 1)));
-    }
     return 0;
 }

@@ -1,15 +1,13 @@
 #include <gtest/gtest.h>
 
 #include "assets/HeightmapReader.h"
+#include "assets/ImageFiles.h"
 #include "assets/TempDir.h"
 
+using testfiles::Rgb;
 using namespace testing::internal;  // capturing the readers' messages
 
 namespace {
-
-struct Rgb {
-    uint8_t r, g, b;
-};
 
 // A binary PPM, rows given top row first as in the picture.
 std::string ppm(int width, int height, const std::vector<Rgb>& topFirst) {

@@ -30,8 +30,8 @@ inline std::vector<uint8_t> dds(uint32_t width, uint32_t height, uint32_t linear
     return bytes;
 }
 
-struct Pixel {
-    uint8_t r, g, b, a;
+struct Rgb {
+    uint8_t r, g, b;
 };
 
 enum class TgaKind { Plain = 2, Rle = 10 };
@@ -55,30 +55,17 @@ inline std::string tgaHeader(int type, int width, int height, int bits, int desc
     return h;
 }
 
-// A true-colour TGA of 24 or 32 bits; pixels are given top row first, as in the picture, and
-// stored in the file in the order its origin flag says. Runs of equal pixels are packed in RLE.
-inline std::string tga(int width, int height, int bits, const std::vector<Pixel>& topFirst,
+// A 24-bit true-colour TGA; pixels are given top row first, as in the picture, and stored in
+// the file in the order its origin flag says. RLE files hold raw packets of one pixel each.
+inline std::string tga(int width, int height, const std::vector<Rgb>& topFirst,
                        TgaKind kind = TgaKind::Plain, bool topOrigin = false) {
-    std::string bytes = tgaHeader(static_cast<int>(kind), width, height, bits,
-                                  (bits == 32 ? 8 : 0) | (topOrigin ? 0x20 : 0));
-    auto pixelBytes = [&](const Pixel& p) {
-        std::string s = {char(p.b), char(p.g), char(p.r)};
-        if (bits == 32) s += char(p.a);
-        return s;
-    };
+    std::string bytes = tgaHeader(static_cast<int>(kind), width, height, 24, topOrigin ? 0x20 : 0);
     for (int i = 0; i < height; ++i) {
         const int row = topOrigin ? i : height - 1 - i;
-        const Pixel* line = topFirst.data() + static_cast<size_t>(row) * width;
-        if (kind == TgaKind::Plain) {
-            for (int c = 0; c < width; ++c) bytes += pixelBytes(line[c]);
-            continue;
-        }
-        for (int c = 0; c < width;) {
-            int run = 1;
-            while (c + run < width && run < 128 && memcmp(&line[c], &line[c + run], 4) == 0) ++run;
-            // A run, or a raw packet of one pixel.
-            bytes += static_cast<char>(run > 1 ? 0x80 | (run - 1) : 0) + pixelBytes(line[c]);
-            c += run;
+        for (int c = 0; c < width; ++c) {
+            const Rgb& p = topFirst[static_cast<size_t>(row) * width + c];
+            if (kind == TgaKind::Rle) bytes += '\0';
+            bytes += {char(p.b), char(p.g), char(p.r)};
         }
     }
     return bytes;

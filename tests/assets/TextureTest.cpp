@@ -5,14 +5,13 @@
 #include "assets/Texture.h"
 #include "support/GlContext.h"
 
-using testfiles::Pixel;
+using testfiles::Rgb;
 using testfiles::TgaKind;
 using namespace testing::internal;  // capturing the readers' messages
 
 namespace {
 
-const Pixel kRed{255, 0, 0, 255}, kGreen{0, 255, 0, 128}, kBlue{0, 0, 255, 0},
-    kWhite{255, 255, 255, 64};
+const Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kWhite{255, 255, 255};
 
 GLint levelParameter(GLint level, GLenum name) {
     GLint value = -1;
@@ -78,13 +77,13 @@ TEST_F(TextureTest, DdsLevelsAreUploadedWithTheirSizes) {
 }
 
 TEST_F(TextureTest, TgaBottomRowIsTextureRowZeroWhateverTheOrigin) {
-    const std::vector<Pixel> topFirst = {kRed, kGreen, kBlue, kWhite};
+    const std::vector<Rgb> topFirst = {kRed, kGreen, kBlue, kWhite};
     const std::vector<uint8_t> bottomFirstRgb = {0, 0, 255, 255, 255, 255, 255, 0, 0, 0, 255, 0};
     for (bool topOrigin : {false, true}) {
         for (TgaKind kind : {TgaKind::Plain, TgaKind::Rle}) {
             SCOPED_TRACE(testing::Message()
                          << "top origin " << topOrigin << ", kind " << static_cast<int>(kind));
-            Texture texture(dir.write("p.tga", testfiles::tga(2, 2, 24, topFirst, kind, topOrigin)),
+            Texture texture(dir.write("p.tga", testfiles::tga(2, 2, topFirst, kind, topOrigin)),
                             false);
             ASSERT_NE(texture.textureName, 0u);
             EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
@@ -144,7 +143,7 @@ TEST_F(TextureTest, UncompressedCopyHoldsTheSameTexelsOnEveryLevel) {
     EXPECT_EQ(textureParameter(GL_TEXTURE_MIN_FILTER), GL_LINEAR_MIPMAP_LINEAR);
 
     // A picture that was never compressed stays as it is.
-    Texture picture(dir.write("rgb.tga", testfiles::tga(1, 1, 24, {kRed})), false);
+    Texture picture(dir.write("rgb.tga", testfiles::tga(1, 1, {kRed})), false);
     picture.storeUncompressed();
     EXPECT_EQ(levelParameter(0, GL_TEXTURE_INTERNAL_FORMAT), GL_RGB);
 }

@@ -6,13 +6,6 @@
 
 namespace {
 
-HudState playing(double elapsed) {
-    HudState state;
-    state.elapsedTime = elapsed;
-    state.ballsLeft = 200;
-    return state;
-}
-
 void expectLine(const HudLine& line, const char* text, int x, int y, int size, vec3 colour) {
     EXPECT_EQ(line.text, text);
     EXPECT_EQ(line.x, x);
@@ -44,10 +37,7 @@ TEST(Hud, ClockBallsAndDistanceTurnRedNearTheirLimits) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        HudState state = playing(c.elapsed);
-        state.ballsLeft = c.balls;
-        state.goalDistance = c.distance;
-        const auto lines = hudLines(state);
+        const auto lines = hudLines(HudState{c.elapsed, c.balls, c.distance});
         ASSERT_EQ(lines.size(), c.distance < 0.0f ? 2u : 3u);  // no distance until measured
         expectLine(lines[c.line], c.text, 10, c.y, 20, c.red ? kHudRed : kHudBlack);
     }
@@ -77,7 +67,8 @@ TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
         expectLine(lines[2 * i + 1], columns[i].shown, columns[i].x, 10, 10, kHudBlack);
         EXPECT_EQ(flippedLines[2 * i + 1].text, columns[i].flipped);
     }
-    for (const auto& [mode, shown] : {std::pair{0, "off"}, std::pair{7, "linear"}}) {  // 7: anything else
+    for (const auto& [mode, shown] :
+         {std::pair{0, "off"}, std::pair{7, "linear"}}) {  // 7: anything else
         RenderSwitches s;
         s.mipmapMode = mode;
         EXPECT_EQ(debugRowLines(s)[5].text, shown);

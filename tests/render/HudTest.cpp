@@ -1,16 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "render/Hud.h"
 
 namespace {
 
 void expectLine(const HudLine& line, const char* text, int x, int y, int size, vec3 colour) {
-    EXPECT_EQ(line.text, text);
-    EXPECT_EQ(line.x, x);
-    EXPECT_EQ(line.y, y);
-    EXPECT_EQ(line.size, size);
+    EXPECT_EQ(std::tie(line.text, line.x, line.y, line.size), std::tuple(text, x, y, size));
     EXPECT_EQ(line.colour, colour) << text;
 }
 

@@ -1,13 +1,21 @@
 // The real game set to draw a plain playing frame into an off-screen target of a given size.
 #pragma once
 
+#include <GL/glew.h>
+
+#include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "game/Game.h"
-#include "render/OffscreenTarget.h"
 #include "shell/Globals.h"
 #include "shell/Movement.h"
 #include "support/GameFixture.h"
+
+struct Rgba {
+    uint8_t r, g, b, a;
+};
+inline bool operator==(Rgba p, Rgba q) { return std::memcmp(&p, &q, sizeof(Rgba)) == 0; }
 
 class FrameTest : public GameTest {
 protected:
@@ -21,7 +29,7 @@ protected:
         g->posterIndex = 1;
         g->elapsedTime = 0.0;
         g->frameTime = 0.016;
-        g->ballsLeft = 200;
+        g->ballsLeft = kStartBalls;
         g->goalDistance = -1.0f;
         g->windowWidth = width;
         g->windowHeight = height;
@@ -37,13 +45,33 @@ protected:
                              glm::lookAt(eye, target, vec3(0, 1, 0)));
         g->updateWallVisibility();
     }
-    // The whole frame drawn over magenta, or over white.
+    // The whole frame drawn over magenta, or over white, into a colour and depth target of its own.
     std::vector<Rgba> frame(bool white = false) {
-        Target target(width, height);
-        EXPECT_TRUE(target.complete());
-        target.clear(1.0f, white ? 1.0f : 0.0f, 1.0f);
+        GLuint framebuffer = 0, buffers[2] = {0, 0};
+        const GLenum formats[2] = {GL_RGBA8, GL_DEPTH_COMPONENT24};
+        const GLenum attachments[2] = {GL_COLOR_ATTACHMENT0, GL_DEPTH_ATTACHMENT};
+        glGenFramebuffers(1, &framebuffer);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glGenRenderbuffers(2, buffers);
+        for (int i = 0; i < 2; ++i) {
+            glBindRenderbuffer(GL_RENDERBUFFER, buffers[i]);
+            glRenderbufferStorage(GL_RENDERBUFFER, formats[i], width, height);
+            glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachments[i], GL_RENDERBUFFER, buffers[i]);
+        }
+        EXPECT_EQ(glCheckFramebufferStatus(GL_FRAMEBUFFER), GLenum{GL_FRAMEBUFFER_COMPLETE});
+        glViewport(0, 0, width, height);
+        glEnable(GL_DEPTH_TEST);
+        glDepthFunc(GL_LESS);
+        glEnable(GL_CULL_FACE);
+        glClearColor(1.0f, white ? 1.0f : 0.0f, 1.0f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         g->renderFrame();
-        return target.read();
+        std::vector<Rgba> pixels(static_cast<size_t>(width) * height);
+        glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+        glBindFramebuffer(GL_FRAMEBUFFER, 0);
+        glDeleteRenderbuffers(2, buffers);
+        glDeleteFramebuffers(1, &framebuffer);
+        return pixels;
     }
 
     const int width, height;

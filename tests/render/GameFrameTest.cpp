@@ -1,9 +1,8 @@
 // Passes of the real Game's frame, drawn into an off-screen target and checked by pixels.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
+#include <algorithm>
 
-#include "platform/Sound.h"
 #include "render/FrameFixture.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -12,35 +11,15 @@
 
 namespace {
 
-constexpr int kWidth = 400;
-constexpr int kHeight = 300;
-
-bool isClear(Rgba p) { return same(p, 255, 0, 255); }
-
 class GameFrame : public FrameTest {
 protected:
-    GameFrame() : FrameTest(kWidth, kHeight) {}
-    // The player at the start, looking along +z over the maze.
-    void placeCamera() {
-        const vec3 eye(kStartPosition.x,
-                       g->terrain->heightAt(kStartPosition.x, kStartPosition.z) + 2.0f,
-                       kStartPosition.z);
-        lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f));
-    }
-    static Rgba at(const std::vector<Rgba>& pixels, int x, int y) {
-        return pixels[static_cast<size_t>(y) * kWidth + x];
-    }
-    static GLint polygonMode() {
-        GLint mode[2] = {0, 0};
-        glGetIntegerv(GL_POLYGON_MODE, mode);
-        return mode[0];
-    }
+    GameFrame() : FrameTest(400, 300) {}
 };
 
-int countClear(const std::vector<Rgba>& pixels) {
-    int n = 0;
-    for (const Rgba& p : pixels) n += isClear(p);
-    return n;
+// How many pixels pass a test.
+template <typename Test>
+long count(const std::vector<Rgba>& pixels, Test test) {
+    return std::count_if(pixels.begin(), pixels.end(), test);
 }
 
 }  // namespace
@@ -54,13 +33,11 @@ TEST_F(GameFrame, EveryPosterFillsTheWindowWithItsOwnPictureAlsoInWireframe) {
         g->wireframe = wire;
         glPolygonMode(GL_FRONT_AND_BACK, wire ? GL_LINE : GL_FILL);
         shots.push_back(frame());
-        EXPECT_EQ(countClear(shots.back()), 0) << index;
-        EXPECT_EQ(polygonMode(), wire ? GL_LINE : GL_FILL);
-    }
-    for (int a = 0; a < 4; ++a) {
-        for (int b = a + 1; b < 4; ++b) {
-            EXPECT_NE(shots[a], shots[b]) << "posters " << a + 1 << " and " << b + 1 << " alike";
-        }
+        EXPECT_EQ(count(shots.back(), [](Rgba p) { return p == Rgba{255, 0, 255, 255}; }), 0);
+        GLint mode[2] = {0, 0};
+        glGetIntegerv(GL_POLYGON_MODE, mode);
+        EXPECT_EQ(mode[0], wire ? GL_LINE : GL_FILL) << index;
+        for (int other = 0; other + 1 < index; ++other) EXPECT_NE(shots[other], shots.back());
     }
 }
 
@@ -77,35 +54,19 @@ TEST_F(GameFrame, ViewTestUsesTheWindowAspect) {
 }
 
 TEST_F(GameFrame, WallsBehindTheCameraAreCulled) {
-    ASSERT_FALSE(g->walls.empty());
     const auto shown = [&] {
-        size_t n = 0;
-        for (const auto& wall : g->walls) n += wall->visible;
-        return n;
+        return std::count_if(g->walls.begin(), g->walls.end(), [](auto& w) { return w->visible; });
     };
-    placeCamera();
-    const size_t ahead = shown();
-    EXPECT_GT(ahead, 0u);
-    EXPECT_LT(ahead, g->walls.size());
+    const vec3 eye(kStartPosition.x, g->terrain->heightAt(kStartPosition.x, kStartPosition.z) + 2,
+                   kStartPosition.z);
+    lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f));
+    const long ahead = shown();
+    EXPECT_GT(ahead, 0);
+    EXPECT_LT(ahead, static_cast<long>(g->walls.size()));
     // Turned around, towards z < 0 where the maze does not reach.
-    lookAt(g->cameraPosition, g->cameraPosition + vec3(0.0f, 0.0f, -1.0f));
+    lookAt(eye, eye + vec3(0.0f, 0.0f, -1.0f));
     EXPECT_LT(shown(), ahead);
 }
-
-namespace {
-
-// How many pixels are mostly of one colour channel: the cones are pure blue, red or green.
-int countTinted(const std::vector<Rgba>& pixels, int channel) {
-    int n = 0;
-    for (const Rgba& p : pixels) {
-        const int c[3] = {p.r, p.g, p.b};
-        n += c[channel] > 120 && c[channel] > c[(channel + 1) % 3] + 60 &&
-             c[channel] > c[(channel + 2) % 3] + 60;
-    }
-    return n;
-}
-
-}  // namespace
 
 TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
     auto& record = kesto::scene::BonusItemSet::bonusItemRecords.at(0);  // the first duck
@@ -117,13 +78,10 @@ TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
     const auto after = frame(true);
     record.item->hit = false;
 
-    EXPECT_GT(countTinted(before, 2), 500) << "no blue cone over the duck";
-    EXPECT_LT(countTinted(after, 2), 50) << "the cone stays after the hit";
-    // The outline: near-black pixels only once the item is hit.
-    auto dark = [](const std::vector<Rgba>& pixels) {
-        int n = 0;
-        for (const Rgba& p : pixels) n += p.r < 30 && p.g < 30 && p.b < 30;
-        return n;
-    };
-    EXPECT_GT(dark(after), dark(before) + 100);
+    // The cone is pure blue; the outline near-black.
+    const auto blue = [](Rgba p) { return p.b > 120 && p.b > p.r + 60 && p.b > p.g + 60; };
+    const auto dark = [](Rgba p) { return p.r < 30 && p.g < 30 && p.b < 30; };
+    EXPECT_GT(count(before, blue), 500) << "no blue cone over the duck";
+    EXPECT_LT(count(after, blue), 50) << "the cone stays after the hit";
+    EXPECT_GT(count(after, dark), count(before, dark) + 100);
 }

@@ -1,23 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <tuple>
 
 #include "render/Hud.h"
 
 namespace {
 
-HudState playing(double elapsed) {
-    HudState state;
-    state.elapsedTime = elapsed;
-    state.ballsLeft = 200;
-    return state;
-}
-
 void expectLine(const HudLine& line, const char* text, int x, int y, int size, vec3 colour) {
-    EXPECT_EQ(line.text, text);
-    EXPECT_EQ(line.x, x);
-    EXPECT_EQ(line.y, y);
-    EXPECT_EQ(line.size, size);
+    EXPECT_EQ(std::tie(line.text, line.x, line.y, line.size), std::tuple(text, x, y, size));
     EXPECT_EQ(line.colour, colour) << text;
 }
 
@@ -44,10 +35,7 @@ TEST(Hud, ClockBallsAndDistanceTurnRedNearTheirLimits) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
-        HudState state = playing(c.elapsed);
-        state.ballsLeft = c.balls;
-        state.goalDistance = c.distance;
-        const auto lines = hudLines(state);
+        const auto lines = hudLines(HudState{c.elapsed, c.balls, c.distance});
         ASSERT_EQ(lines.size(), c.distance < 0.0f ? 2u : 3u);  // no distance until measured
         expectLine(lines[c.line], c.text, 10, c.y, 20, c.red ? kHudRed : kHudBlack);
     }
@@ -64,46 +52,39 @@ TEST(Hud, ClockTicksBelowSixteenWhilePaused) {
 TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
     const struct {
         int x;
-        const char* label;
-        const char* value;
-    } expected[] = {{10, "Wire Mode", "off"},  {140, "Tex Qual.", "bilinear"},
-                    {270, "MipMap", "linear"}, {370, "Fly", "off"},
-                    {450, "Show", "none"},     {540, "Frustum Cul.", "on"},
-                    {680, "Transpar.", "on"}};
-    const auto lines = debugRowLines(RenderSwitches{});
+        const char *label, *shown, *flipped;
+    } columns[] = {{10, "Wire Mode", "off", "on"},       {140, "Tex Qual.", "bilinear", "nearest"},
+                   {270, "MipMap", "linear", "nearest"}, {370, "Fly", "off", "on"},
+                   {450, "Show", "none", "all"},         {540, "Frustum Cul.", "on", "off"},
+                   {680, "Transpar.", "on", "off"}};
+    const RenderSwitches flipped{true, false, 1, true, true, false, false};
+    const auto lines = debugRowLines(RenderSwitches{}), flippedLines = debugRowLines(flipped);
     ASSERT_EQ(lines.size(), 14u);
     for (int i = 0; i < 7; ++i) {
-        expectLine(lines[2 * i], expected[i].label, expected[i].x, 20, 10, kHudBlack);
-        expectLine(lines[2 * i + 1], expected[i].value, expected[i].x, 10, 10, kHudBlack);
+        expectLine(lines[2 * i], columns[i].label, columns[i].x, 20, 10, kHudBlack);
+        expectLine(lines[2 * i + 1], columns[i].shown, columns[i].x, 10, 10, kHudBlack);
+        EXPECT_EQ(flippedLines[2 * i + 1].text, columns[i].flipped);
     }
-
-    RenderSwitches s;
-    s.wireframe = true;
-    s.bilinearFiltering = false;
-    s.mipmapMode = 1;
-    s.flyMode = true;
-    s.switchedTerrainShader = true;
-    s.frustumCulling = false;
-    s.transparency = false;
-    const auto flipped = debugRowLines(s);
-    const char* values[] = {"on", "nearest", "nearest", "on", "all", "off", "off"};
-    for (int i = 0; i < 7; ++i) EXPECT_EQ(flipped[2 * i + 1].text, values[i]);
-    s.mipmapMode = 0;
-    EXPECT_EQ(debugRowLines(s)[5].text, "off");
-    s.mipmapMode = 7;  // anything else reads as linear
-    EXPECT_EQ(debugRowLines(s)[5].text, "linear");
+    for (const auto& [mode, shown] :
+         {std::pair{0, "off"}, std::pair{7, "linear"}}) {  // 7: anything else
+        RenderSwitches s;
+        s.mipmapMode = mode;
+        EXPECT_EQ(debugRowLines(s)[5].text, shown);
+    }
 }
 
 TEST(ParticleRemoval, ExpiredSystemsGoOthersKeepOrder) {
     std::vector<std::unique_ptr<int>> systems;
     for (int i = 0; i < 6; ++i) systems.push_back(std::make_unique<int>(i));
+    const auto left = [&] {
+        std::vector<int> values;
+        for (const auto& system : systems) values.push_back(*system);
+        return values;
+    };
     eraseAtPositions(systems, {1, 2, 4});
-    ASSERT_EQ(systems.size(), 3u);
-    EXPECT_EQ(*systems[0], 0);
-    EXPECT_EQ(*systems[1], 3);
-    EXPECT_EQ(*systems[2], 5);
+    EXPECT_EQ(left(), (std::vector<int>{0, 3, 5}));
     eraseAtPositions(systems, {});
-    EXPECT_EQ(systems.size(), 3u);
+    EXPECT_EQ(left(), (std::vector<int>{0, 3, 5}));
     eraseAtPositions(systems, {0, 1, 2});
     EXPECT_TRUE(systems.empty());
 }

@@ -1,6 +1,5 @@
 // GPU particle bursts: the transform-feedback step, their end and what they own.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <memory>
 #include <vector>
@@ -13,13 +12,7 @@ namespace {
 
 // The template, built once from the repository's shaders and sprite.
 ParticleSystem& particleTemplate() {
-    static std::unique_ptr<ParticleSystem> built;
-    if (!built) {
-        if (access("Shader/particleUpdateShader.vert", R_OK) != 0) {
-            EXPECT_EQ(chdir(QUILLORA_SOURCE_DIR), 0);
-        }
-        built = std::make_unique<ParticleSystem>();
-    }
+    static const auto built = std::make_unique<ParticleSystem>();
     return *built;
 }
 
@@ -36,15 +29,6 @@ void frame(ParticleSystem& burst, int deltaMillis) {
     burst.render();
     burst.currentVertexBuffer = burst.currentFeedbackBuffer;
     burst.currentFeedbackBuffer = 1 - burst.currentFeedbackBuffer;
-}
-
-// The particles the last update wrote (the buffer the next update reads).
-std::vector<ParticleRecord> particlesOf(const ParticleSystem& burst) {
-    std::vector<ParticleRecord> records(burst.aliveCount);
-    glBindBuffer(GL_ARRAY_BUFFER, burst.particleBuffers[burst.currentVertexBuffer]);
-    glGetBufferSubData(GL_ARRAY_BUFFER, 0, sizeof(ParticleRecord) * records.size(), records.data());
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
-    return records;
 }
 
 class ParticleTest : public GlTest {

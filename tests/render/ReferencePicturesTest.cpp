@@ -5,10 +5,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <numeric>
 #include <string>
 
 #include "Scenes.h"
-#include "game/Game.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "render/FrameFixture.h"
@@ -17,7 +17,6 @@
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "shell/Globals.h"
 
 namespace {
 
@@ -49,17 +48,11 @@ const View kViews[] = {
     {"terrain-program-100", Place::Start, 0.0f, 100, false, true},
 };
 
-bool writePicture(const std::string& path, const std::vector<Rgba>& pixels) {
-    FIBITMAP* picture = FreeImage_Allocate(kWidth, kHeight, 24);
-    for (int y = 0; y < kHeight; ++y) {
-        BYTE* row = FreeImage_GetScanLine(picture, y);  // bottom-up, as GL reads them
-        for (int x = 0; x < kWidth; ++x) {
-            const Rgba p = pixels[static_cast<size_t>(y) * kWidth + x];
-            row[3 * x + FI_RGBA_RED] = p.r;
-            row[3 * x + FI_RGBA_GREEN] = p.g;
-            row[3 * x + FI_RGBA_BLUE] = p.b;
-        }
-    }
+// Pixels are kept in FreeImage's order (blue first on this machine) and bottom-up, as GL reads.
+bool writePicture(const std::string& path, std::vector<Rgba> pixels) {
+    FIBITMAP* picture = FreeImage_ConvertFromRawBits(reinterpret_cast<BYTE*>(pixels.data()), kWidth,
+                                                     kHeight, 4 * kWidth, 32, FI_RGBA_RED_MASK,
+                                                     FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
     const bool saved = FreeImage_Save(FIF_PNG, picture, path.c_str(), PNG_Z_BEST_COMPRESSION);
     FreeImage_Unload(picture);
     return saved;
@@ -69,29 +62,24 @@ std::vector<Rgba> readPicture(const std::string& path) {
     std::vector<Rgba> pixels;
     FIBITMAP* loaded = FreeImage_Load(FIF_PNG, path.c_str());
     if (!loaded) return pixels;
-    FIBITMAP* picture = FreeImage_ConvertTo24Bits(loaded);
-    FreeImage_Unload(loaded);
-    if (FreeImage_GetWidth(picture) == kWidth && FreeImage_GetHeight(picture) == kHeight) {
-        for (int y = 0; y < kHeight; ++y) {
-            const BYTE* row = FreeImage_GetScanLine(picture, y);
-            for (int x = 0; x < kWidth; ++x) {
-                pixels.push_back({row[3 * x + FI_RGBA_RED], row[3 * x + FI_RGBA_GREEN],
-                                  row[3 * x + FI_RGBA_BLUE], 255});
-            }
-        }
+    if (FreeImage_GetWidth(loaded) == kWidth && FreeImage_GetHeight(loaded) == kHeight) {
+        pixels.resize(static_cast<size_t>(kWidth) * kHeight);
+        FreeImage_ConvertToRawBits(reinterpret_cast<BYTE*>(pixels.data()), loaded, 4 * kWidth, 32,
+                                   FI_RGBA_RED_MASK, FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
     }
-    FreeImage_Unload(picture);
+    FreeImage_Unload(loaded);
     return pixels;
+}
+
+bool near(Rgba p, Rgba q, int most) {
+    return std::abs(p.r - q.r) <= most && std::abs(p.g - q.g) <= most &&
+           std::abs(p.b - q.b) <= most;
 }
 
 // Neighbours that differ by more than a quarter of the range: the edges a blur would soften.
 int sharpSteps(const std::vector<Rgba>& pixels) {
-    int steps = 0;
-    for (size_t i = 1; i < pixels.size(); ++i) {
-        const Rgba p = pixels[i - 1], q = pixels[i];
-        steps += std::abs(p.r - q.r) > 64 || std::abs(p.g - q.g) > 64 || std::abs(p.b - q.b) > 64;
-    }
-    return steps;
+    return std::inner_product(pixels.begin() + 1, pixels.end(), pixels.begin(), 0, std::plus<>(),
+                              [](Rgba p, Rgba q) { return !near(p, q, 64); });
 }
 
 class ReferencePictures : public FrameTest {
@@ -111,26 +99,23 @@ protected:
     // The wall nearest the start, seen square-on from the start's side at hand height.
     void paintWall(float distance) {
         const vec2 start(282.0f, 22.0f);
-        const kesto::scene::WallObject* nearest = nullptr;
-        float best = 1e9f;
-        for (const auto& wall : g->walls) {
-            const vec2 middle = (wall->start + wall->end) * 0.5f;
-            const float d = glm::length(middle - start);
-            if (glm::length(wall->end - wall->start) > 3.0f && d < best)
-                best = d, nearest = wall.get();
-        }
-        ASSERT_NE(nearest, nullptr);
-        const vec2 along = glm::normalize(nearest->end - nearest->start);
+        const auto away = [&](const auto& wall) {
+            const bool long_ = glm::length(wall->end - wall->start) > 3.0f;
+            return glm::length((wall->start + wall->end) * 0.5f - start) + (long_ ? 0.0f : 1e9f);
+        };
+        const auto& nearest =
+            **std::min_element(g->walls.begin(), g->walls.end(),
+                               [&](const auto& a, const auto& b) { return away(a) < away(b); });
+        const vec2 along = glm::normalize(nearest.end - nearest.start);
+        const vec2 middle = (nearest.start + nearest.end) * 0.5f;
         vec2 side(-along.y, along.x);
-        const vec2 middle = (nearest->start + nearest->end) * 0.5f;
         if (glm::dot(side, start - middle) < 0.0f) side = -side;
         const vec3 onWall = ground(middle.x, middle.y) + vec3(0.0f, 1.2f, 0.0f);
-        const vec3 out(side.x, 0.0f, side.y);
-        const vec3 sideways(along.x, 0.0f, along.y);
+        const vec3 out(side.x, 0.0f, side.y), sideways(along.x, 0.0f, along.y),
+            up(0.0f, 1.0f, 0.0f);
         // Two overlapping splats: the later one must stay on top.
-        g->addProjection(onWall + 0.15f * out, out, vec3(0.0f, 1.0f, 0.0f));
-        g->addProjection(onWall + 0.15f * out + 0.35f * sideways + vec3(0.0f, 0.2f, 0.0f), out,
-                         vec3(0.0f, 1.0f, 0.0f));
+        g->addProjection(onWall + 0.15f * out, out, up);
+        g->addProjection(onWall + 0.15f * out + 0.35f * sideways + 0.2f * up, out, up);
         // Up close, the splat's edge in the middle of the view.
         const vec3 target = onWall + (distance < 2.0f ? 1.0f : 0.0f) * sideways;
         lookAt(target + distance * out, target);
@@ -141,13 +126,12 @@ protected:
         g->addProjection(ground(282.3f, 30.25f), vec3(0.0f, 0.1f, 0.0f), kGroundSplatUp);
         lookAt(spot + distance * glm::normalize(vec3(0.0f, 1.0f, -0.8f)), spot);
     }
-    void startView() {
-        const vec3 eye = ground(282.0f, 22.0f) + vec3(0.0f, 2.0f, 0.0f);
-        lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f));
-    }
     void place(const View& view) {
         switch (view.place) {
-        case Place::Start: startView(); break;
+        case Place::Start:
+            lookAt(ground(282.0f, 22.0f) + vec3(0.0f, 2.0f, 0.0f),
+                   ground(282.0f, 22.0f) + vec3(0.0f, 1.9f, 1.0f));
+            break;
         case Place::Wall: paintWall(view.distance); break;
         case Place::Ground: paintGround(view.distance); break;
         case Place::Balls:
@@ -167,10 +151,8 @@ protected:
             break;
         }
         }
-        if (view.splats > 0) {
-            for (const SplatSpot& spot : splatSpotsInView(*g, static_cast<size_t>(view.splats)))
-                g->addProjection(spot.position, spot.direction, spot.up);
-        }
+        for (const SplatSpot& spot : splatSpotsInView(*g, static_cast<size_t>(view.splats)))
+            g->addProjection(spot.position, spot.direction, spot.up);
         g->particleSystems.clear();
         g->wireframe = view.wireframe;
         g->switchedTerrainShader = view.terrainProgram;
@@ -186,7 +168,8 @@ TEST_F(ReferencePictures, EveryViewLooksAsItDidWithPaintCrispUpClose) {
         clearScene();
         place(view);
         g->renderShadowMap();
-        const std::vector<Rgba> pixels = frame();
+        std::vector<Rgba> pixels = frame();
+        for (Rgba& p : pixels) std::swap(p.r, p.b);
         const std::string name = std::string(view.name) + ".png";
         if (out) writePicture(std::string(out) + "/" + name, pixels);
         if (keep) {
@@ -195,12 +178,9 @@ TEST_F(ReferencePictures, EveryViewLooksAsItDidWithPaintCrispUpClose) {
         }
         const std::vector<Rgba> reference = readPicture(kFolder + name);
         ASSERT_EQ(reference.size(), pixels.size()) << "no reference picture " << kFolder + name;
-        size_t close = 0;
-        for (size_t i = 0; i < pixels.size(); ++i) {
-            const Rgba p = pixels[i], r = reference[i];
-            close +=
-                std::abs(p.r - r.r) <= 16 && std::abs(p.g - r.g) <= 16 && std::abs(p.b - r.b) <= 16;
-        }
+        const size_t close =
+            std::inner_product(pixels.begin(), pixels.end(), reference.begin(), size_t{0},
+                               std::plus<>(), [](Rgba p, Rgba q) { return near(p, q, 16); });
         EXPECT_GE(close * 100, pixels.size() * 98);
         if (view.distance > 0.0f && view.distance < 2.0f)
             EXPECT_GE(sharpSteps(pixels) * 10, sharpSteps(reference) * 9) << "paint edges blurred";

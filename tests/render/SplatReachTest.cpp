@@ -3,16 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
-#include <cstring>
 #include <fstream>
+#include <numeric>
 #include <random>
 #include <regex>
-#include <sstream>
 #include <string>
 
-#include "assets/Texture.h"
-#include "game/Game.h"
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "render/FrameFixture.h"
@@ -20,32 +16,25 @@
 #include "render/SplatReach.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "shell/Globals.h"
-
-namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-}  // namespace
 
 TEST(SplatReach, LimitsCoverWhatTheProgramPaints) {
-    const std::string frag = readFile("Shader/projTexture.frag");
+    std::ifstream file("Shader/projTexture.frag");
+    const std::string frag{std::istreambuf_iterator<char>(file), {}};
     ASSERT_FALSE(frag.empty()) << "run from the repository root";
-    std::smatch match;
-    const std::regex nearest(R"(nearestPainted\s*=\s*([0-9.]+))");
-    const std::regex farthest(R"(farthestPainted\s*=\s*([0-9.]+))");
-    const std::regex facing(R"(smoothstep\(\s*([0-9.]+)\s*,\s*[0-9.]+\s*,\s*facing\s*\))");
-    ASSERT_TRUE(std::regex_search(frag, match, nearest));
-    EXPECT_LE(kNearestPainted, std::stof(match[1]));
-    ASSERT_TRUE(std::regex_search(frag, match, farthest));
-    EXPECT_GE(kFarthestPainted, std::stof(match[1]));
-    ASSERT_TRUE(std::regex_search(frag, match, facing)) << "the glancing-angle cut-off moved";
-    EXPECT_LE(kLeastPaintedFacing, std::stof(match[1]));
+    const struct {
+        const char* pattern;
+        float ours;
+        bool atMost;
+    } limits[] = {
+        {R"(nearestPainted\s*=\s*([0-9.]+))", kNearestPainted, true},
+        {R"(farthestPainted\s*=\s*([0-9.]+))", kFarthestPainted, false},
+        {R"(smoothstep\(\s*([0-9.]+)\s*,\s*[0-9.]+\s*,\s*facing\s*\))", kLeastPaintedFacing, true}};
+    for (const auto& limit : limits) {
+        std::smatch match;
+        ASSERT_TRUE(std::regex_search(frag, match, std::regex(limit.pattern))) << limit.pattern;
+        const float theirs = std::stof(match[1]);
+        EXPECT_TRUE(limit.atMost ? limit.ours <= theirs : limit.ours >= theirs) << limit.pattern;
+    }
 }
 
 TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
@@ -92,10 +81,8 @@ TEST(SplatReach, ScreenRectHoldsTheHullAndGivesUpBehindTheCamera) {
     int rect[4] = {};
     // A point straight ahead lands in the middle.
     ASSERT_TRUE(screenRectOf({vec3(0, 0, -10)}, pv, viewport, rect));
-    EXPECT_LE(rect[0], 400);
-    EXPECT_GE(rect[0] + rect[2], 400);
-    EXPECT_LE(rect[1], 300);
-    EXPECT_GE(rect[1] + rect[3], 300);
+    EXPECT_TRUE(rect[0] <= 400 && rect[0] + rect[2] >= 400) << rect[0] << " + " << rect[2];
+    EXPECT_TRUE(rect[1] <= 300 && rect[1] + rect[3] >= 300) << rect[1] << " + " << rect[3];
     EXPECT_LT(rect[2], 10);
 
     EXPECT_FALSE(screenRectOf({vec3(100, 0, -10), vec3(120, 5, -10)}, pv, viewport, rect));
@@ -110,12 +97,6 @@ namespace {
 constexpr int kWidth = 512;
 constexpr int kHeight = 384;
 
-// A fixed sequence in [0, 1), the same on every run.
-struct Sequence {
-    std::minstd_rand engine{12345u};
-    float next() { return std::uniform_real_distribution<float>(0.0f, 1.0f)(engine); }
-};
-
 class SplatPass : public FrameTest {
 protected:
     SplatPass() : FrameTest(kWidth, kHeight) {}
@@ -129,12 +110,12 @@ protected:
         projections = saved;
         if (g) g->particleSystems.clear();
     }
-    void look(vec3 eye, vec3 direction) { lookAt(eye, eye + direction); }
 
     // Splats in view where thrown balls would leave them: on walls, at hand heights and up to
     // their ends, on either side, and on the ground, some right beside a wall.
     void splatInView(vec3 eye, int count) {
-        Sequence random;
+        std::minstd_rand engine{12345u};  // the same splats on every run
+        const auto next = [&] { return std::uniform_real_distribution<float>(0, 1)(engine); };
         std::vector<const kesto::scene::WallObject*> near;
         for (const auto& wall : g->walls) {
             const vec2 mid = (wall->start + wall->end) * 0.5f;
@@ -142,13 +123,13 @@ protected:
         }
         ASSERT_FALSE(near.empty());
         auto wallPoint = [&](vec2& side) {
-            const auto& wall = *near[static_cast<size_t>(random.next() * near.size())];
+            const auto& wall = *near[static_cast<size_t>(next() * near.size())];
             const vec2 along = wall.end - wall.start;
             side = glm::normalize(vec2(-along.y, along.x));
-            if (random.next() < 0.5f) side = -side;
-            return wall.start + along * random.next();
+            if (next() < 0.5f) side = -side;
+            return wall.start + along * next();
         };
-        auto around = [&](float spread) { return (random.next() - 0.5f) * 2.0f * spread; };
+        auto around = [&](float spread) { return (next() - 0.5f) * 2.0f * spread; };
         int added = 0;
         for (int attempt = 0; added < count && attempt < 100000; ++attempt) {
             vec2 side;
@@ -157,15 +138,14 @@ protected:
             if (kind == 0) {
                 const vec2 ball = wallPoint(side) + side * 0.15f;
                 const float ground = g->terrain->cellHeight(ball.x, ball.y);
-                position = vec3(ball.x, ground + 0.3f + 3.4f * random.next(), ball.y);
+                position = vec3(ball.x, ground + 0.3f + 3.4f * next(), ball.y);
                 direction = vec3(side.x, 0.0f, side.y);
             } else if (kind == 3) {
                 // Any projector the operation accepts: askew to a wall, the surface anywhere
                 // from the nearest to the farthest painted distance.
                 const vec2 at = wallPoint(side) + side * around(3.0f);
-                position =
-                    vec3(at.x, g->terrain->cellHeight(at.x, at.y) + 4.0f * random.next(), at.y);
-                direction = glm::normalize(vec3(side.x, 0.0f, side.y) * (0.2f + random.next()) +
+                position = vec3(at.x, g->terrain->cellHeight(at.x, at.y) + 4.0f * next(), at.y);
+                direction = glm::normalize(vec3(side.x, 0.0f, side.y) * (0.2f + next()) +
                                            vec3(around(1.0f), around(0.7f), around(1.0f)));
             } else if (kind == 4) {
                 const vec2 at(eye.x + around(25.0f), eye.z + around(25.0f));
@@ -173,7 +153,7 @@ protected:
                 direction = glm::normalize(vec3(around(1.2f), 1.0f, around(1.2f)));
                 up = kGroundSplatUp;
             } else {
-                const vec2 at = kind == 1 ? wallPoint(side) + side * (0.3f + 1.5f * random.next())
+                const vec2 at = kind == 1 ? wallPoint(side) + side * (0.3f + 1.5f * next())
                                           : vec2(eye.x + around(25.0f), eye.z + around(25.0f));
                 position = vec3(at.x, g->terrain->cellHeight(at.x, at.y), at.y);
                 direction = vec3(0, 0.1f, 0);
@@ -191,9 +171,8 @@ protected:
 };
 
 int differing(const std::vector<Rgba>& a, const std::vector<Rgba>& b) {
-    int n = 0;
-    for (size_t i = 0; i < a.size(); ++i) n += !(a[i] == b[i]);
-    return n;
+    return std::inner_product(a.begin(), a.end(), b.begin(), 0, std::plus<>(),
+                              [](Rgba p, Rgba q) { return !(p == q); });
 }
 
 }  // namespace
@@ -217,7 +196,7 @@ TEST_F(SplatPass, ReachedPartsPaintTheSamePictureAsEverything) {
         SCOPED_TRACE(view.name);
         projections.clear();
         g->frustumCulling = view.culling;
-        look(view.eye, view.direction);
+        lookAt(view.eye, view.eye + view.direction);
         const std::vector<Rgba> bare = frame(true);
         splatInView(view.eye, 60);
 

@@ -1,6 +1,7 @@
 // What a ball meets: bonus items, the ground, the walls; and the splats it leaves.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "PlaySupport.h"
@@ -20,18 +21,17 @@ using testing::internal::GetCapturedStdout;
 
 namespace {
 
-// The first record of a kind, or -1.
-int recordOf(int type) {
+// The first record of a kind.
+size_t recordOf(int type) {
     const auto& records = BonusItemSet::bonusItemRecords;
-    for (size_t i = 0; i < records.size(); ++i) {
-        if (records[i].type == type) return static_cast<int>(i);
-    }
-    return -1;
+    const auto found = std::find_if(records.begin(), records.end(),
+                                    [type](const auto& record) { return record.type == type; });
+    EXPECT_NE(found, records.end()) << "no bonus item of type " << type;
+    return static_cast<size_t>(found - records.begin());
 }
 
-vec3 itemPosition(int index) {
-    return translationOf(
-        BonusItemSet::bonusItemRecords[static_cast<size_t>(index)].item->modelMatrix);
+vec3 itemPosition(size_t index) {
+    return translationOf(BonusItemSet::bonusItemRecords.at(index).item->modelMatrix);
 }
 
 bool finite(const mat4& m) {
@@ -93,7 +93,7 @@ TEST_F(PlayTest, WallIsHitJustInsideTheBallRadiusAndBelowItsTop) {
 
 TEST_F(PlayTest, ItemOnTheGroundPaysAndSplatsInOneTest) {
     const vec3 ground = openGround();
-    auto& duck = *BonusItemSet::bonusItemRecords[recordOf(kesto::scene::Duck)].item;
+    auto& duck = *BonusItemSet::bonusItemRecords.at(recordOf(kesto::scene::Duck)).item;
     const mat4 saved = duck.modelMatrix;
     duck.modelMatrix[3] = vec4(ground + vec3(0, 0.1f, 0), 1.0f);
     g->ballsLeft = 10;
@@ -105,8 +105,7 @@ TEST_F(PlayTest, ItemOnTheGroundPaysAndSplatsInOneTest) {
 }
 
 TEST_F(PlayTest, CarGivesTimeBackAndStopsTheTicking) {
-    const int car = recordOf(kesto::scene::Car);
-    ASSERT_GE(car, 0);
+    const size_t car = recordOf(kesto::scene::Car);
     ASSERT_NE(g->tickingSound, nullptr);
     g->tickingSound->setIsPaused(false);
     g->elapsedTime = kCarBonusSeconds / 2;
@@ -137,8 +136,7 @@ TEST_F(PlayTest, DuckFillsUpToTwoHundredOnceAndCroctopusUnlocksTheTripleThrow) {
     EXPECT_EQ(g->ballsLeft, 100);
     EXPECT_NE(out.find("Already hit this bonus item\n"), std::string::npos) << out;
 
-    const int croctopus = recordOf(kesto::scene::Croctopus);
-    ASSERT_GE(croctopus, 0);
+    const size_t croctopus = recordOf(kesto::scene::Croctopus);
     hitAt(itemPosition(croctopus));
     EXPECT_TRUE(g->tripleThrowUnlocked);
 }

@@ -1,12 +1,14 @@
 """Runs the real quillora binary on its own Xvfb, with OpenAL's wave backend recording into
-<run>/out.wav and stdin from /dev/null; every wait has a timeout and close() kills what it started.
-Environment (set by tests/e2e/CMakeLists.txt): QUILLORA_BINARY, QUILLORA_SOURCE_DIR,
-QUILLORA_E2E_ARTIFACTS (screenshots kept for people), QUILLORA_E2E_TIMEOUT_SCALE."""
+<run>/out.wav; every wait has a timeout and close() kills what it started. Environment (set by
+tests/e2e/CMakeLists.txt): QUILLORA_BINARY, QUILLORA_SOURCE_DIR, QUILLORA_E2E_ARTIFACTS
+(screenshots kept for people), QUILLORA_E2E_TIMEOUT_SCALE."""
 
 import os, re, shutil, signal, struct, subprocess, tempfile, threading, time
 
 import numpy
 from PIL import Image
+
+SCREEN = "1280x1024x24"
 
 
 def scaled(seconds):
@@ -21,34 +23,26 @@ def game_binary():
     return os.environ.get("QUILLORA_BINARY", os.path.join(source_dir(), "build", "quillora"))
 
 
-SCREEN = "1280x1024x24"
-
-
 class HarnessError(AssertionError):
     pass
 
 
-class Xvfb:
-    """A virtual X server on the display number it picks itself."""
-
-    def __init__(self):
-        read, write = os.pipe()
-        self.process = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN,
-                                         "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
-        os.close(write)
-        with os.fdopen(read) as display:
-            self.display = ":" + display.readline().strip()  # written once it listens
-
-    def stop(self):
-        self.process.kill()
-        self.process.wait()
+def poll(done, what, describe, timeout=60, step=0.2):
+    """Calls done() until it returns something true, which it returns."""
+    deadline = time.monotonic() + scaled(timeout)
+    while not (result := done()):
+        if time.monotonic() > deadline:
+            raise HarnessError("%s\n%s" % (what, describe()))
+        time.sleep(step)
+    return result
 
 
 class GameRun:
     """sound: "wave" records, "null" plays into nothing, "none" offers OpenAL no device.
     prepare(run_dir) may break the copied data first; command replaces the binary."""
 
-    def __init__(self, name="run", sound="wave", prepare=None, command=None, copy_data=True, env=None):
+    def __init__(self, name="run", sound="wave", prepare=None, command=None, copy_data=True, env=None,
+                 stdin=subprocess.DEVNULL):
         self.name = re.sub(r"[^\w.-]+", "_", name)
         self.run_dir = tempfile.mkdtemp(prefix="quillora-e2e-")
         self.wav_path = os.path.join(self.run_dir, "out.wav")
@@ -60,17 +54,22 @@ class GameRun:
                     shutil.copytree(os.path.join(source_dir(), folder), os.path.join(self.run_dir, folder))
             if prepare:
                 prepare(self.run_dir)
-            self.xvfb = Xvfb()
+            read, write = os.pipe()  # Xvfb writes its display number there once it listens
+            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", SCREEN,
+                                          "-nolisten", "tcp"], pass_fds=[write], stderr=subprocess.DEVNULL)
+            os.close(write)
+            with os.fdopen(read) as display:
+                display = ":" + display.readline().strip()
             conf = os.path.join(self.run_dir, "alsoft.conf")
             driver = {"wave": "wave", "null": "null", "none": "nonexistent"}[sound]
             with open(conf, "w") as out:
                 out.write("[general]\ndrivers=%s\n[wave]\nfile=%s\n" % (driver, self.wav_path))
             self.env = {k: v for k, v in os.environ.items() if k not in ("ALSOFT_DRIVERS", "XAUTHORITY")}
-            self.env.update(DISPLAY=self.xvfb.display, LIBGL_ALWAYS_SOFTWARE="1", ALSOFT_CONF=conf, **(env or {}))
+            self.env.update(DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1", ALSOFT_CONF=conf, **(env or {}))
             if sound == "none":
                 self.env["ALSOFT_DRIVERS"] = driver
             self.process = subprocess.Popen(command or [game_binary()], cwd=self.run_dir, env=self.env,
-                                            stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                            stdin=stdin, stdout=subprocess.PIPE,
                                             stderr=subprocess.PIPE, start_new_session=True)
             self._readers = [threading.Thread(target=self._read, args=(s, l), daemon=True) for s, l in
                              ((self.process.stdout, self.stdout_lines), (self.process.stderr, self.stderr_lines))]
@@ -91,7 +90,8 @@ class GameRun:
         if self.process:
             self.returncode = self.process.wait()
         if self.xvfb:
-            self.xvfb.stop()
+            self.xvfb.kill()
+            self.xvfb.wait()
         shutil.rmtree(self.run_dir, ignore_errors=True)
 
     def __enter__(self):
@@ -104,33 +104,23 @@ class GameRun:
     def stderr(self):
         return "\n".join(self.stderr_lines)
 
-    @property
-    def stdout(self):
-        return "\n".join(self.stdout_lines)
-
     def describe(self):
         return "status %s\n--- stdout ---\n%s\n--- stderr ---\n%s" % (
             self.process.poll(), "\n".join(self.stdout_lines[-40:]), self.stderr)
 
-    def alive(self):
-        return self.process.poll() is None
-
     def wait_for(self, pattern, timeout=60, after=0):
         """The first stdout line from index `after` on that matches: (index, match)."""
-        deadline = time.monotonic() + scaled(timeout)
-        while True:
-            ended = not self.alive()
+        def found():
+            ended = self.process.poll() is not None  # read before the lines: none are missed
             for index in range(after, len(self.stdout_lines)):
-                match = re.search(pattern, self.stdout_lines[index])
-                if match:
+                if match := re.search(pattern, self.stdout_lines[index]):
                     return index, match
-            if ended or time.monotonic() > deadline:
-                raise HarnessError("no line matching %r\n%s" % (pattern, self.describe()))
-            time.sleep(0.1)
+            if ended:
+                raise HarnessError("ended without %r\n%s" % (pattern, self.describe()))
+        return poll(found, "no line matching %r" % pattern, self.describe, timeout, 0.1)
 
-    def count(self, pattern, stream="stdout"):
-        lines = self.stdout_lines if stream == "stdout" else self.stderr_lines
-        return sum(1 for line in list(lines) if re.search(pattern, line))
+    def count(self, pattern):
+        return sum(1 for line in list(self.stdout_lines) if re.search(pattern, line))
 
     def wait_exit(self, timeout=30):
         try:
@@ -150,27 +140,21 @@ class GameRun:
 
     def window(self):
         """The mapped game window, focused and with the pointer at its centre."""
-        deadline = time.monotonic() + scaled(60)
-        while self._window is None:
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillora$"],
-                                   env=self.env, capture_output=True, text=True).stdout.split()
-            if found:
-                self._window = found[-1]
-                self.xdotool("windowfocus", "--sync", self._window)
-                _, _, width, height = self.geometry()
-                self.mouse_move(width // 2, height // 2)
-            elif not self.alive() or time.monotonic() > deadline:
-                raise HarnessError("no game window\n" + self.describe())
-            else:
-                time.sleep(0.2)
+        if self._window is None:
+            def found():
+                if self.process.poll() is not None:
+                    raise HarnessError("no game window\n" + self.describe())
+                return subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^Quillora$"],
+                                      env=self.env, capture_output=True, text=True).stdout.split()
+            self._window = poll(found, "no game window", self.describe)[-1]
+            self.xdotool("windowfocus", "--sync", self._window)
+            _, _, width, height = self.geometry()
+            self.xdotool("mousemove", "--window", self._window, width // 2, height // 2)
         return self._window
 
     def geometry(self):
         values = dict(v.split("=") for v in self.xdotool("getwindowgeometry", "--shell", self.window()).split())
         return tuple(int(values[k]) for k in ("X", "Y", "WIDTH", "HEIGHT"))
-
-    def mouse_move(self, x, y):
-        self.xdotool("mousemove", "--window", self.window(), x, y)
 
     def mouse_move_relative(self, dx, dy):
         self.xdotool("mousemove_relative", "--", dx, dy)
@@ -193,25 +177,22 @@ class GameRun:
 
     def screenshot(self, label=None, whole_screen=False):
         path = os.path.join(self.run_dir, "shot.png")
-        target = "root" if whole_screen else self.window()
-        subprocess.run(["import", "-window", target, "png:" + path], env=self.env, check=True,
-                       capture_output=True, timeout=scaled(60))
+        subprocess.run(["import", "-window", "root" if whole_screen else self.window(), "png:" + path],
+                       env=self.env, check=True, capture_output=True, timeout=scaled(60))
         with Image.open(path) as image:
             picture = image.convert("RGB")
-        keep = os.environ.get("QUILLORA_E2E_ARTIFACTS")
-        if label and keep:
+        if label and (keep := os.environ.get("QUILLORA_E2E_ARTIFACTS")):
             os.makedirs(keep, exist_ok=True)
             picture.save(os.path.join(keep, "%s-%s.png" % (self.name, label)))
         return picture
 
     def wait_for_picture(self, predicate, label=None, timeout=60):
-        """Screenshots until predicate(picture) holds; that picture."""
-        deadline = time.monotonic() + scaled(timeout)
-        while not predicate(picture := self.screenshot(label)):
-            if not self.alive() or time.monotonic() > deadline:
-                raise HarnessError("the screen never showed %s\n%s" % (label, self.describe()))
-            time.sleep(0.3)
-        return picture
+        """Screenshots until predicate(picture) holds."""
+        def shown():
+            if self.process.poll() is not None:
+                raise HarnessError("ended before the screen showed %s\n%s" % (label, self.describe()))
+            return predicate(self.screenshot(label))
+        poll(shown, "the screen never showed %s" % label, self.describe, timeout, 0.3)
 
     def wav(self):
         """The recorded samples in [-1, 1] (frames x channels) and the sample rate. OpenAL writes

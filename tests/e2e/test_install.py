@@ -17,17 +17,14 @@ from harness import GameRun, scaled, source_dir
 PREFIX = "/opt/quillora-test"
 
 
-def build_dir():
-    return os.environ.get("QUILLORA_BUILD_DIR", os.path.join(source_dir(), "build"))
-
-
 class Install(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.destdir = tempfile.mkdtemp(prefix="quillora-install-")
         cls.root = cls.destdir + PREFIX
         cmake = os.environ.get("QUILLORA_CMAKE", "cmake")
-        result = subprocess.run([cmake, "--install", build_dir(), "--prefix", PREFIX],
+        build = os.environ.get("QUILLORA_BUILD_DIR", os.path.join(source_dir(), "build"))
+        result = subprocess.run([cmake, "--install", build, "--prefix", PREFIX],
                                 env=dict(os.environ, DESTDIR=cls.destdir),
                                 stdin=subprocess.DEVNULL, capture_output=True, text=True,
                                 timeout=scaled(300))
@@ -44,16 +41,13 @@ class Install(unittest.TestCase):
     def path(self, relative):
         return os.path.join(self.root, relative)
 
-    def assertExecutable(self, relative):
-        mode = os.stat(self.path(relative)).st_mode
-        self.assertTrue(stat.S_ISREG(mode) and mode & stat.S_IXUSR, relative)
-
     def test_everything_lands_under_the_prefix_inside_destdir(self):
         outside = [line for line in self.install_log.splitlines()
                    if line.startswith("-- Installing:") and self.destdir + PREFIX not in line]
         self.assertEqual(outside, [], self.install_log)
-        self.assertExecutable("bin/quillora")
-        self.assertExecutable("libexec/quillora/quillora")
+        for program in ("bin/quillora", "libexec/quillora/quillora"):
+            mode = os.stat(self.path(program)).st_mode
+            self.assertTrue(stat.S_ISREG(mode) and mode & stat.S_IXUSR, program)
 
     def test_data_is_a_full_copy_of_shader_and_util_files(self):
         for folder in ("Shader", os.path.join("Util", "Files")):
@@ -112,17 +106,14 @@ class Install(unittest.TestCase):
     def test_launcher_reports_missing_data_instead_of_starting(self):
         # A launcher copied away from its tree must say so rather than start a game that
         # then fails on its first shader.
-        lonely = tempfile.mkdtemp(prefix="quillora-lonely-")
-        try:
+        with tempfile.TemporaryDirectory(prefix="quillora-lonely-") as lonely:
             os.makedirs(os.path.join(lonely, "bin"))
             shutil.copy(self.path("bin/quillora"), os.path.join(lonely, "bin"))
             result = subprocess.run([os.path.join(lonely, "bin", "quillora")],
                                     stdin=subprocess.DEVNULL, capture_output=True, text=True,
                                     timeout=30)
-            self.assertEqual(result.returncode, 1)
-            self.assertIn("game data not found", result.stderr)
-        finally:
-            shutil.rmtree(lonely, ignore_errors=True)
+        self.assertEqual((result.returncode, "game data not found" in result.stderr), (1, True),
+                         result.stderr)
 
 
 if __name__ == "__main__":

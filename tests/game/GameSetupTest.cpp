@@ -19,12 +19,8 @@ using GameSetup = GameTest;
 
 TEST_F(GameSetup, StartsOnThePlayPosterWithEverythingBuilt) {
     // Fields other tests change are left alone; these stay as construction made them.
-    EXPECT_EQ(g->bonusItemSounds.size(), 3u);
     EXPECT_FALSE(g->walls.empty());
     ASSERT_NE(g->terrain, nullptr);
-    EXPECT_GE(g->terrain->width, 351);
-    EXPECT_GE(g->terrain->depth, 223);
-    EXPECT_NE(g->shadowMapFramebuffer, 0u);
     const vec3 goal(kGoalX, g->terrain->heightAt(kGoalX, kGoalZ), kGoalZ);
     EXPECT_EQ(translationOf(g->finish->modelMatrix), goal);
     EXPECT_EQ(translationOf(g->finishLayer->modelMatrix), goal);

@@ -43,20 +43,15 @@ TEST_F(PlayTest, ThrowsStopWhenTheBallsRunOut) {
     g->tripleThrowUnlocked = true;
     g->ballsLeft = 2;
     const size_t voicesBefore = g->soundEngine ? g->soundEngine->voiceCount() : 0;
-    CaptureStdout();
-    onMouseButton(kRightButton, kPress);
-    std::string out = GetCapturedStdout();
-    EXPECT_EQ(g->balls.size(), 2u);
-    EXPECT_EQ(g->ballsLeft, 0);
-    EXPECT_EQ(countOf(out, "There are no balls left to shoot"), 1) << out;
+    for (const int button : {kRightButton, kLeftButton}) {
+        CaptureStdout();
+        onMouseButton(button, kPress);
+        const std::string out = GetCapturedStdout();
+        EXPECT_EQ(g->balls.size(), 2u);
+        EXPECT_EQ(g->ballsLeft, 0);
+        EXPECT_EQ(countOf(out, "There are no balls left to shoot"), 1) << button << out;
+    }
     if (g->soundEngine && g->emptySound) EXPECT_GT(g->soundEngine->voiceCount(), voicesBefore);
-
-    CaptureStdout();
-    onMouseButton(kLeftButton, kPress);
-    out = GetCapturedStdout();
-    EXPECT_EQ(g->balls.size(), 2u);
-    EXPECT_EQ(g->ballsLeft, 0);
-    EXPECT_EQ(countOf(out, "There are no balls left to shoot"), 1) << out;
 }
 
 TEST_F(PlayTest, BallsThatHitLeaveTheListAndTheOthersKeepTheirOrder) {

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <thread>
 
 #include "platform/Sound.h"
@@ -19,20 +20,6 @@
 namespace testaudio {
 
 namespace {
-
-struct ScratchDir {
-    std::string path;
-    ScratchDir() {
-        char pattern[] = "/tmp/quillora-sound-XXXXXX";
-        if (char* made = mkdtemp(pattern)) path = made;
-    }
-    ~ScratchDir() {
-        // Children inherit this object but leave through _exit, so only the parent cleans up.
-        std::error_code ignored;
-        if (!path.empty() && getpid() == owner) std::filesystem::remove_all(path, ignored);
-    }
-    pid_t owner = getpid();
-};
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path);
@@ -44,69 +31,65 @@ void readWave(const std::string& path, Capture& capture) {
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) return;
     std::vector<float> frame(info.channels);
-    while (sf_readf_float(file, frame.data(), 1) == 1) {
-        capture.left.push_back(frame[0]);
-        capture.right.push_back(info.channels > 1 ? frame[1] : frame[0]);
-    }
+    while (sf_readf_float(file, frame.data(), 1) == 1)
+        capture.mono.push_back(0.5f * (frame[0] + frame[info.channels - 1]));
     sf_close(file);
 }
 
 }  // namespace
 
 const std::string& scratchDir() {
-    static ScratchDir dir;
-    return dir.path;
+    // Children leave through _exit, so only the parent removes it.
+    static const std::string path = [] {
+        char pattern[] = "/tmp/quillora-sound-XXXXXX";
+        std::atexit([] {
+            std::error_code ignored;
+            std::filesystem::remove_all(scratchDir(), ignored);
+        });
+        return std::string(mkdtemp(pattern) ? pattern : "");
+    }();
+    return path;
 }
 
-std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds,
-                      int channels, double amplitude) {
+std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds) {
     SF_INFO info{};
     info.samplerate = kCaptureRate;
-    info.channels = channels;
+    info.channels = 1;
     switch (kind) {
     case FileKind::Wav: info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16; break;
     case FileKind::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
     case FileKind::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
     }
-    if (!sf_format_check(&info)) return "";
     std::string path = scratchDir() + "/" + name;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+    SNDFILE* file = sf_format_check(&info) ? sf_open(path.c_str(), SFM_WRITE, &info) : nullptr;
     if (!file) return "";
-    long frames = std::lround(seconds * kCaptureRate);
-    std::vector<float> samples(static_cast<size_t>(frames) * channels);
-    for (long i = 0; i < frames; ++i)
-        for (int c = 0; c < channels; ++c)
-            samples[i * channels + c] =
-                static_cast<float>(amplitude * std::sin(2.0 * M_PI * frequency * i / kCaptureRate));
-    sf_writef_float(file, samples.data(), frames);
+    std::vector<float> samples(static_cast<size_t>(std::lround(seconds * kCaptureRate)));
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * frequency * i / kCaptureRate));
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size()));
     sf_close(file);
     return path;
-}
-
-double Capture::rms(long from, long to) const {
-    if (to < 0 || to > frames()) to = frames();
-    if (from >= to) return 0.0;
-    double sum = 0.0;
-    for (long i = from; i < to; ++i) sum += left[i] * left[i] + right[i] * right[i];
-    return std::sqrt(sum / (2.0 * (to - from)));
 }
 
 double Capture::loudSeconds(double threshold) const {
     const long window = kCaptureRate / 100;
     long loudWindows = 0;
-    for (long start = 0; start + window <= frames(); start += window)
-        if (rms(start, start + window) > threshold) ++loudWindows;
+    for (long start = 0; start + window <= frames(); start += window) {
+        const double sum = std::inner_product(mono.begin() + start, mono.begin() + start + window,
+                                              mono.begin() + start, 0.0);
+        if (std::sqrt(sum / window) > threshold) ++loudWindows;
+    }
     return loudWindows * 0.01;
 }
 
 double Capture::toneAmplitude(double frequency, long from, long to) const {
-    if (to > frames()) to = frames();
-    if (from < 0) from = 0;
+    to = std::min(to, frames());
+    from = std::max(from, 0L);
     if (from >= to) return 0.0;
     double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / kCaptureRate);
     double s1 = 0.0, s2 = 0.0;
     for (long i = from; i < to; ++i) {
-        double s = 0.5 * (left[i] + right[i]) + coefficient * s1 - s2;
+        double s = mono[i] + coefficient * s1 - s2;
         s2 = s1;
         s1 = s;
     }
@@ -114,8 +97,7 @@ double Capture::toneAmplitude(double frequency, long from, long to) const {
     return 2.0 * std::sqrt(std::max(power, 0.0)) / (to - from);
 }
 
-Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario,
-                    const std::string& extraConfig, bool scenarioDropsEngine) {
+Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario) {
     static int counter = 0;
     std::string base = scratchDir() + "/run" + std::to_string(++counter);
     std::string wavePath = base + ".wav", confPath = base + ".conf";
@@ -123,8 +105,7 @@ Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario,
     {
         std::ofstream conf(confPath);
         conf << "[general]\ndrivers=wave\nchannels=stereo\nsample-type=float32\nfrequency="
-             << kCaptureRate << "\nhrtf=false\n"
-             << extraConfig << "\n[wave]\nfile=" << wavePath << "\n";
+             << kCaptureRate << "\nhrtf=false\n[wave]\nfile=" << wavePath << "\n";
     }
     std::fflush(stdout);
     std::fflush(stderr);
@@ -147,7 +128,7 @@ Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario,
             _exit(90);
         }
         int code = scenario(*engine);
-        if (!scenarioDropsEngine) engine->drop();
+        engine->drop();
         std::fflush(stdout);
         std::fflush(stderr);
         _exit(code);

@@ -13,23 +13,19 @@
 
 namespace {
 
-// Puts a pipe holding the text on standard input: input that is not a terminal.
-void stdinFromPipe(const char* text) {
-    int ends[2];
-    if (pipe(ends) != 0) std::_Exit(3);
-    if (write(ends[1], text, std::strlen(text)) < 0) std::_Exit(3);
-    close(ends[1]);
+// Puts the text on standard input, typed ahead on a pseudo-terminal or else down a pipe.
+void stdinFrom(const char* text, bool terminal) {
+    int ends[2];  // what the game reads, where the text is written
+    if (terminal) {
+        ends[1] = posix_openpt(O_RDWR | O_NOCTTY);
+        if (ends[1] < 0 || grantpt(ends[1]) != 0 || unlockpt(ends[1]) != 0) std::_Exit(3);
+        ends[0] = open(ptsname(ends[1]), O_RDWR | O_NOCTTY);
+    } else if (pipe(ends) != 0) {
+        std::_Exit(3);
+    }
+    if (ends[0] < 0 || write(ends[1], text, std::strlen(text)) < 0) std::_Exit(3);
+    if (!terminal) close(ends[1]);
     dup2(ends[0], 0);
-}
-
-// Puts a pseudo-terminal on standard input, with the text already typed on it.
-void stdinFromTerminal(const char* typed) {
-    int master = posix_openpt(O_RDWR | O_NOCTTY);
-    if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) std::_Exit(3);
-    int slave = open(ptsname(master), O_RDWR | O_NOCTTY);
-    if (slave < 0) std::_Exit(3);
-    dup2(slave, 0);
-    if (write(master, typed, std::strlen(typed)) < 0) std::_Exit(3);
 }
 
 // The answer askYesNo gives, in a child without a graphical session, when the text is typed on a
@@ -43,10 +39,7 @@ void expectAnswer(const char* typed, bool terminal, bool underCi, int expected) 
                 unsetenv("CI");
             unsetenv("DISPLAY");
             unsetenv("WAYLAND_DISPLAY");
-            if (terminal)
-                stdinFromTerminal(typed);
-            else
-                stdinFromPipe(typed);
+            stdinFrom(typed, terminal);
             std::exit(askYesNo("Would you like to run in fullscreen?", "Fullscreen") ? 1 : 0);
         },
         ::testing::ExitedWithCode(expected), "")

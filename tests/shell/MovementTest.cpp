@@ -56,8 +56,7 @@ struct GateWalk {
 };
 
 void PrintTo(const GateWalk& w, std::ostream* out) {
-    *out << w.fps << " fps, " << w.frames << " frames, heading " << w.heading << ", from z "
-         << w.startZ;
+    *out << w.fps << " fps " << w.frames << " frames heading " << w.heading << " from " << w.startZ;
 }
 
 class WalkThroughTheGate : public Movement, public testing::WithParamInterface<GateWalk> {};

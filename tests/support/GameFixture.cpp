@@ -4,7 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string>
+#include <filesystem>
 
 #include "game/Game.h"
 #include "platform/Sound.h"
@@ -12,22 +12,12 @@
 
 namespace {
 
-// The repository root, three levels above this file (tests/support/GameFixture.cpp).
-std::string repositoryRoot() {
-    std::string path = __FILE__;
-    for (int i = 0; i < 3; ++i) {
-        const size_t slash = path.find_last_of('/');
-        if (slash == std::string::npos) return ".";
-        path.erase(slash);
-    }
-    return path.empty() ? "/" : path;
-}
-
 bool exists(const char* path) { return access(path, R_OK) == 0; }
 
 Game* buildGame() {
-    if (!exists("Util/Files/Labyrinth2.txt") && chdir(repositoryRoot().c_str()) != 0)
-        return nullptr;
+    // The assets lie under the repository root, three levels above this file.
+    const auto root = std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
+    if (!exists("Util/Files/Labyrinth2.txt") && chdir(root.c_str()) != 0) return nullptr;
     // The Game constructor ends the process on a missing asset; a test should fail instead.
     for (const char* required : {"Util/Files/Labyrinth2.txt", "Util/Files/heightmap3.png",
                                  "Shader/phong.vert", "Util/Files/finish.obj"}) {

@@ -57,3 +57,9 @@ bool readTgaPixels(const char* path, TgaPixels& out, bool powerOfTwoSides = true
 // The same from bytes in memory; path only names the file in messages.
 bool parseTga(const char* path, const uint8_t* bytes, size_t size, TgaPixels& out,
               bool powerOfTwoSides = true);
+
+// Filters of the splat and bonus-item textures under F4 and F5.
+GLint magFilterFor(bool bilinear);
+GLint minFilterFor(int mipmapMode);
+// Applies both to the texture bound on the active unit.
+void applyTextureSampling(bool bilinear, int mipmapMode);

@@ -1,5 +1,4 @@
 #include "assets/Texture.h"
-#include "render/Hud.h"
 #include "render/Shader.h"
 #include "scene/BonusItem.h"
 

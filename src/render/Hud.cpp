@@ -93,16 +93,3 @@ std::vector<HudLine> debugRowLines(const RenderSwitches& s) {
     }
     return lines;
 }
-
-GLint magFilterFor(bool bilinear) { return bilinear ? GL_LINEAR : GL_NEAREST; }
-
-GLint minFilterFor(int mipmapMode) {
-    if (mipmapMode == 2) return GL_LINEAR_MIPMAP_LINEAR;
-    if (mipmapMode == 1) return GL_NEAREST_MIPMAP_NEAREST;
-    return GL_LINEAR;
-}
-
-void applyTextureSampling(bool bilinear, int mipmapMode) {
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, magFilterFor(bilinear));
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, minFilterFor(mipmapMode));
-}

@@ -1,10 +1,7 @@
-// What the frame shows, worked out without drawing: the HUD lines, the debug row, the texture
-// sampling switches and the ticking rule. Game::renderFrame prints and applies them.
+// What the frame shows, worked out without drawing: the HUD lines, the debug row and the
+// ticking rule. Game::renderFrame prints and applies them.
 #pragma once
 
-#include <GL/glew.h>
-
-#include <list>
 #include <string>
 #include <vector>
 
@@ -56,17 +53,3 @@ bool clockShouldTick(bool tickingPaused, int remaining);
 std::vector<HudLine> hudLines(const HudState& state);
 // Seven columns of label (upper) and value (lower).
 std::vector<HudLine> debugRowLines(const RenderSwitches& switches);
-
-// Filters of the splat and bonus-item textures under F4 and F5.
-GLint magFilterFor(bool bilinear);
-GLint minFilterFor(int mipmapMode);
-// Applies both to the texture bound on the active unit.
-void applyTextureSampling(bool bilinear, int mipmapMode);
-
-// Erases the elements at the given ascending positions; the others keep their order.
-template <typename List>
-void eraseAtPositions(List& items, const std::list<int>& positions) {
-    for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
-        if (*it >= 0 && static_cast<size_t>(*it) < items.size()) items.erase(items.begin() + *it);
-    }
-}

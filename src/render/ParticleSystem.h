@@ -5,6 +5,7 @@
 
 #include <GL/glew.h>
 
+#include <list>
 #include <memory>
 
 #include "Math.h"
@@ -58,3 +59,11 @@ public:
 
 // The random table: 1000 entries of (x, y, z), each in [0, 1], the same on every run.
 void fillParticleRandomTable(float* table3000);
+
+// Erases the elements at the given ascending positions; the others keep their order.
+template <typename List>
+void eraseAtPositions(List& items, const std::list<int>& positions) {
+    for (auto it = positions.rbegin(); it != positions.rend(); ++it) {
+        if (*it >= 0 && static_cast<size_t>(*it) < items.size()) items.erase(items.begin() + *it);
+    }
+}

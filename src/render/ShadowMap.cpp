@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "assets/Texture.h"
 #include "game/Game.h"
-#include "render/Hud.h"
 #include "render/PaintTiles.h"
 #include "render/Receivers.h"
 #include "render/Shader.h"

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "render/Hud.h"
+#include "render/ParticleSystem.h"
 
 namespace {
 

@@ -39,14 +39,16 @@ void readWave(const std::string& path, Capture& capture) {
 }  // namespace
 
 const std::string& scratchDir() {
-    // Children leave through _exit, so only the parent removes it.
+    // Children leave through _exit, so only the parent removes it. The exit handler reads the
+    // plain array: the string may already be destroyed when it runs.
+    static char pattern[] = "/tmp/quillora-sound-XXXXXX";
     static const std::string path = [] {
-        char pattern[] = "/tmp/quillora-sound-XXXXXX";
+        if (!mkdtemp(pattern)) return std::string();
         std::atexit([] {
             std::error_code ignored;
-            std::filesystem::remove_all(scratchDir(), ignored);
+            std::filesystem::remove_all(pattern, ignored);
         });
-        return std::string(mkdtemp(pattern) ? pattern : "");
+        return std::string(pattern);
     }();
     return path;
 }

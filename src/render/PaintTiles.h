@@ -58,7 +58,6 @@ public:
 
     GLuint layers() const { return layerTexture; }
     GLuint index() const { return indexTexture; }
-    int layerCount() const { return usedLayers; }
     bool terrainPainted() const { return terrainTiles > 0; }
     bool wallPainted(size_t wall) const { return wall < wallTiles.size() && wallTiles[wall] > 0; }
     // The receiving program's paint_place for the terrain or a wall.

@@ -126,13 +126,15 @@ void main() {
 #else
     vec3 albedo = isWall > 0.5 ? wallColour(localPosition, n) : terrainColour(worldPosition, n);
 #endif
-    vec3 colour = lightSurface(albedo, n, sunVisibility());
+    float visibility = sunVisibility();
 #ifdef PAINTED
     // Paint is opaque where half covered or more, and casts no shadow on itself.
     vec4 paint = paintAt();
-    vec3 painted = lightSurface(paint.rgb, n, 1.0);
-    colour = mix(colour, painted, step(0.5, paint.a));
+    float painted = step(0.5, paint.a);
+    albedo = mix(albedo, paint.rgb, painted);
+    visibility = max(visibility, painted);
 #endif
+    vec3 colour = lightSurface(albedo, n, visibility);
     float haze = smoothstep(60.0, 205.0, viewDepth) * 0.8;
     fragColor = vec4(mix(colour, skyColour, haze), 1.0);
 }

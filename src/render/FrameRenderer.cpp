@@ -225,7 +225,7 @@ void drawSplat(Game& game, const Projection& splat, const SplatScreen& screen) {
     if (splat.onTerrain && !splat.terrainRuns.empty() && screen.scissorTo(splat.terrainReach)) {
         setMatrix();
         setUniform(program, "M", game.terrain->modelMatrix);
-        drawTerrainRuns(*game.terrain, splat);
+        drawTerrainRuns(*game.terrain, splat.terrainRuns);
     }
 }
 

@@ -32,7 +32,7 @@ const WallFace kWallFaceList[kWallFaces] = {{vec3(0.0f, 0.0f, 1.0f), true},
 
 // The surface coordinate of a point of the wall box on a face, as Shader/shadowmapping.vert
 // has it.
-vec2 wallPlace(vec3 local, float length, const WallFace& face) {
+vec2 faceCoordinate(vec3 local, float length, const WallFace& face) {
     if (face.acrossIsUp) return vec2(local.x * length + local.z, local.y);
     return vec2(local.x * length, local.z + 0.5f);
 }
@@ -43,14 +43,14 @@ bool facesProjector(const mat4& model, vec3 localNormal, vec3 forward) {
     return -glm::dot(normal, forward) > kLeastPaintedFacing - kSlack;
 }
 
+}  // namespace
+
 // A tile a splat paints: where it is in the index, what it lies on and its corner.
 struct PaintedTile {
     int column, row;
     int surface;  // a wall's index * kWallFaces + face, or kTerrainSurface
     vec2 corner;
 };
-
-}  // namespace
 
 std::string paintTileDefines() {
     return "#define PAINT_TILE_UNITS " + std::to_string(kPaintTileUnits) +
@@ -80,13 +80,22 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     }
     terrainOrigin = glm::floor(low / kPaintTileUnits) * kPaintTileUnits;
     const vec2 terrainTiles2 = glm::floor((high - terrainOrigin) / kPaintTileUnits) + 1.0f;
+    // The terrain's cells are a unit square each, one tile each.
+    static_assert(kPaintTileUnits == 1.0f, "a terrain cell is one tile");
+    cellColumns = std::max(terrain.width - 1, 0);
+    cellRows = std::max(terrain.depth - 1, 0);
+    firstCellColumn = static_cast<int>(low.x - terrainOrigin.x);
+    firstCellRow = static_cast<int>(low.y - terrainOrigin.y);
     float longest = 0.0f;
     for (const auto& wall : walls)
         longest = std::max(longest, glm::length(wall->end - wall->start));
-    const int alongTiles = static_cast<int>(std::ceil((longest + 2.0f) / kPaintTileUnits)) + 1;
-    indexWidth = std::max(static_cast<int>(terrainTiles2.x), alongTiles);
+    wallColumns = static_cast<int>(std::ceil((longest + 2.0f) / kPaintTileUnits)) + 1;
+    indexWidth = std::max(static_cast<int>(terrainTiles2.x), wallColumns);
     terrainRows = static_cast<int>(terrainTiles2.y);
-    indexRows = terrainRows + static_cast<int>(walls.size()) * kWallFaces * kWallFaceRows;
+    // Walls side by side in bands as wide as the terrain's tiles, each wall its faces' rows.
+    wallsPerBand = std::max(indexWidth / std::max(wallColumns, 1), 1);
+    const int bands = (static_cast<int>(walls.size()) + wallsPerBand - 1) / wallsPerBand;
+    indexRows = terrainRows + bands * kWallFaces * kWallFaceRows;
 
     GLint maxSize = 0, arrayLayers = 0;
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
@@ -94,6 +103,7 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     // An index too large for the GPU leaves every splat to the splat pass.
     if (indexWidth > maxSize || indexRows > maxSize) return;
     maxLayers = std::min(arrayLayers, 65535);
+    for (int size = kPaintTileTexels; size > 1; size /= 2) ++levels;
     indexTexels.assign(static_cast<size_t>(indexWidth) * indexRows, 0);
     glGenTextures(1, &indexTexture);
     glBindTexture(GL_TEXTURE_2D, indexTexture);
@@ -104,45 +114,78 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glBindTexture(GL_TEXTURE_2D, 0);
     glGenFramebuffers(1, &framebuffer);
+    glGenFramebuffers(1, &readFramebuffer);
     bakeProgram = std::make_unique<Shader>("Shader/shadowmapping.vert", "Shader/paintBake.frag", "",
                                            true, "#define PAINT_BAKE\n" + paintTileDefines());
+    findTerrainRuns();
 }
 
 PaintTiles::~PaintTiles() {
     glDeleteTextures(1, &layerTexture);
     glDeleteTextures(1, &indexTexture);
     glDeleteFramebuffers(1, &framebuffer);
+    glDeleteFramebuffers(1, &readFramebuffer);
 }
 
 vec4 PaintTiles::terrainPlace() const { return vec4(terrainOrigin, 0.0f, 0.0f); }
 
-vec4 PaintTiles::wallPlace(size_t wall) const {
-    const float firstRow = static_cast<float>(terrainRows + wall * kWallFaces * kWallFaceRows);
-    return vec4(kWallTileOrigin, firstRow, static_cast<float>(kWallFaceRows));
+glm::ivec2 PaintTiles::wallCorner(size_t wall) const {
+    const int band = static_cast<int>(wall) / wallsPerBand;
+    return glm::ivec2(static_cast<int>(wall) % wallsPerBand * wallColumns,
+                 terrainRows + band * kWallFaces * kWallFaceRows);
 }
 
-bool PaintTiles::grow() {
-    const int wanted = std::min(capacity ? capacity * 2 : kFirstPaintLayers, maxLayers);
-    if (wanted <= capacity) return false;
-    const size_t layerBytes = static_cast<size_t>(kPaintTileTexels) * kPaintTileTexels * 4;
-    std::vector<unsigned char> kept(layerBytes * capacity);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, layerTexture);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    if (capacity) glGetTexImage(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
-    GLuint grown = 0;
-    glGenTextures(1, &grown);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, grown);
-    glTexImage3D(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA8, kPaintTileTexels, kPaintTileTexels, wanted, 0,
-                 GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-    if (capacity) {
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, 0, 0, 0, 0, kPaintTileTexels, kPaintTileTexels,
-                        capacity, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
+vec4 PaintTiles::wallPlace(size_t wall) const {
+    // The wall's first column moves its origin: the program finds the tile from there.
+    const glm::ivec2 corner = wallCorner(wall);
+    return vec4(kWallTileOrigin.x - static_cast<float>(corner.x) * kPaintTileUnits,
+                kWallTileOrigin.y, static_cast<float>(corner.y),
+                static_cast<float>(kWallFaceRows));
+}
+
+GLuint PaintTiles::allocateLayers(int count) const {
+    GLuint texture = 0;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
+    if (GLEW_ARB_texture_storage) {
+        glTexStorage3D(GL_TEXTURE_2D_ARRAY, levels, GL_RGBA8, kPaintTileTexels, kPaintTileTexels,
+                       count);
+    } else {
+        // Asked for mipmaps first, the driver allocates the whole chain at once.
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        for (int level = 0, size = kPaintTileTexels; level < levels; ++level, size /= 2) {
+            glTexImage3D(GL_TEXTURE_2D_ARRAY, level, GL_RGBA8, std::max(size, 1),
+                         std::max(size, 1), count, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+        }
     }
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, levels - 1);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    return texture;
+}
+
+bool PaintTiles::grow() {
+    const int wanted = std::min(capacity + kPaintLayerStep, maxLayers);
+    if (wanted <= capacity) return false;
+    const GLuint grown = allocateLayers(wanted);
+    for (int level = 0, size = kPaintTileTexels; capacity && level < levels; ++level, size /= 2) {
+        const int side = std::max(size, 1);
+        if (GLEW_ARB_copy_image) {
+            glCopyImageSubData(layerTexture, GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, grown,
+                               GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, side, side, capacity);
+            continue;
+        }
+        std::vector<unsigned char> kept(static_cast<size_t>(side) * side * 4 * capacity);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, layerTexture);
+        glGetTexImage(GL_TEXTURE_2D_ARRAY, level, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
+        glBindTexture(GL_TEXTURE_2D_ARRAY, grown);
+        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, side, side, capacity, GL_RGBA,
+                        GL_UNSIGNED_BYTE, kept.data());
+    }
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
     glDeleteTextures(1, &layerTexture);
     layerTexture = grown;
@@ -150,37 +193,87 @@ bool PaintTiles::grow() {
     return true;
 }
 
-int PaintTiles::tileAt(int column, int row) {
-    GLushort& texel = indexTexels[static_cast<size_t>(row) * indexWidth + column];
-    if (texel) return texel - 1;
-    if (usedLayers == capacity && !grow()) return -1;
-    texel = static_cast<GLushort>(++usedLayers);
+void PaintTiles::setIndex(int column, int row, GLushort texel) {
+    indexTexels[static_cast<size_t>(row) * indexWidth + column] = texel;
     glBindTexture(GL_TEXTURE_2D, indexTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glTexSubImage2D(GL_TEXTURE_2D, 0, column, row, 1, 1, GL_RED_INTEGER, GL_UNSIGNED_SHORT, &texel);
     glBindTexture(GL_TEXTURE_2D, 0);
-    return texel - 1;
+}
+
+int PaintTiles::tileAt(int column, int row) {
+    const GLushort texel = indexTexels[static_cast<size_t>(row) * indexWidth + column];
+    if (texel) return texel - 1;
+    int layer = -1;
+    if (!freeLayers.empty()) {
+        layer = freeLayers.back();
+        freeLayers.pop_back();
+    } else {
+        if (highestLayer == capacity && !grow()) return -1;
+        layer = highestLayer++;
+    }
+    ++usedLayers;
+    setIndex(column, row, static_cast<GLushort>(layer + 1));
+    return layer;
+}
+
+void PaintTiles::forget() {
+    std::fill(indexTexels.begin(), indexTexels.end(), 0);
+    if (indexTexture) {
+        glBindTexture(GL_TEXTURE_2D, indexTexture);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, indexWidth, indexRows, GL_RED_INTEGER,
+                        GL_UNSIGNED_SHORT, indexTexels.data());
+        glBindTexture(GL_TEXTURE_2D, 0);
+    }
+    highestLayer = usedLayers = 0;
+    freeLayers.clear();
+    std::fill(wallTiles.begin(), wallTiles.end(), 0);
+    bakedSplats.clear();
+    findTerrainRuns();
+}
+
+void PaintTiles::findTerrainRuns() {
+    paintedRuns.clear();
+    plainRuns.clear();
+    for (int r = 0; r < cellRows; ++r) {
+        const int row = r + firstCellRow;
+        int c = 0;
+        while (c < cellColumns) {
+            const auto paintedAt = [&](int column) {
+                const int at = column + firstCellColumn;
+                return row < terrainRows && at < indexWidth &&
+                       indexTexels[static_cast<size_t>(row) * indexWidth + at] != 0;
+            };
+            const bool painted = paintedAt(c);
+            const int first = c;
+            while (c < cellColumns && paintedAt(c) == painted) ++c;
+            (painted ? paintedRuns : plainRuns).push_back({r, first, c - first});
+        }
+    }
 }
 
 namespace {
 
+}  // namespace
+
 // Every tile the splat's reach overlaps, on the terrain and on each wall face it can paint.
-std::vector<PaintedTile> tilesOf(
-    const Projection& splat, vec2 terrainOrigin, int columns, int terrainRows,
-    const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
+std::vector<PaintedTile> PaintTiles::tilesOf(
+    const Projection& splat,
+    const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) const {
     std::vector<PaintedTile> tiles;
-    auto addSpan = [&](const TileSpan& span, int surface, vec2 origin, int firstRow) {
+    auto addSpan = [&](const TileSpan& span, int surface, vec2 origin, glm::ivec2 first) {
         for (int r = span.row; r <= span.lastRow; ++r) {
             for (int c = span.column; c <= span.lastColumn; ++c) {
                 const vec2 corner = origin + vec2(c, r) * kPaintTileUnits;
-                tiles.push_back({c, firstRow + r, surface, corner});
+                tiles.push_back({first.x + c, first.y + r, surface, corner});
             }
         }
     };
     if (splat.onTerrain && !splat.terrainRuns.empty()) {
         const GroundBox box = groundBoxOf(splat.terrainReach.hull);
-        addSpan(tileSpanOf(box.min, box.max, terrainOrigin, columns, terrainRows), kTerrainSurface,
-                terrainOrigin, 0);
+        addSpan(tileSpanOf(box.min, box.max, terrainOrigin, indexWidth, terrainRows),
+                kTerrainSurface, terrainOrigin, glm::ivec2(0));
     }
     const mat4& m = splat.textureMatrix;
     const vec3 forward = glm::normalize(vec3(m[0][3], m[1][3], m[2][3]));
@@ -197,50 +290,60 @@ std::vector<PaintedTile> tilesOf(
             }
             vec2 low(INFINITY), high(-INFINITY);
             for (const vec3& p : reached.hull) {
-                const vec2 q = wallPlace(vec3(toLocal * vec4(p, 1.0f)), length, face);
+                const vec2 q = faceCoordinate(vec3(toLocal * vec4(p, 1.0f)), length, face);
                 low = glm::min(low, q);
                 high = glm::max(high, q);
             }
             const int surface = reached.wall * kWallFaces + f;
-            const int firstRow = terrainRows + surface * kWallFaceRows;
-            addSpan(tileSpanOf(low, high, kWallTileOrigin, columns, kWallFaceRows), surface,
-                    kWallTileOrigin, firstRow);
+            const glm::ivec2 first = wallCorner(static_cast<size_t>(reached.wall)) +
+                                glm::ivec2(0, f * kWallFaceRows);
+            addSpan(tileSpanOf(low, high, kWallTileOrigin, wallColumns, kWallFaceRows), surface,
+                    kWallTileOrigin, first);
         }
     }
     return tiles;
 }
 
+namespace {
+
+// Whether the framebuffer's picture shows paint: a texel at half coverage or more, as the
+// receiving program draws it (no filter can lift less than that to half).
+bool showsPaint(std::vector<unsigned char>& texels) {
+    glReadPixels(0, 0, kPaintTileTexels, kPaintTileTexels, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texels.data());
+    for (size_t i = 3; i < texels.size(); i += 4)
+        if (texels[i] >= 128) return true;
+    return false;
+}
+
 }  // namespace
 
-void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatTexture,
-                         const kesto::scene::HeightMapObject& terrain,
-                         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
-    const bool sameSplats =
-        splats.size() >= bakedSplats.size() &&
-        (bakedSplats.empty() || splats[bakedSplats.size() - 1].textureMatrix == lastBaked);
-    if (!sameSplats) {
-        // The splats were cleared (a new game): their paint goes.
-        std::fill(indexTexels.begin(), indexTexels.end(), 0);
-        if (indexTexture) {
-            glBindTexture(GL_TEXTURE_2D, indexTexture);
-            glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, indexWidth, indexRows, GL_RED_INTEGER,
-                            GL_UNSIGNED_SHORT, indexTexels.data());
-            glBindTexture(GL_TEXTURE_2D, 0);
-        }
-        usedLayers = terrainTiles = 0;
-        std::fill(wallTiles.begin(), wallTiles.end(), 0);
-        bakedSplats.clear();
-    }
-    if (splats.size() == bakedSplats.size()) return;
+struct PaintTiles::Tile {
+    int layer;
+    PaintedTile place;
+};
+
+void PaintTiles::release(const Tile& tile) {
+    setIndex(tile.place.column, tile.place.row, 0);
+    freeLayers.push_back(tile.layer);
+    --usedLayers;
+    if (tile.place.surface != kTerrainSurface)
+        --wallTiles[static_cast<size_t>(tile.place.surface / kWallFaces)];
+}
+
+void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end, GLuint splatTexture,
+                           const kesto::scene::HeightMapObject& terrain,
+                           const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
+                           std::set<int>& changed) {
     // Each tile's draws in throw order; tiles new this time start clear.
-    std::map<int, std::vector<std::pair<size_t, int>>> work;
-    std::set<int> fresh;
-    std::vector<std::pair<size_t, PaintedTile>> corners;
-    for (size_t i = bakedSplats.size(); i < splats.size(); ++i) {
+    std::map<int, std::vector<std::pair<size_t, PaintedTile>>> work;
+    std::vector<Tile> fresh;
+    std::set<int> freshLayers;
+    for (size_t i = bakedSplats.size(); i < end; ++i) {
         const Projection& splat = splats[i];
         std::vector<PaintedTile> tiles;
         if (splat.reachKnown && maxLayers > 0)
-            tiles = tilesOf(splat, terrainOrigin, indexWidth, terrainRows, walls);
+            tiles = tilesOf(splat, walls);
         int needed = 0;
         for (const PaintedTile& t : tiles)
             if (!indexTexels[static_cast<size_t>(t.row) * indexWidth + t.column]) ++needed;
@@ -253,25 +356,96 @@ void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatText
             const int layer = tileAt(t.column, t.row);
             if (layer < 0) continue;
             if (isNew) {
-                fresh.insert(layer);
-                if (t.surface == kTerrainSurface)
-                    ++terrainTiles;
-                else
+                fresh.push_back({layer, t});
+                freshLayers.insert(layer);
+                if (t.surface != kTerrainSurface)
                     ++wallTiles[static_cast<size_t>(t.surface / kWallFaces)];
             }
-            work[layer].push_back({i, static_cast<int>(corners.size())});
-            corners.push_back({i, t});
+            work[layer].push_back({i, t});
         }
         bakedSplats.push_back(true);
     }
-    lastBaked = splats.back().textureMatrix;
     if (work.empty()) return;
 
+    glActiveTexture(GL_TEXTURE0 + kBakeSplatUnit);
+    glBindTexture(GL_TEXTURE_2D, splatTexture);
+    glActiveTexture(GL_TEXTURE0);
+    const Shader& bake = *bakeProgram;
+    glUseProgram(bake.programHandle);
+    for (const auto& [layer, draws] : work) {
+        glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture, 0, layer);
+        if (freshLayers.count(layer)) glClear(GL_COLOR_BUFFER_BIT);
+        for (const auto& [splatIndex, tile] : draws) {
+            const Projection& splat = splats[splatIndex];
+            setUniform(bake, "proj_tex_mat", splat.textureMatrix);
+            setUniform(bake, "paint_tile", vec4(tile.corner, kPaintTileUnits, 0.0f));
+            if (tile.surface == kTerrainSurface) {
+                setUniform(bake, "paint_face", 0.0f);
+                setUniform(bake, "M", terrain.modelMatrix);
+                drawTerrainRuns(terrain, splat.terrainRuns);
+                continue;
+            }
+            setUniform(bake, "paint_face", static_cast<float>(tile.surface % kWallFaces));
+            kesto::scene::WallObject& wall = *walls[static_cast<size_t>(tile.surface / kWallFaces)];
+            setUniform(bake, "M", wall.modelMatrix);
+            wall.draw();
+        }
+        changed.insert(layer);
+    }
+    // The projector's square reaches tiles its splat leaves bare: they go back.
+    std::vector<unsigned char> texels(static_cast<size_t>(kPaintTileTexels) * kPaintTileTexels * 4);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    for (const Tile& tile : fresh) {
+        glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture, 0,
+                                  tile.layer);
+        if (showsPaint(texels)) continue;
+        release(tile);
+        changed.erase(tile.layer);
+    }
+}
+
+// Each smaller level from the one above, for the layers given only.
+void PaintTiles::buildMipmaps(const std::set<int>& layers) {
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
+    for (const int layer : layers) {
+        for (int level = 1, size = kPaintTileTexels; level < levels; ++level, size /= 2) {
+            const int smaller = std::max(size / 2, 1);
+            glFramebufferTextureLayer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture,
+                                      level - 1, layer);
+            glFramebufferTextureLayer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture,
+                                      level, layer);
+            glBlitFramebuffer(0, 0, size, size, 0, 0, smaller, smaller, GL_COLOR_BUFFER_BIT,
+                              GL_LINEAR);
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+}
+
+void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatTexture,
+                         const kesto::scene::HeightMapObject& terrain,
+                         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
+    const bool sameSplats =
+        splats.size() >= bakedSplats.size() &&
+        (bakedSplats.empty() || splats[bakedSplats.size() - 1].textureMatrix == lastBaked);
+    // The splats were cleared (a new game): their paint goes.
+    if (!sameSplats) forget();
+    if (splats.size() == bakedSplats.size()) return;
+    lastBaked = splats.back().textureMatrix;
+    // Without tiles every splat is the splat pass's.
+    if (maxLayers == 0) {
+        bakedSplats.resize(splats.size(), false);
+        return;
+    }
+
     GLint viewport[4], program = 0, previousFramebuffer = 0;
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
     glGetIntegerv(GL_VIEWPORT, viewport);
     glGetIntegerv(GL_CURRENT_PROGRAM, &program);
     glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
     const GLboolean culling = glIsEnabled(GL_CULL_FACE);
+    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
     GLint polygonMode[2] = {GL_FILL, GL_FILL};
     glGetIntegerv(GL_POLYGON_MODE, polygonMode);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -279,7 +453,9 @@ void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatText
     glViewport(0, 0, kPaintTileTexels, kPaintTileTexels);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
+    glDisable(GL_SCISSOR_TEST);
     glEnable(GL_BLEND);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
     // A texel is painted where one splat covers half of it or more, so coverage takes the
     // largest; the colour is the earliest splat's where it already covers, as the paint has
     // always looked (the first splat to cover a spot keeps it).
@@ -293,42 +469,26 @@ void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatText
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glActiveTexture(GL_TEXTURE0);
-    const Shader& bake = *bakeProgram;
-    glUseProgram(bake.programHandle);
-    setUniform(bake, "proj_Map", kBakeSplatUnit);
-    for (const auto& [layer, draws] : work) {
-        glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture, 0, layer);
-        if (fresh.count(layer)) {
-            glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-            glClear(GL_COLOR_BUFFER_BIT);
-        }
-        for (const auto& [splatIndex, corner] : draws) {
-            const Projection& splat = splats[splatIndex];
-            const PaintedTile& tile = corners[static_cast<size_t>(corner)].second;
-            setUniform(bake, "proj_tex_mat", splat.textureMatrix);
-            setUniform(bake, "paint_tile", vec4(tile.corner, kPaintTileUnits, 0.0f));
-            if (tile.surface == kTerrainSurface) {
-                setUniform(bake, "paint_face", 0.0f);
-                setUniform(bake, "M", terrain.modelMatrix);
-                drawTerrainRuns(terrain, splat);
-                continue;
-            }
-            setUniform(bake, "paint_face", static_cast<float>(tile.surface % kWallFaces));
-            kesto::scene::WallObject& wall = *walls[static_cast<size_t>(tile.surface / kWallFaces)];
-            setUniform(bake, "M", wall.modelMatrix);
-            wall.draw();
-        }
+    glUseProgram(bakeProgram ? bakeProgram->programHandle : 0);
+    if (bakeProgram) setUniform(*bakeProgram, "proj_Map", kBakeSplatUnit);
+
+    // In batches, so that the layers of tiles one batch leaves bare serve the next.
+    std::set<int> changed;
+    while (bakedSplats.size() < splats.size()) {
+        const size_t end = std::min(splats.size(), bakedSplats.size() + kSplatsPerBake);
+        bakeBatch(splats, end, splatTexture, terrain, walls, changed);
     }
-    glBindTexture(GL_TEXTURE_2D_ARRAY, layerTexture);
-    glGenerateMipmap(GL_TEXTURE_2D_ARRAY);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    buildMipmaps(changed);
+    findTerrainRuns();
 
     glBlendEquation(GL_FUNC_ADD);
     glDisable(GL_BLEND);
     glEnable(GL_DEPTH_TEST);
     if (culling) glEnable(GL_CULL_FACE);
+    if (scissor) glEnable(GL_SCISSOR_TEST);
     glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode[0]));
     glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     glUseProgram(static_cast<GLuint>(program));
 }

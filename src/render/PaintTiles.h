@@ -9,13 +9,16 @@
 #include <GL/glew.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "Math.h"
+#include "render/SplatReach.h"
 
 class Shader;
 struct Projection;
+struct PaintedTile;
 namespace kesto::scene {
 class HeightMapObject;
 class WallObject;
@@ -30,8 +33,11 @@ constexpr int kWallFaceRows = 7;
 constexpr int kWallFaces = 4;
 // The two above for the programs, as #defines.
 std::string paintTileDefines();
-// Layers are allocated as paint arrives, in steps that double.
-constexpr int kFirstPaintLayers = 64;
+// Layers are allocated as paint arrives, this many at a time: the driver clears what it
+// allocates, so every layer costs memory from the start and doubling would waste up to half.
+constexpr int kPaintLayerStep = 128;
+// Splats baked between checks for tiles they left without paint, whose layers go back.
+constexpr size_t kSplatsPerBake = 16;
 
 // The tiles of a surface a box of surface coordinates overlaps: columns from .. to, rows from
 // .. to, clamped to the grid; false when it misses the grid.
@@ -58,23 +64,44 @@ public:
 
     GLuint layers() const { return layerTexture; }
     GLuint index() const { return indexTexture; }
-    bool terrainPainted() const { return terrainTiles > 0; }
+    // The terrain's cells on painted tiles, and the others: only the first need the paint.
+    const std::vector<TerrainRun>& paintedTerrain() const { return paintedRuns; }
+    const std::vector<TerrainRun>& plainTerrain() const { return plainRuns; }
     bool wallPainted(size_t wall) const { return wall < wallTiles.size() && wallTiles[wall] > 0; }
     // The receiving program's paint_place for the terrain or a wall.
     vec4 terrainPlace() const;
     vec4 wallPlace(size_t wall) const;
 
 private:
+    struct Tile;
+    // Where a wall's tiles start in the index: its first column and row.
+    glm::ivec2 wallCorner(size_t wall) const;
+    std::vector<PaintedTile> tilesOf(
+        const Projection& splat,
+        const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) const;
     int tileAt(int column, int row);  // the tile's layer, allocated on first paint; -1 if full
+    void setIndex(int column, int row, GLushort texel);
+    void release(const Tile& tile);
     bool grow();
+    GLuint allocateLayers(int count) const;
+    void forget();
+    void bakeBatch(const std::vector<Projection>& splats, size_t end, GLuint splatTexture,
+                   const kesto::scene::HeightMapObject& terrain,
+                   const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
+                   std::set<int>& changed);
+    void buildMipmaps(const std::set<int>& layers);
+    void findTerrainRuns();
 
     std::unique_ptr<Shader> bakeProgram;
-    GLuint layerTexture = 0, indexTexture = 0, framebuffer = 0;
-    int capacity = 0, usedLayers = 0, maxLayers = 0;
+    GLuint layerTexture = 0, indexTexture = 0, framebuffer = 0, readFramebuffer = 0;
+    int levels = 1, capacity = 0, highestLayer = 0, usedLayers = 0, maxLayers = 0;
+    std::vector<int> freeLayers;  // below highestLayer, given back by tiles left unpainted
     vec2 terrainOrigin{0.0f};
-    int indexWidth = 0, terrainRows = 0, indexRows = 0;
+    int indexWidth = 0, terrainRows = 0, indexRows = 0, wallColumns = 0, wallsPerBand = 1;
     std::vector<GLushort> indexTexels;  // layer + 1 per tile, 0 where unpainted
-    int terrainTiles = 0;
+    // The terrain's cells: how many, and the tile of the first.
+    int cellColumns = 0, cellRows = 0, firstCellColumn = 0, firstCellRow = 0;
+    std::vector<TerrainRun> paintedRuns, plainRuns;
     std::vector<int> wallTiles;
     std::vector<bool> bakedSplats;
     mat4 lastBaked{0.0f};  // the last splat baked: the list is still the same while it is there

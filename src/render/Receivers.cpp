@@ -18,14 +18,14 @@ constexpr int kWallStone = 1;
 
 // A texture of the program's colours over a rectangle of surface coordinates starting at
 // origin, one texel centre every 1 / texelsPerUnit.
-BakedSurface bake(Shader& program, GLuint quad, int surface, vec2 origin, vec2 extent,
-                  float texelsPerUnit) {
+BakedSurface bake(Shader& program, GLuint quad, int surface, GLenum format, vec2 origin,
+                  vec2 extent, float texelsPerUnit) {
     const int width = static_cast<int>(std::ceil(extent.x * texelsPerUnit)) + 1;
     const int height = static_cast<int>(std::ceil(extent.y * texelsPerUnit)) + 1;
     BakedSurface baked;
     glGenTextures(1, &baked.texture);
     glBindTexture(GL_TEXTURE_2D, baked.texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
@@ -101,14 +101,15 @@ std::unique_ptr<Receivers> makeReceivers(
             }
         }
     }
-    made->terrain =
-        bake(bakeProgram, screenQuadVao, kTerrainNoise, low, high - low, kTerrainTexelsPerUnit);
+    // The grass needs two channels only, and its texture is the larger by far.
+    made->terrain = bake(bakeProgram, screenQuadVao, kTerrainNoise, GL_RG8, low, high - low,
+                         kTerrainTexelsPerUnit);
     // Along a wall: its length, its thickness on the end faces and the shifted courses, with a
     // unit to spare each side; up: the wall box's height.
     const vec2 wallOrigin(-1.0f, kWallBoxMin[1]);
     const vec2 wallExtent(longest + 2.0f, kWallBoxMax[1] - kWallBoxMin[1]);
-    made->walls =
-        bake(bakeProgram, screenQuadVao, kWallStone, wallOrigin, wallExtent, kWallTexelsPerUnit);
+    made->walls = bake(bakeProgram, screenQuadVao, kWallStone, GL_RGBA8, wallOrigin, wallExtent,
+                       kWallTexelsPerUnit);
     if (!made->terrain.texture || !made->walls.texture) return nullptr;
     return made;
 }

@@ -197,11 +197,19 @@ void Game::bindShadowMapAndDrawReceivers() {
             wall.draw();
         }
     }
-    const Shader& ground = *receivers->programs[0][shadowed][paint.terrainPainted() ? 1 : 0];
-    glUseProgram(ground.programHandle);
-    setUniform(ground, "M", terrain->modelMatrix);
-    setUniform(ground, "paint_place", paint.terrainPlace());
-    terrain->draw();
+    const Shader& plainGround = *receivers->programs[0][shadowed][0];
+    glUseProgram(plainGround.programHandle);
+    setUniform(plainGround, "M", terrain->modelMatrix);
+    if (paint.paintedTerrain().empty()) {
+        terrain->draw();
+    } else {
+        drawTerrainRuns(*terrain, paint.plainTerrain());
+        const Shader& paintedGround = *receivers->programs[0][shadowed][1];
+        glUseProgram(paintedGround.programHandle);
+        setUniform(paintedGround, "M", terrain->modelMatrix);
+        setUniform(paintedGround, "paint_place", paint.terrainPlace());
+        drawTerrainRuns(*terrain, paint.paintedTerrain());
+    }
 
     glActiveTexture(GL_TEXTURE0 + kPaintLayersUnit);
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);

@@ -290,14 +290,15 @@ bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewp
     return rect[2] > 0 && rect[3] > 0;
 }
 
-void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain, const SplatReach& splat) {
-    if (!terrain.mesh || splat.terrainRuns.empty()) return;
+void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain,
+                     const std::vector<TerrainRun>& runs) {
+    if (!terrain.mesh || runs.empty()) return;
     // One call draws every run; cells lie row after row, 6 indices each.
     static std::vector<GLsizei> counts;
     static std::vector<const void*> offsets;
     counts.clear();
     offsets.clear();
-    for (const TerrainRun& run : splat.terrainRuns) {
+    for (const TerrainRun& run : runs) {
         const std::uintptr_t cell = static_cast<std::uintptr_t>(run.row) * (terrain.width - 1) +
                                     static_cast<std::uintptr_t>(run.column);
         counts.push_back(run.columns * kIndicesPerCell);

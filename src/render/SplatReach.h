@@ -93,5 +93,6 @@ void findSplatReach(SplatReach& splat, const mat4& textureMatrix,
 bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewport[4],
                   int rect[4]);
 
-// Draws the terrain cells a splat reaches with the current program.
-void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain, const SplatReach& splat);
+// Draws the given runs of terrain cells with the current program.
+void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain,
+                     const std::vector<TerrainRun>& runs);

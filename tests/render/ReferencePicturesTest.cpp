@@ -169,6 +169,10 @@ TEST_F(ReferencePictures, EveryViewLooksAsItDidWithPaintCrispUpClose) {
         place(view);
         g->renderShadowMap();
         std::vector<Rgba> pixels = frame();
+        GLfloat sky[4];
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, sky);
+        // The next frame is cleared to the sky: new paint must leave that colour alone.
+        EXPECT_EQ(vec4(sky[0], sky[1], sky[2], sky[3]), vec4(1.0f, 0.0f, 1.0f, 1.0f));
         for (Rgba& p : pixels) std::swap(p.r, p.b);
         const std::string name = std::string(view.name) + ".png";
         if (out) writePicture(std::string(out) + "/" + name, pixels);

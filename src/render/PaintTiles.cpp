@@ -132,15 +132,14 @@ vec4 PaintTiles::terrainPlace() const { return vec4(terrainOrigin, 0.0f, 0.0f); 
 glm::ivec2 PaintTiles::wallCorner(size_t wall) const {
     const int band = static_cast<int>(wall) / wallsPerBand;
     return glm::ivec2(static_cast<int>(wall) % wallsPerBand * wallColumns,
-                 terrainRows + band * kWallFaces * kWallFaceRows);
+                      terrainRows + band * kWallFaces * kWallFaceRows);
 }
 
 vec4 PaintTiles::wallPlace(size_t wall) const {
     // The wall's first column moves its origin: the program finds the tile from there.
     const glm::ivec2 corner = wallCorner(wall);
     return vec4(kWallTileOrigin.x - static_cast<float>(corner.x) * kPaintTileUnits,
-                kWallTileOrigin.y, static_cast<float>(corner.y),
-                static_cast<float>(kWallFaceRows));
+                kWallTileOrigin.y, static_cast<float>(corner.y), static_cast<float>(kWallFaceRows));
 }
 
 GLuint PaintTiles::allocateLayers(int count) const {
@@ -154,8 +153,8 @@ GLuint PaintTiles::allocateLayers(int count) const {
         // Asked for mipmaps first, the driver allocates the whole chain at once.
         glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
         for (int level = 0, size = kPaintTileTexels; level < levels; ++level, size /= 2) {
-            glTexImage3D(GL_TEXTURE_2D_ARRAY, level, GL_RGBA8, std::max(size, 1),
-                         std::max(size, 1), count, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+            glTexImage3D(GL_TEXTURE_2D_ARRAY, level, GL_RGBA8, std::max(size, 1), std::max(size, 1),
+                         count, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
         }
     }
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, levels - 1);
@@ -253,9 +252,7 @@ void PaintTiles::findTerrainRuns() {
     }
 }
 
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 // Every tile the splat's reach overlaps, on the terrain and on each wall face it can paint.
 std::vector<PaintedTile> PaintTiles::tilesOf(
@@ -295,8 +292,8 @@ std::vector<PaintedTile> PaintTiles::tilesOf(
                 high = glm::max(high, q);
             }
             const int surface = reached.wall * kWallFaces + f;
-            const glm::ivec2 first = wallCorner(static_cast<size_t>(reached.wall)) +
-                                glm::ivec2(0, f * kWallFaceRows);
+            const glm::ivec2 first =
+                wallCorner(static_cast<size_t>(reached.wall)) + glm::ivec2(0, f * kWallFaceRows);
             addSpan(tileSpanOf(low, high, kWallTileOrigin, wallColumns, kWallFaceRows), surface,
                     kWallTileOrigin, first);
         }
@@ -342,8 +339,7 @@ void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end, GL
     for (size_t i = bakedSplats.size(); i < end; ++i) {
         const Projection& splat = splats[i];
         std::vector<PaintedTile> tiles;
-        if (splat.reachKnown && maxLayers > 0)
-            tiles = tilesOf(splat, walls);
+        if (splat.reachKnown && maxLayers > 0) tiles = tilesOf(splat, walls);
         int needed = 0;
         for (const PaintedTile& t : tiles)
             if (!indexTexels[static_cast<size_t>(t.row) * indexWidth + t.column]) ++needed;

@@ -10,6 +10,7 @@ flat in float paintFace;
 uniform mat4 proj_tex_mat;
 uniform sampler2D proj_Map;
 uniform float paint_face;
+uniform float paint_steepness;
 
 out vec4 fragColor;
 
@@ -33,7 +34,8 @@ void main() {
     vec4 texel = texture(proj_Map, uv);
     // Surfaces grazed by the projector would smear the splat into a long streak.
     float coverage = texel.a * smoothstep(0.2, 0.45, facing);
-    // Kept steeper about the half that decides: a spot one splat paints keeps that splat's
-    // colour (the blending gives earlier paint the share its alpha says).
-    fragColor = vec4(texel.rgb, clamp((coverage - 0.5) * 8.0 + 0.5, 0.0, 1.0));
+    // Kept steeper about the half that decides where texels are small: a spot one splat paints
+    // keeps that splat's colour (the blending gives earlier paint the share its alpha says).
+    // Coarse texels keep it smooth, so that filtering finds the edge between them.
+    fragColor = vec4(texel.rgb, clamp((coverage - 0.5) * paint_steepness + 0.5, 0.0, 1.0));
 }

@@ -22,9 +22,9 @@ uniform vec4 terrain_lookup;
 uniform vec4 wall_lookup;
 
 #ifdef PAINTED
-// The tiles' paint, one layer per tile, and the index of the layers (layer + 1, 0 unpainted);
-// the surface's tiles start at paint_place.xy in its coordinates, at index row paint_place.z,
-// each wall face paint_place.w rows on.
+// The tiles' paint, fine or coarse (PAINT_COARSE), and the index of both (slot + 1 in red for
+// the fine, in green for the coarse, 0 where none); the surface's tiles start at paint_place.xy
+// in its coordinates, at index row paint_place.z, each wall face paint_place.w rows on.
 uniform sampler2DArray paint_layers;
 uniform usampler2D paint_index;
 uniform vec4 paint_place;
@@ -99,20 +99,28 @@ vec3 lightSurface(vec3 albedo, vec3 n, float visibility) {
 }
 
 #ifdef PAINTED
-// The paint's colour and its coverage.
+// The paint's colour and its coverage. A tile's paint sits in a slot of a layer, PAINT_INNER
+// texels a tile with PAINT_BORDER of its neighbours' round them; PAINT_PER_SIDE slots along a
+// layer's side (the coarse paint's atlas) or one (the fine paint).
 vec4 paintAt() {
     vec2 t = (paintCoord - paint_place.xy) / PAINT_TILE_UNITS;
     vec2 cell = floor(t);
     ivec2 at = ivec2(cell.x, paint_place.z + paintFace * paint_place.w + cell.y);
     at = clamp(at, ivec2(0), textureSize(paint_index, 0) - 1);
-    uint layer = texelFetch(paint_index, at, 0).r;
-    // Inside the tile's border of its neighbours' texels; derivatives of the unbroken
-    // coordinate, as the tile's own jumps at its edges.
-    const float inner = (PAINT_TILE_TEXELS - 2.0) / PAINT_TILE_TEXELS;
-    vec2 uv = (t - cell) * inner + 1.0 / PAINT_TILE_TEXELS;
-    vec4 paint = textureGrad(paint_layers, vec3(uv, float(layer) - 1.0), dFdx(t) * inner,
-                             dFdy(t) * inner);
-    return (layer == 0u || paintFace < 0.0) ? vec4(0.0) : paint;
+#ifdef PAINT_COARSE
+    uint code = texelFetch(paint_index, at, 0).g;
+#else
+    uint code = texelFetch(paint_index, at, 0).r;
+#endif
+    uint slot = max(code, 1u) - 1u;
+    uint inLayer = slot % (PAINT_PER_SIDE * PAINT_PER_SIDE);
+    vec2 corner = vec2(inLayer % PAINT_PER_SIDE, inLayer / PAINT_PER_SIDE) * PAINT_SLOT;
+    vec2 uv = (corner + PAINT_BORDER + (t - cell) * PAINT_INNER) / PAINT_SIDE;
+    // Derivatives of the unbroken coordinate, as the tile's own jump at its edges.
+    const float scale = PAINT_INNER / PAINT_SIDE;
+    vec4 paint = textureGrad(paint_layers, vec3(uv, float(slot / (PAINT_PER_SIDE * PAINT_PER_SIDE))),
+                             dFdx(t) * scale, dFdy(t) * scale);
+    return (code == 0u || paintFace < 0.0) ? vec4(0.0) : paint;
 }
 #endif
 

@@ -7,8 +7,10 @@ uniform mat4 PV_cam;
 uniform mat4 M;
 uniform mat4 shadow_tex_mat;
 #ifdef PAINT_BAKE
-// The tile being painted: its corner in surface coordinates (xy) and its side (z).
+// The tile being painted: its corner in surface coordinates (xy) and its side (z); its texels
+// (x) and the texels of its neighbours' paint round them (y).
 uniform vec4 paint_tile;
+uniform vec2 paint_texels;
 #endif
 
 // Same expression as the splat pass, so equal depths really are equal and splats win.
@@ -53,7 +55,7 @@ void main() {
 #ifdef PAINT_BAKE
     // A tile keeps a texel of its neighbours' paint round its edge, for the filters.
     vec2 inTile = (paintCoord - paint_tile.xy) / paint_tile.z;
-    vec2 texels = (inTile * (PAINT_TILE_TEXELS - 2.0) + 1.0) / PAINT_TILE_TEXELS;
+    vec2 texels = (inTile * paint_texels.x + paint_texels.y) / (paint_texels.x + 2.0 * paint_texels.y);
     gl_Position = vec4(texels * 2.0 - 1.0, 0.0, 1.0);
 #endif
 }

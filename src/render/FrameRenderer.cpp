@@ -345,7 +345,8 @@ void Game::renderFrame() {
     };
     // New paint goes onto its tiles before anything is drawn: switching the render target
     // mid-frame would flush the queued work.
-    paintTiles->bakeNew(projections, splatTexture ? splatTexture->textureName : 0, *terrain, walls);
+    paintTiles->update(projections, cameraPosition, splatTexture ? splatTexture->textureName : 0,
+                       *terrain, walls);
     pass("paint");
     drawBalls(*this);
     pass("balls");

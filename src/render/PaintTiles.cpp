@@ -2,9 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
-#include <set>
 #include <string>
+#include <utility>
 
 #include "game/Projection.h"
 #include "render/Shader.h"
@@ -52,9 +51,19 @@ struct PaintedTile {
     vec2 corner;
 };
 
-std::string paintTileDefines() {
-    return "#define PAINT_TILE_UNITS " + std::to_string(kPaintTileUnits) +
-           "\n#define PAINT_TILE_TEXELS " + std::to_string(kPaintTileTexels) + ".0\n";
+std::string paintTileDefines(PaintKind kind) {
+    const TileTexels& t = kind == PaintKind::Coarse ? kCoarseTexels : kFineTexels;
+    auto define = [](const char* name, float value) {
+        return std::string("#define ") + name + " " + std::to_string(value) + "\n";
+    };
+    return std::string("#define PAINTED\n") +
+           (kind == PaintKind::Coarse ? "#define PAINT_COARSE\n" : "") +
+           define("PAINT_TILE_UNITS", kPaintTileUnits) +
+           define("PAINT_INNER", static_cast<float>(t.inner)) +
+           define("PAINT_BORDER", static_cast<float>(t.border)) +
+           define("PAINT_SLOT", static_cast<float>(t.slot())) +
+           define("PAINT_SIDE", static_cast<float>(t.side())) +
+           "#define PAINT_PER_SIDE " + std::to_string(t.perSide) + "u\n";
 }
 
 TileSpan tileSpanOf(vec2 low, vec2 high, vec2 origin, int columns, int rows) {
@@ -69,9 +78,69 @@ TileSpan tileSpanOf(vec2 low, vec2 high, vec2 origin, int columns, int rows) {
     return span;
 }
 
+int PaintTiles::LayerArray::take() {
+    if (!spare.empty()) {
+        const int slot = spare.back();
+        spare.pop_back();
+        return slot;
+    }
+    const int perLayer = texels.perSide * texels.perSide;
+    if (highest == capacity * perLayer && !grow()) return -1;
+    return highest++;
+}
+
+void PaintTiles::LayerArray::give(int slot) { spare.push_back(slot); }
+
+// Allocated memory is resident at once (the driver clears it), so the array grows in steps
+// rather than doubling; what it holds is copied over.
+bool PaintTiles::LayerArray::grow() {
+    const int wanted = std::min(capacity + step, most);
+    if (wanted <= capacity) return false;
+    const int side = texels.side();
+    GLuint grown = 0;
+    glGenTextures(1, &grown);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, grown);
+    if (GLEW_ARB_texture_storage) {
+        glTexStorage3D(GL_TEXTURE_2D_ARRAY, levels, GL_RGBA8, side, side, wanted);
+    } else {
+        // Asked for mipmaps first, the driver allocates the whole chain at once.
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        for (int level = 0, size = side; level < levels; ++level, size = std::max(size / 2, 1)) {
+            glTexImage3D(GL_TEXTURE_2D_ARRAY, level, GL_RGBA8, size, size, wanted, 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, nullptr);
+        }
+    }
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, levels - 1);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    for (int level = 0, size = side; capacity && level < levels;
+         ++level, size = std::max(size / 2, 1)) {
+        if (GLEW_ARB_copy_image) {
+            glCopyImageSubData(texture, GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, grown,
+                               GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, size, size, capacity);
+            continue;
+        }
+        std::vector<unsigned char> kept(static_cast<size_t>(size) * size * 4 * capacity);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
+        glGetTexImage(GL_TEXTURE_2D_ARRAY, level, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
+        glBindTexture(GL_TEXTURE_2D_ARRAY, grown);
+        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, size, size, capacity, GL_RGBA,
+                        GL_UNSIGNED_BYTE, kept.data());
+    }
+    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    glDeleteTextures(1, &texture);
+    texture = grown;
+    capacity = wanted;
+    return true;
+}
+
 PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
                        const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls)
-    : wallTiles(walls.size(), 0) {
+    : wallTiles(walls.size(), 0), wallFineTiles(walls.size(), 0) {
     vec2 low(0.0f), high(0.0f);
     if (!terrain.vertices.empty()) low = high = vec2(terrain.vertices[0].x, terrain.vertices[0].z);
     for (const vec3& v : terrain.vertices) {
@@ -79,7 +148,7 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
         high = glm::max(high, vec2(v.x, v.z));
     }
     terrainOrigin = glm::floor(low / kPaintTileUnits) * kPaintTileUnits;
-    const vec2 terrainTiles2 = glm::floor((high - terrainOrigin) / kPaintTileUnits) + 1.0f;
+    const vec2 terrainTiles = glm::floor((high - terrainOrigin) / kPaintTileUnits) + 1.0f;
     // The terrain's cells are a unit square each, one tile each.
     static_assert(kPaintTileUnits == 1.0f, "a terrain cell is one tile");
     cellColumns = std::max(terrain.width - 1, 0);
@@ -90,8 +159,8 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     for (const auto& wall : walls)
         longest = std::max(longest, glm::length(wall->end - wall->start));
     wallColumns = static_cast<int>(std::ceil((longest + 2.0f) / kPaintTileUnits)) + 1;
-    indexWidth = std::max(static_cast<int>(terrainTiles2.x), wallColumns);
-    terrainRows = static_cast<int>(terrainTiles2.y);
+    indexWidth = std::max(static_cast<int>(terrainTiles.x), wallColumns);
+    terrainRows = static_cast<int>(terrainTiles.y);
     // Walls side by side in bands as wide as the terrain's tiles, each wall its faces' rows.
     wallsPerBand = std::max(indexWidth / std::max(wallColumns, 1), 1);
     const int bands = (static_cast<int>(walls.size()) + wallsPerBand - 1) / wallsPerBand;
@@ -102,13 +171,20 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     glGetIntegerv(GL_MAX_ARRAY_TEXTURE_LAYERS, &arrayLayers);
     // An index too large for the GPU leaves every splat to the splat pass.
     if (indexWidth > maxSize || indexRows > maxSize) return;
-    maxLayers = std::min(arrayLayers, 65535);
-    for (int size = kPaintTileTexels; size > 1; size /= 2) ++levels;
-    indexTexels.assign(static_cast<size_t>(indexWidth) * indexRows, 0);
+    const auto describe = [](LayerArray& array, TileTexels texels, int step, int most) {
+        array.texels = texels;
+        array.step = step;
+        array.most = most;
+        for (int size = texels.side(); size > 1; size /= 2) ++array.levels;
+    };
+    describe(fine, kFineTexels, 128, std::min(kMostFineLayers, arrayLayers));
+    // Slots are numbered by 16 bits in the index.
+    describe(coarse, kCoarseTexels, 16, std::min(arrayLayers, 65535 / 16));
+    indexTexels.assign(static_cast<size_t>(indexWidth) * indexRows * 2, 0);
     glGenTextures(1, &indexTexture);
     glBindTexture(GL_TEXTURE_2D, indexTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_R16UI, indexWidth, indexRows, 0, GL_RED_INTEGER,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RG16UI, indexWidth, indexRows, 0, GL_RG_INTEGER,
                  GL_UNSIGNED_SHORT, indexTexels.data());
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
@@ -116,15 +192,25 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     glGenFramebuffers(1, &framebuffer);
     glGenFramebuffers(1, &readFramebuffer);
     bakeProgram = std::make_unique<Shader>("Shader/shadowmapping.vert", "Shader/paintBake.frag", "",
-                                           true, "#define PAINT_BAKE\n" + paintTileDefines());
+                                           true, "#define PAINT_BAKE\n");
     findTerrainRuns();
 }
 
 PaintTiles::~PaintTiles() {
-    glDeleteTextures(1, &layerTexture);
+    glDeleteTextures(1, &fine.texture);
+    glDeleteTextures(1, &coarse.texture);
     glDeleteTextures(1, &indexTexture);
     glDeleteFramebuffers(1, &framebuffer);
     glDeleteFramebuffers(1, &readFramebuffer);
+}
+
+GLuint PaintTiles::layers(PaintKind kind) const {
+    return kind == PaintKind::Coarse ? coarse.texture : fine.texture;
+}
+
+PaintKind PaintTiles::wallKind(size_t wall) const {
+    if (wall >= wallTiles.size() || wallTiles[wall] == 0) return PaintKind::None;
+    return wallFineTiles[wall] == wallTiles[wall] ? PaintKind::Fine : PaintKind::Coarse;
 }
 
 vec4 PaintTiles::terrainPlace() const { return vec4(terrainOrigin, 0.0f, 0.0f); }
@@ -142,78 +228,31 @@ vec4 PaintTiles::wallPlace(size_t wall) const {
                 kWallTileOrigin.y, static_cast<float>(corner.y), static_cast<float>(kWallFaceRows));
 }
 
-GLuint PaintTiles::allocateLayers(int count) const {
-    GLuint texture = 0;
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
-    if (GLEW_ARB_texture_storage) {
-        glTexStorage3D(GL_TEXTURE_2D_ARRAY, levels, GL_RGBA8, kPaintTileTexels, kPaintTileTexels,
-                       count);
-    } else {
-        // Asked for mipmaps first, the driver allocates the whole chain at once.
-        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-        for (int level = 0, size = kPaintTileTexels; level < levels; ++level, size /= 2) {
-            glTexImage3D(GL_TEXTURE_2D_ARRAY, level, GL_RGBA8, std::max(size, 1), std::max(size, 1),
-                         count, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
-        }
-    }
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAX_LEVEL, levels - 1);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    return texture;
-}
-
-bool PaintTiles::grow() {
-    const int wanted = std::min(capacity + kPaintLayerStep, maxLayers);
-    if (wanted <= capacity) return false;
-    const GLuint grown = allocateLayers(wanted);
-    for (int level = 0, size = kPaintTileTexels; capacity && level < levels; ++level, size /= 2) {
-        const int side = std::max(size, 1);
-        if (GLEW_ARB_copy_image) {
-            glCopyImageSubData(layerTexture, GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, grown,
-                               GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, side, side, capacity);
-            continue;
-        }
-        std::vector<unsigned char> kept(static_cast<size_t>(side) * side * 4 * capacity);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glBindTexture(GL_TEXTURE_2D_ARRAY, layerTexture);
-        glGetTexImage(GL_TEXTURE_2D_ARRAY, level, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
-        glBindTexture(GL_TEXTURE_2D_ARRAY, grown);
-        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, side, side, capacity, GL_RGBA,
-                        GL_UNSIGNED_BYTE, kept.data());
-    }
-    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
-    glDeleteTextures(1, &layerTexture);
-    layerTexture = grown;
-    capacity = wanted;
-    return true;
-}
-
-void PaintTiles::setIndex(int column, int row, GLushort texel) {
-    indexTexels[static_cast<size_t>(row) * indexWidth + column] = texel;
+void PaintTiles::writeIndex(const Tile& tile, bool painted) {
+    const size_t at = (static_cast<size_t>(tile.row) * indexWidth + tile.column) * 2;
+    indexTexels[at] = painted ? static_cast<GLushort>(tile.fine + 1) : 0;
+    indexTexels[at + 1] = painted ? static_cast<GLushort>(tile.coarse + 1) : 0;
     glBindTexture(GL_TEXTURE_2D, indexTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, column, row, 1, 1, GL_RED_INTEGER, GL_UNSIGNED_SHORT, &texel);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, tile.column, tile.row, 1, 1, GL_RG_INTEGER,
+                    GL_UNSIGNED_SHORT, &indexTexels[at]);
     glBindTexture(GL_TEXTURE_2D, 0);
+    runsStale = true;
 }
 
-int PaintTiles::tileAt(int column, int row) {
-    const GLushort texel = indexTexels[static_cast<size_t>(row) * indexWidth + column];
-    if (texel) return texel - 1;
-    int layer = -1;
-    if (!freeLayers.empty()) {
-        layer = freeLayers.back();
-        freeLayers.pop_back();
-    } else {
-        if (highestLayer == capacity && !grow()) return -1;
-        layer = highestLayer++;
+void PaintTiles::release(int key) {
+    auto found = painted.find(key);
+    if (found == painted.end()) return;
+    Tile& tile = found->second;
+    writeIndex(tile, false);
+    if (tile.fine >= 0) fine.give(tile.fine);
+    if (tile.coarse >= 0) coarse.give(tile.coarse);
+    if (tile.surface != kTerrainSurface) {
+        const size_t wall = static_cast<size_t>(tile.surface / kWallFaces);
+        --wallTiles[wall];
+        if (tile.fine >= 0) --wallFineTiles[wall];
     }
-    ++usedLayers;
-    setIndex(column, row, static_cast<GLushort>(layer + 1));
-    return layer;
+    painted.erase(found);
 }
 
 void PaintTiles::forget() {
@@ -221,38 +260,44 @@ void PaintTiles::forget() {
     if (indexTexture) {
         glBindTexture(GL_TEXTURE_2D, indexTexture);
         glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, indexWidth, indexRows, GL_RED_INTEGER,
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, indexWidth, indexRows, GL_RG_INTEGER,
                         GL_UNSIGNED_SHORT, indexTexels.data());
         glBindTexture(GL_TEXTURE_2D, 0);
     }
-    highestLayer = usedLayers = 0;
-    freeLayers.clear();
+    painted.clear();
+    for (LayerArray* array : {&fine, &coarse}) {
+        array->highest = 0;
+        array->spare.clear();
+    }
+    changedFine.clear();
+    changedCoarse.clear();
     std::fill(wallTiles.begin(), wallTiles.end(), 0);
+    std::fill(wallFineTiles.begin(), wallFineTiles.end(), 0);
     bakedSplats.clear();
-    findTerrainRuns();
+    runsStale = fineStale = true;
 }
 
 void PaintTiles::findTerrainRuns() {
-    paintedRuns.clear();
-    plainRuns.clear();
+    for (auto& list : runs) list.clear();
     for (int r = 0; r < cellRows; ++r) {
         const int row = r + firstCellRow;
+        const auto kindAt = [&](int column) {
+            const int at = column + firstCellColumn;
+            if (row >= terrainRows || at >= indexWidth) return 0;
+            const size_t i = (static_cast<size_t>(row) * indexWidth + at) * 2;
+            if (indexTexels[i]) return static_cast<int>(PaintKind::Fine);
+            return indexTexels[i + 1] ? static_cast<int>(PaintKind::Coarse) : 0;
+        };
         int c = 0;
         while (c < cellColumns) {
-            const auto paintedAt = [&](int column) {
-                const int at = column + firstCellColumn;
-                return row < terrainRows && at < indexWidth &&
-                       indexTexels[static_cast<size_t>(row) * indexWidth + at] != 0;
-            };
-            const bool painted = paintedAt(c);
+            const int kind = kindAt(c);
             const int first = c;
-            while (c < cellColumns && paintedAt(c) == painted) ++c;
-            (painted ? paintedRuns : plainRuns).push_back({r, first, c - first});
+            while (c < cellColumns && kindAt(c) == kind) ++c;
+            runs[kind].push_back({r, first, c - first});
         }
     }
+    runsStale = false;
 }
-
-namespace {}  // namespace
 
 // Every tile the splat's reach overlaps, on the terrain and on each wall face it can paint.
 std::vector<PaintedTile> PaintTiles::tilesOf(
@@ -303,11 +348,11 @@ std::vector<PaintedTile> PaintTiles::tilesOf(
 
 namespace {
 
-// Whether the framebuffer's picture shows paint: a texel at half coverage or more, as the
-// receiving program draws it (no filter can lift less than that to half).
-bool showsPaint(std::vector<unsigned char>& texels) {
-    glReadPixels(0, 0, kPaintTileTexels, kPaintTileTexels, GL_RGBA, GL_UNSIGNED_BYTE,
-                 texels.data());
+// Whether the framebuffer shows paint in a square of it: a texel at half coverage or more, as
+// the receiving program draws it (no filter can lift less than that to half).
+bool showsPaint(int x, int y, int side, std::vector<unsigned char>& texels) {
+    texels.resize(static_cast<size_t>(side) * side * 4);
+    glReadPixels(x, y, side, side, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
     for (size_t i = 3; i < texels.size(); i += 4)
         if (texels[i] >= 128) return true;
     return false;
@@ -315,122 +360,220 @@ bool showsPaint(std::vector<unsigned char>& texels) {
 
 }  // namespace
 
-struct PaintTiles::Tile {
-    int layer;
-    PaintedTile place;
-};
-
-void PaintTiles::release(const Tile& tile) {
-    setIndex(tile.place.column, tile.place.row, 0);
-    freeLayers.push_back(tile.layer);
-    --usedLayers;
-    if (tile.place.surface != kTerrainSurface)
-        --wallTiles[static_cast<size_t>(tile.place.surface / kWallFaces)];
+// The draws grouped by layer, so the render target changes once per layer, in throw order
+// within each.
+void PaintTiles::drawAll(std::vector<Draw>& draws, const std::vector<Projection>& splats,
+                         const kesto::scene::HeightMapObject& terrain,
+                         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
+    const auto target = [this](const Draw& d) {
+        return std::make_pair(d.array == &fine ? 0 : 1, d.array->layerOf(d.slot));
+    };
+    std::stable_sort(draws.begin(), draws.end(),
+                     [&](const Draw& a, const Draw& b) { return target(a) < target(b); });
+    const Shader& bake = *bakeProgram;
+    LayerArray* attachedArray = nullptr;
+    int attachedLayer = -1;
+    for (const Draw& d : draws) {
+        LayerArray& array = *d.array;
+        const int layer = array.layerOf(d.slot);
+        if (&array != attachedArray || layer != attachedLayer) {
+            glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, array.texture, 0,
+                                      layer);
+            attachedArray = &array;
+            attachedLayer = layer;
+            (&array == &fine ? changedFine : changedCoarse).insert(layer);
+        }
+        const TileTexels& t = array.texels;
+        const int inLayer = d.slot % (t.perSide * t.perSide);
+        const int x = inLayer % t.perSide * t.slot(), y = inLayer / t.perSide * t.slot();
+        glViewport(x, y, t.slot(), t.slot());
+        if (d.splat < 0) {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(x, y, t.slot(), t.slot());
+            glClear(GL_COLOR_BUFFER_BIT);
+            glDisable(GL_SCISSOR_TEST);
+            continue;
+        }
+        const Tile& tile = *d.tile;
+        const Projection& splat = splats[static_cast<size_t>(d.splat)];
+        setUniform(bake, "proj_tex_mat", splat.textureMatrix);
+        setUniform(bake, "paint_tile", vec4(tile.corner, kPaintTileUnits, 0.0f));
+        setUniform(bake, "paint_texels", vec2(t.inner, t.border));
+        setUniform(bake, "paint_steepness", &array == &fine ? 8.0f : 1.0f);
+        if (tile.surface == kTerrainSurface) {
+            setUniform(bake, "paint_face", 0.0f);
+            setUniform(bake, "M", terrain.modelMatrix);
+            drawTerrainRuns(terrain, splat.terrainRuns);
+            continue;
+        }
+        setUniform(bake, "paint_face", static_cast<float>(tile.surface % kWallFaces));
+        kesto::scene::WallObject& wall = *walls[static_cast<size_t>(tile.surface / kWallFaces)];
+        setUniform(bake, "M", wall.modelMatrix);
+        wall.draw();
+    }
+    draws.clear();
 }
 
-void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end, GLuint splatTexture,
+void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end,
                            const kesto::scene::HeightMapObject& terrain,
-                           const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
-                           std::set<int>& changed) {
-    // Each tile's draws in throw order; tiles new this time start clear.
-    std::map<int, std::vector<std::pair<size_t, PaintedTile>>> work;
-    std::vector<Tile> fresh;
-    std::set<int> freshLayers;
+                           const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
+    std::vector<Draw> draws;
+    std::vector<int> fresh;  // keys of the tiles new this time
     for (size_t i = bakedSplats.size(); i < end; ++i) {
         const Projection& splat = splats[i];
         std::vector<PaintedTile> tiles;
-        if (splat.reachKnown && maxLayers > 0) tiles = tilesOf(splat, walls);
+        if (splat.reachKnown) tiles = tilesOf(splat, walls);
         int needed = 0;
-        for (const PaintedTile& t : tiles)
-            if (!indexTexels[static_cast<size_t>(t.row) * indexWidth + t.column]) ++needed;
-        if (!splat.reachKnown || maxLayers == 0 || usedLayers + needed > maxLayers) {
+        for (const PaintedTile& t : tiles) needed += painted.count(t.row * indexWidth + t.column) == 0;
+        const int perLayer = kCoarseTexels.perSide * kCoarseTexels.perSide;
+        const int room = coarse.most * perLayer - coarse.highest + static_cast<int>(coarse.spare.size());
+        if (!splat.reachKnown || needed > room) {
             bakedSplats.push_back(false);
             continue;
         }
         for (const PaintedTile& t : tiles) {
-            const bool isNew = !indexTexels[static_cast<size_t>(t.row) * indexWidth + t.column];
-            const int layer = tileAt(t.column, t.row);
-            if (layer < 0) continue;
+            const int key = t.row * indexWidth + t.column;
+            auto [found, isNew] = painted.try_emplace(key);
+            Tile& tile = found->second;
             if (isNew) {
-                fresh.push_back({layer, t});
-                freshLayers.insert(layer);
-                if (t.surface != kTerrainSurface)
-                    ++wallTiles[static_cast<size_t>(t.surface / kWallFaces)];
+                tile.column = t.column;
+                tile.row = t.row;
+                tile.surface = t.surface;
+                tile.corner = t.corner;
+                tile.coarse = coarse.take();
+                // The fine paint tells best whether any paint shows: new tiles have it if
+                // there is room.
+                tile.fine = fine.take();
+                fresh.push_back(key);
+                draws.push_back({&coarse, tile.coarse, -1, &tile});
+                if (tile.fine >= 0) draws.push_back({&fine, tile.fine, -1, &tile});
+                if (t.surface != kTerrainSurface) {
+                    const size_t wall = static_cast<size_t>(t.surface / kWallFaces);
+                    ++wallTiles[wall];
+                    if (tile.fine >= 0) ++wallFineTiles[wall];
+                }
+                writeIndex(tile, true);
             }
-            work[layer].push_back({i, t});
+            tile.splats.push_back(static_cast<int>(i));
+            draws.push_back({&coarse, tile.coarse, static_cast<int>(i), &tile});
+            if (tile.fine >= 0) draws.push_back({&fine, tile.fine, static_cast<int>(i), &tile});
         }
         bakedSplats.push_back(true);
     }
-    if (work.empty()) return;
-
-    glActiveTexture(GL_TEXTURE0 + kBakeSplatUnit);
-    glBindTexture(GL_TEXTURE_2D, splatTexture);
-    glActiveTexture(GL_TEXTURE0);
-    const Shader& bake = *bakeProgram;
-    glUseProgram(bake.programHandle);
-    for (const auto& [layer, draws] : work) {
-        glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture, 0, layer);
-        if (freshLayers.count(layer)) glClear(GL_COLOR_BUFFER_BIT);
-        for (const auto& [splatIndex, tile] : draws) {
-            const Projection& splat = splats[splatIndex];
-            setUniform(bake, "proj_tex_mat", splat.textureMatrix);
-            setUniform(bake, "paint_tile", vec4(tile.corner, kPaintTileUnits, 0.0f));
-            if (tile.surface == kTerrainSurface) {
-                setUniform(bake, "paint_face", 0.0f);
-                setUniform(bake, "M", terrain.modelMatrix);
-                drawTerrainRuns(terrain, splat.terrainRuns);
-                continue;
-            }
-            setUniform(bake, "paint_face", static_cast<float>(tile.surface % kWallFaces));
-            kesto::scene::WallObject& wall = *walls[static_cast<size_t>(tile.surface / kWallFaces)];
-            setUniform(bake, "M", wall.modelMatrix);
-            wall.draw();
-        }
-        changed.insert(layer);
-    }
+    if (draws.empty()) return;
+    drawAll(draws, splats, terrain, walls);
     // The projector's square reaches tiles its splat leaves bare: they go back.
-    std::vector<unsigned char> texels(static_cast<size_t>(kPaintTileTexels) * kPaintTileTexels * 4);
+    std::vector<unsigned char> texels;
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (const Tile& tile : fresh) {
-        glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture, 0,
-                                  tile.layer);
-        if (showsPaint(texels)) continue;
-        release(tile);
-        changed.erase(tile.layer);
+    for (const int key : fresh) {
+        const Tile& tile = painted.at(key);
+        const bool isFine = tile.fine >= 0;
+        LayerArray& array = isFine ? fine : coarse;
+        const int slot = isFine ? tile.fine : tile.coarse;
+        const TileTexels& t = array.texels;
+        const int inLayer = slot % (t.perSide * t.perSide);
+        glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, array.texture, 0,
+                                  array.layerOf(slot));
+        if (!showsPaint(inLayer % t.perSide * t.slot(), inLayer / t.perSide * t.slot(), t.slot(),
+                        texels)) {
+            release(key);
+        }
     }
+    fineStale = true;
+}
+
+// The tiles nearest the camera that lack their fine paint get it, taken from the farthest if
+// need be; the draws that bake it.
+std::vector<PaintTiles::Draw> PaintTiles::refine(
+    vec3 camera, const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
+    std::vector<Draw> draws;
+    if (painted.empty() || (!fineStale && glm::distance(camera, lastLook) < 0.25f)) return draws;
+    fineStale = false;
+    lastLook = camera;
+    const vec2 eye(camera.x, camera.z);
+    std::vector<float> wallDistance(walls.size());
+    for (size_t w = 0; w < walls.size(); ++w) {
+        const vec2 a = walls[w]->start, ab = walls[w]->end - walls[w]->start;
+        const float squared = glm::dot(ab, ab);
+        const float along =
+            squared > 0.0f ? glm::clamp(glm::dot(eye - a, ab) / squared, 0.0f, 1.0f) : 0.0f;
+        wallDistance[w] = glm::distance(eye, a + along * ab);
+    }
+    std::vector<Tile*> wanted, held;
+    for (auto& [key, tile] : painted) {
+        tile.distance = tile.surface == kTerrainSurface
+                            ? glm::distance(eye, tile.corner + 0.5f * kPaintTileUnits)
+                            : wallDistance[static_cast<size_t>(tile.surface / kWallFaces)];
+        if (tile.fine >= 0)
+            held.push_back(&tile);
+        else if (tile.distance <= kFinePaintReach)
+            wanted.push_back(&tile);
+    }
+    const auto nearer = [](const Tile* a, const Tile* b) { return a->distance < b->distance; };
+    std::sort(wanted.begin(), wanted.end(), nearer);
+    std::sort(held.begin(), held.end(), nearer);
+    for (Tile* tile : wanted) {
+        int slot = fine.take();
+        if (slot < 0) {
+            // The farthest fine tile makes room, if it is farther than this one.
+            if (held.empty() || held.back()->distance <= tile->distance) break;
+            Tile& farthest = *held.back();
+            held.pop_back();
+            slot = farthest.fine;
+            farthest.fine = -1;
+            if (farthest.surface != kTerrainSurface)
+                --wallFineTiles[static_cast<size_t>(farthest.surface / kWallFaces)];
+            writeIndex(farthest, true);
+        }
+        tile->fine = slot;
+        if (tile->surface != kTerrainSurface)
+            ++wallFineTiles[static_cast<size_t>(tile->surface / kWallFaces)];
+        writeIndex(*tile, true);
+        draws.push_back({&fine, slot, -1, tile});
+        for (const int splat : tile->splats) draws.push_back({&fine, slot, splat, tile});
+    }
+    return draws;
 }
 
 // Each smaller level from the one above, for the layers given only.
-void PaintTiles::buildMipmaps(const std::set<int>& layers) {
+void PaintTiles::buildMipmaps(LayerArray& array, const std::set<int>& layers) {
     glBindFramebuffer(GL_READ_FRAMEBUFFER, readFramebuffer);
     glBindFramebuffer(GL_DRAW_FRAMEBUFFER, framebuffer);
     for (const int layer : layers) {
-        for (int level = 1, size = kPaintTileTexels; level < levels; ++level, size /= 2) {
+        for (int level = 1, size = array.texels.side(); level < array.levels; ++level) {
             const int smaller = std::max(size / 2, 1);
-            glFramebufferTextureLayer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture,
+            glFramebufferTextureLayer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, array.texture,
                                       level - 1, layer);
-            glFramebufferTextureLayer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, layerTexture,
+            glFramebufferTextureLayer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, array.texture,
                                       level, layer);
             glBlitFramebuffer(0, 0, size, size, 0, 0, smaller, smaller, GL_COLOR_BUFFER_BIT,
                               GL_LINEAR);
+            size = smaller;
         }
     }
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 }
 
-void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatTexture,
-                         const kesto::scene::HeightMapObject& terrain,
-                         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
+void PaintTiles::update(const std::vector<Projection>& splats, vec3 camera, GLuint splatTexture,
+                        const kesto::scene::HeightMapObject& terrain,
+                        const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
     const bool sameSplats =
         splats.size() >= bakedSplats.size() &&
         (bakedSplats.empty() || splats[bakedSplats.size() - 1].textureMatrix == lastBaked);
     // The splats were cleared (a new game): their paint goes.
     if (!sameSplats) forget();
-    if (splats.size() == bakedSplats.size()) return;
-    lastBaked = splats.back().textureMatrix;
+    if (!splats.empty()) lastBaked = splats.back().textureMatrix;
     // Without tiles every splat is the splat pass's.
-    if (maxLayers == 0) {
+    if (!bakeProgram) {
         bakedSplats.resize(splats.size(), false);
+        return;
+    }
+    const bool newSplats = splats.size() > bakedSplats.size();
+    // Switching the render target costs a flush: only when there is paint to bake.
+    std::vector<Draw> draws;
+    if (!newSplats) draws = refine(camera, walls);
+    if (!newSplats && draws.empty()) {
+        if (runsStale) findTerrainRuns();
         return;
     }
 
@@ -446,7 +589,6 @@ void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatText
     glGetIntegerv(GL_POLYGON_MODE, polygonMode);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glViewport(0, 0, kPaintTileTexels, kPaintTileTexels);
     glDisable(GL_DEPTH_TEST);
     glDisable(GL_CULL_FACE);
     glDisable(GL_SCISSOR_TEST);
@@ -461,21 +603,25 @@ void PaintTiles::bakeNew(const std::vector<Projection>& splats, GLuint splatText
     glBindTexture(GL_TEXTURE_2D, splatTexture);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    // The tile's texels are about as dense as the image's where it lands.
+    // The fine tiles' texels are about as dense as the image's where it lands.
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glActiveTexture(GL_TEXTURE0);
-    glUseProgram(bakeProgram ? bakeProgram->programHandle : 0);
-    if (bakeProgram) setUniform(*bakeProgram, "proj_Map", kBakeSplatUnit);
+    glUseProgram(bakeProgram->programHandle);
+    setUniform(*bakeProgram, "proj_Map", kBakeSplatUnit);
 
-    // In batches, so that the layers of tiles one batch leaves bare serve the next.
-    std::set<int> changed;
+    // In batches, so that the slots of tiles one batch leaves bare serve the next.
     while (bakedSplats.size() < splats.size()) {
         const size_t end = std::min(splats.size(), bakedSplats.size() + kSplatsPerBake);
-        bakeBatch(splats, end, splatTexture, terrain, walls, changed);
+        bakeBatch(splats, end, terrain, walls);
     }
-    buildMipmaps(changed);
-    findTerrainRuns();
+    if (newSplats) draws = refine(camera, walls);
+    drawAll(draws, splats, terrain, walls);
+    buildMipmaps(fine, changedFine);
+    buildMipmaps(coarse, changedCoarse);
+    changedFine.clear();
+    changedCoarse.clear();
+    if (runsStale) findTerrainRuns();
 
     glBlendEquation(GL_FUNC_ADD);
     glDisable(GL_BLEND);

@@ -1,9 +1,10 @@
 // Paint kept on the surfaces it landed on, so that a splat is paid for once, when it lands, not
 // in every frame after. Each surface is cut into square tiles of one world unit: the terrain by
-// world (x, z), each wall face by (along, up) as its stone courses. A tile gets a layer of one
-// texture array the first time paint reaches it; the receiving program finds the layer through
-// an index texture and lights the paint itself. The paint is drawn "over" in throw order, with
-// premultiplied colour, so a later splat covers an earlier one.
+// world (x, z), each wall face by (along, up) as its stone courses. A painted tile keeps its
+// paint twice: coarse, for the whole game, in one of the sixteen slots of an atlas layer; and
+// fine, near the camera only, in a layer of its own, baked again from the tile's splats when
+// the camera comes near. The receiving program finds either through an index texture and
+// lights the paint itself.
 #pragma once
 
 #include <GL/glew.h>
@@ -11,6 +12,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "Math.h"
@@ -24,20 +26,32 @@ class HeightMapObject;
 class WallObject;
 }  // namespace kesto::scene
 
-// Near the splat image's own density where it lands (256 texels over 3.3 units), with a texel
-// of the neighbouring tiles' paint round the edge.
-constexpr int kPaintTileTexels = 80;
+// How tiles keep their paint: texels per tile, texels of the neighbouring tiles' paint round
+// them (for the filters), and tiles along each side of a layer.
+struct TileTexels {
+    int inner, border, perSide;
+    int slot() const { return inner + 2 * border; }
+    int side() const { return slot() * perSide; }
+};
+// Near the splat image's own density where it lands (256 texels over 3.3 units).
+constexpr TileTexels kFineTexels{78, 1, 1};
+// Enough for paint seen from afar; sixteen tiles to a layer.
+constexpr TileTexels kCoarseTexels{24, 2, 4};
 constexpr float kPaintTileUnits = 1.0f;
+// Tiles this near the camera (walls by their nearest point) get their fine paint, the nearest
+// first, as many as the fine layers hold.
+constexpr float kFinePaintReach = 100.0f;
+constexpr int kMostFineLayers = 2048;
 // Rows of tiles a wall face has: the wall box's height; faces front, back, top and the ends.
 constexpr int kWallFaceRows = 7;
 constexpr int kWallFaces = 4;
-// The two above for the programs, as #defines.
-std::string paintTileDefines();
-// Layers are allocated as paint arrives, this many at a time: the driver clears what it
-// allocates, so every layer costs memory from the start and doubling would waste up to half.
-constexpr int kPaintLayerStep = 128;
 // Splats baked between checks for tiles they left without paint, whose layers go back.
-constexpr size_t kSplatsPerBake = 16;
+constexpr size_t kSplatsPerBake = 4;
+
+// How a receiver draws its paint: not at all, fine or coarse.
+enum class PaintKind { None = 0, Fine = 1, Coarse = 2 };
+// The receiving program's #defines for a kind of paint.
+std::string paintTileDefines(PaintKind kind);
 
 // The tiles of a surface a box of surface coordinates overlaps: columns from .. to, rows from
 // .. to, clamped to the grid; false when it misses the grid.
@@ -54,55 +68,88 @@ public:
     PaintTiles(const PaintTiles&) = delete;
     PaintTiles& operator=(const PaintTiles&) = delete;
 
-    // Bakes the splats added since the last call, all in one go; a splat whose tiles cannot be
-    // had (the array is full) is left for the splat pass to draw every frame.
-    void bakeNew(const std::vector<Projection>& splats, GLuint splatTexture,
-                 const kesto::scene::HeightMapObject& terrain,
-                 const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+    // Bakes the splats added since the last call, all in one go, then gives the tiles near the
+    // camera their fine paint. A splat whose tiles cannot be had (the atlas is full) is left
+    // for the splat pass to draw every frame.
+    void update(const std::vector<Projection>& splats, vec3 camera, GLuint splatTexture,
+                const kesto::scene::HeightMapObject& terrain,
+                const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
     // The splats the tiles hold (in throw order, each true when baked).
     const std::vector<bool>& baked() const { return bakedSplats; }
 
-    GLuint layers() const { return layerTexture; }
+    GLuint layers(PaintKind kind) const;
     GLuint index() const { return indexTexture; }
-    // The terrain's cells on painted tiles, and the others: only the first need the paint.
-    const std::vector<TerrainRun>& paintedTerrain() const { return paintedRuns; }
-    const std::vector<TerrainRun>& plainTerrain() const { return plainRuns; }
-    bool wallPainted(size_t wall) const { return wall < wallTiles.size() && wallTiles[wall] > 0; }
+    // The terrain's cells by how their paint is drawn.
+    const std::vector<TerrainRun>& terrainRuns(PaintKind kind) const {
+        return runs[static_cast<int>(kind)];
+    }
+    PaintKind wallKind(size_t wall) const;
     // The receiving program's paint_place for the terrain or a wall.
     vec4 terrainPlace() const;
     vec4 wallPlace(size_t wall) const;
 
 private:
-    struct Tile;
-    // Where a wall's tiles start in the index: its first column and row.
-    glm::ivec2 wallCorner(size_t wall) const;
+    // Layers of one density and the slots in them handed out to tiles.
+    struct LayerArray {
+        TileTexels texels{0, 0, 1};
+        int step = 0, most = 0, levels = 1;
+        GLuint texture = 0;
+        int capacity = 0, highest = 0;  // layers allocated, slots handed out
+        std::vector<int> spare;         // slots below highest given back
+        int take();                     // a slot, or -1 when the array is full
+        void give(int slot);
+        int layerOf(int slot) const { return slot / (texels.perSide * texels.perSide); }
+        bool grow();
+    };
+    struct Tile {
+        int column = 0, row = 0, surface = 0;
+        vec2 corner{0.0f};
+        std::vector<int> splats;  // in throw order
+        int fine = -1, coarse = -1;
+        float distance = 0.0f;  // from the camera at the last look
+    };
+    // One splat drawn on one tile's slot, or the slot cleared first.
+    struct Draw {
+        LayerArray* array;
+        int slot;
+        int splat;  // -1: clear the slot
+        const Tile* tile;
+    };
+
+    glm::ivec2 wallCorner(size_t wall) const;  // where a wall's tiles start in the index
     std::vector<PaintedTile> tilesOf(
         const Projection& splat,
         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) const;
-    int tileAt(int column, int row);  // the tile's layer, allocated on first paint; -1 if full
-    void setIndex(int column, int row, GLushort texel);
-    void release(const Tile& tile);
-    bool grow();
-    GLuint allocateLayers(int count) const;
+    void writeIndex(const Tile& tile, bool painted);
+    void release(int key);
     void forget();
-    void bakeBatch(const std::vector<Projection>& splats, size_t end, GLuint splatTexture,
+    void bakeBatch(const std::vector<Projection>& splats, size_t end,
                    const kesto::scene::HeightMapObject& terrain,
-                   const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
-                   std::set<int>& changed);
-    void buildMipmaps(const std::set<int>& layers);
+                   const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+    std::vector<Draw> refine(vec3 camera,
+                             const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+    void drawAll(std::vector<Draw>& draws, const std::vector<Projection>& splats,
+                 const kesto::scene::HeightMapObject& terrain,
+                 const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+    void buildMipmaps(LayerArray& array, const std::set<int>& layers);
     void findTerrainRuns();
 
     std::unique_ptr<Shader> bakeProgram;
-    GLuint layerTexture = 0, indexTexture = 0, framebuffer = 0, readFramebuffer = 0;
-    int levels = 1, capacity = 0, highestLayer = 0, usedLayers = 0, maxLayers = 0;
-    std::vector<int> freeLayers;  // below highestLayer, given back by tiles left unpainted
+    GLuint indexTexture = 0, framebuffer = 0, readFramebuffer = 0;
+    LayerArray fine, coarse;
+    std::set<int> changedFine, changedCoarse;  // layers whose mipmaps are out of date
     vec2 terrainOrigin{0.0f};
     int indexWidth = 0, terrainRows = 0, indexRows = 0, wallColumns = 0, wallsPerBand = 1;
-    std::vector<GLushort> indexTexels;  // layer + 1 per tile, 0 where unpainted
+    // Per tile: fine layer + 1 and coarse slot + 1, 0 where there is none.
+    std::vector<GLushort> indexTexels;
+    std::unordered_map<int, Tile> painted;  // by index position, row * indexWidth + column
     // The terrain's cells: how many, and the tile of the first.
     int cellColumns = 0, cellRows = 0, firstCellColumn = 0, firstCellRow = 0;
-    std::vector<TerrainRun> paintedRuns, plainRuns;
-    std::vector<int> wallTiles;
+    std::vector<TerrainRun> runs[3];
+    bool runsStale = true;
+    std::vector<int> wallTiles, wallFineTiles;
     std::vector<bool> bakedSplats;
     mat4 lastBaked{0.0f};  // the last splat baked: the list is still the same while it is there
+    vec3 lastLook{1e9f};   // the camera when the fine tiles were last chosen
+    bool fineStale = true;
 };

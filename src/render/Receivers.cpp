@@ -91,12 +91,13 @@ std::unique_ptr<Receivers> makeReceivers(
     auto made = std::make_unique<Receivers>();
     for (int onWalls = 0; onWalls < 2; ++onWalls) {
         for (int shadowed = 0; shadowed < 2; ++shadowed) {
-            for (int painted = 0; painted < 2; ++painted) {
+            for (int paint = 0; paint < 3; ++paint) {
+                const PaintKind kind = static_cast<PaintKind>(paint);
                 const std::string defines =
                     std::string(onWalls ? "#define WALLS_ONLY\n" : "#define TERRAIN_ONLY\n") +
                     (shadowed ? "" : "#define NO_CASTERS\n") +
-                    (painted ? "#define PAINTED\n" + paintTileDefines() : "");
-                made->programs[onWalls][shadowed][painted] = std::make_unique<Shader>(
+                    (kind == PaintKind::None ? "" : paintTileDefines(kind));
+                made->programs[onWalls][shadowed][paint] = std::make_unique<Shader>(
                     "Shader/shadowmapping.vert", "Shader/shadowmapping.frag", "", true, defines);
             }
         }

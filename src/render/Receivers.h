@@ -38,8 +38,8 @@ struct Receivers {
 
     BakedSurface terrain;  // (grain, detail) of the grass at (x, z)
     BakedSurface walls;    // stone colour and the block's tint at (along, up)
-    // Shader/shadowmapping.* by [walls][shadowed][painted].
-    std::unique_ptr<Shader> programs[2][2][2];
+    // Shader/shadowmapping.* by [walls][shadowed][PaintKind].
+    std::unique_ptr<Shader> programs[2][2][3];
 };
 
 // Builds the program variants and bakes both textures with Shader/surfaceBake.frag; null when

@@ -1,6 +1,7 @@
 #include "render/ShadowMap.h"
 
 #include <cmath>
+#include <utility>
 
 #include "assets/Texture.h"
 #include "game/Game.h"
@@ -20,6 +21,7 @@ constexpr GLint kTerrainUnit = 6;
 constexpr GLint kWallUnit = 7;
 constexpr GLint kPaintLayersUnit = 8;
 constexpr GLint kPaintIndexUnit = 9;
+constexpr GLint kCoarsePaintUnit = 10;
 // How far past the light's window (in its normalised units, 1 at the edges) a caster's centre
 // may lie and still reach in with its shadow: a ball's radius, an item's rings.
 constexpr float kWindowSlack = 0.1f;
@@ -157,11 +159,15 @@ void Game::bindShadowMapAndDrawReceivers() {
     glActiveTexture(GL_TEXTURE0);
 
     const PaintTiles& paint = *paintTiles;
-    glActiveTexture(GL_TEXTURE0 + kPaintLayersUnit);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, paint.layers());
     // The paint takes the filters F4 and F5 choose, as the splat image did.
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, magFilterFor(bilinearFiltering));
-    glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, minFilterFor(mipmapMode));
+    for (const auto& [unit, kind] : {std::pair(kPaintLayersUnit, PaintKind::Fine),
+                                     std::pair(kCoarsePaintUnit, PaintKind::Coarse)}) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, paint.layers(kind));
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER,
+                        magFilterFor(bilinearFiltering));
+        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, minFilterFor(mipmapMode));
+    }
     glActiveTexture(GL_TEXTURE0 + kPaintIndexUnit);
     glBindTexture(GL_TEXTURE_2D, paint.index());
     glActiveTexture(GL_TEXTURE0);
@@ -172,47 +178,56 @@ void Game::bindShadowMapAndDrawReceivers() {
     const mat4 camera = uniformMatrix(*shadowShader, "PV_cam");
     const mat4 light = uniformMatrix(*shadowShader, "shadow_tex_mat");
     for (const auto& forSurface : receivers->programs) {
-        for (const auto& program : forSurface[shadowed]) {
-            glUseProgram(program->programHandle);
-            setUniform(*program, "PV_cam", camera);
-            setUniform(*program, "shadow_tex_mat", light);
-            setUniform(*program, "shadow_map", 0);
-            setUniform(*program, "terrain_noise", kTerrainUnit);
-            setUniform(*program, "wall_stone", kWallUnit);
-            setUniform(*program, "terrain_lookup", receivers->terrain.lookup);
-            setUniform(*program, "wall_lookup", receivers->walls.lookup);
-            setUniform(*program, "paint_layers", kPaintLayersUnit);
-            setUniform(*program, "paint_index", kPaintIndexUnit);
+        for (int kind = 0; kind < 3; ++kind) {
+            const Shader& program = *forSurface[shadowed][kind];
+            glUseProgram(program.programHandle);
+            setUniform(program, "PV_cam", camera);
+            setUniform(program, "shadow_tex_mat", light);
+            setUniform(program, "shadow_map", 0);
+            setUniform(program, "terrain_noise", kTerrainUnit);
+            setUniform(program, "wall_stone", kWallUnit);
+            setUniform(program, "terrain_lookup", receivers->terrain.lookup);
+            setUniform(program, "wall_lookup", receivers->walls.lookup);
+            setUniform(program, "paint_layers",
+                       kind == static_cast<int>(PaintKind::Coarse) ? kCoarsePaintUnit
+                                                                   : kPaintLayersUnit);
+            setUniform(program, "paint_index", kPaintIndexUnit);
         }
     }
-    for (int painted = 0; painted < 2; ++painted) {
-        const Shader& program = *receivers->programs[1][shadowed][painted];
+    for (int kind = 0; kind < 3; ++kind) {
+        const Shader& program = *receivers->programs[1][shadowed][kind];
         glUseProgram(program.programHandle);
         for (size_t i = 0; i < walls.size(); ++i) {
             kesto::scene::WallObject& wall = *walls[i];
-            if ((frustumCulling && !wall.visible) || paint.wallPainted(i) != (painted == 1))
+            if ((frustumCulling && !wall.visible) ||
+                paint.wallKind(i) != static_cast<PaintKind>(kind)) {
                 continue;
+            }
             setUniform(program, "M", wall.modelMatrix);
-            if (painted) setUniform(program, "paint_place", paint.wallPlace(i));
+            if (kind) setUniform(program, "paint_place", paint.wallPlace(i));
             wall.draw();
         }
     }
-    const Shader& plainGround = *receivers->programs[0][shadowed][0];
-    glUseProgram(plainGround.programHandle);
-    setUniform(plainGround, "M", terrain->modelMatrix);
-    if (paint.paintedTerrain().empty()) {
-        terrain->draw();
-    } else {
-        drawTerrainRuns(*terrain, paint.plainTerrain());
-        const Shader& paintedGround = *receivers->programs[0][shadowed][1];
-        glUseProgram(paintedGround.programHandle);
-        setUniform(paintedGround, "M", terrain->modelMatrix);
-        setUniform(paintedGround, "paint_place", paint.terrainPlace());
-        drawTerrainRuns(*terrain, paint.paintedTerrain());
+    for (int kind = 0; kind < 3; ++kind) {
+        const Shader& ground = *receivers->programs[0][shadowed][kind];
+        const std::vector<TerrainRun>& cells = paint.terrainRuns(static_cast<PaintKind>(kind));
+        if (cells.empty()) continue;
+        glUseProgram(ground.programHandle);
+        setUniform(ground, "M", terrain->modelMatrix);
+        setUniform(ground, "paint_place", paint.terrainPlace());
+        // Unpainted, the whole terrain is one draw.
+        if (kind == 0 && paint.terrainRuns(PaintKind::Fine).empty() &&
+            paint.terrainRuns(PaintKind::Coarse).empty()) {
+            terrain->draw();
+        } else {
+            drawTerrainRuns(*terrain, cells);
+        }
     }
 
-    glActiveTexture(GL_TEXTURE0 + kPaintLayersUnit);
-    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    for (const GLint unit : {kPaintLayersUnit, kCoarsePaintUnit}) {
+        glActiveTexture(GL_TEXTURE0 + unit);
+        glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    }
     glActiveTexture(GL_TEXTURE0);
     glBindTexture(GL_TEXTURE_2D, 0);
 }

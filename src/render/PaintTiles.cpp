@@ -1,5 +1,7 @@
 #include "render/PaintTiles.h"
 
+#include <malloc.h>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -62,8 +64,8 @@ std::string paintTileDefines(PaintKind kind) {
            define("PAINT_INNER", static_cast<float>(t.inner)) +
            define("PAINT_BORDER", static_cast<float>(t.border)) +
            define("PAINT_SLOT", static_cast<float>(t.slot())) +
-           define("PAINT_SIDE", static_cast<float>(t.side())) +
-           "#define PAINT_PER_SIDE " + std::to_string(t.perSide) + "u\n";
+           define("PAINT_SIDE", static_cast<float>(t.side())) + "#define PAINT_PER_SIDE " +
+           std::to_string(t.perSide) + "u\n";
 }
 
 TileSpan tileSpanOf(vec2 low, vec2 high, vec2 origin, int columns, int rows) {
@@ -234,8 +236,8 @@ void PaintTiles::writeIndex(const Tile& tile, bool painted) {
     indexTexels[at + 1] = painted ? static_cast<GLushort>(tile.coarse + 1) : 0;
     glBindTexture(GL_TEXTURE_2D, indexTexture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, tile.column, tile.row, 1, 1, GL_RG_INTEGER,
-                    GL_UNSIGNED_SHORT, &indexTexels[at]);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, tile.column, tile.row, 1, 1, GL_RG_INTEGER, GL_UNSIGNED_SHORT,
+                    &indexTexels[at]);
     glBindTexture(GL_TEXTURE_2D, 0);
     runsStale = true;
 }
@@ -400,6 +402,7 @@ void PaintTiles::drawAll(std::vector<Draw>& draws, const std::vector<Projection>
         setUniform(bake, "paint_tile", vec4(tile.corner, kPaintTileUnits, 0.0f));
         setUniform(bake, "paint_texels", vec2(t.inner, t.border));
         setUniform(bake, "paint_steepness", &array == &fine ? 8.0f : 1.0f);
+        setUniform(bake, "paint_steepness", &array == &fine ? 8.0f : 1.0f);
         if (tile.surface == kTerrainSurface) {
             setUniform(bake, "paint_face", 0.0f);
             setUniform(bake, "M", terrain.modelMatrix);
@@ -424,9 +427,11 @@ void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end,
         std::vector<PaintedTile> tiles;
         if (splat.reachKnown) tiles = tilesOf(splat, walls);
         int needed = 0;
-        for (const PaintedTile& t : tiles) needed += painted.count(t.row * indexWidth + t.column) == 0;
+        for (const PaintedTile& t : tiles)
+            needed += painted.count(t.row * indexWidth + t.column) == 0;
         const int perLayer = kCoarseTexels.perSide * kCoarseTexels.perSide;
-        const int room = coarse.most * perLayer - coarse.highest + static_cast<int>(coarse.spare.size());
+        const int room =
+            coarse.most * perLayer - coarse.highest + static_cast<int>(coarse.spare.size());
         if (!splat.reachKnown || needed > room) {
             bakedSplats.push_back(false);
             continue;
@@ -633,4 +638,5 @@ void PaintTiles::update(const std::vector<Projection>& splats, vec3 camera, GLui
     glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
     glUseProgram(static_cast<GLuint>(program));
+    malloc_trim(0);
 }

@@ -40,8 +40,8 @@ constexpr TileTexels kCoarseTexels{24, 2, 4};
 constexpr float kPaintTileUnits = 1.0f;
 // Tiles this near the camera (walls by their nearest point) get their fine paint, the nearest
 // first, as many as the fine layers hold.
-constexpr float kFinePaintReach = 100.0f;
-constexpr int kMostFineLayers = 2048;
+constexpr float kFinePaintReach = 14.0f;
+constexpr int kMostFineLayers = 1024;
 // Rows of tiles a wall face has: the wall box's height; faces front, back, top and the ends.
 constexpr int kWallFaceRows = 7;
 constexpr int kWallFaces = 4;

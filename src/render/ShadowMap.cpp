@@ -188,9 +188,9 @@ void Game::bindShadowMapAndDrawReceivers() {
             setUniform(program, "wall_stone", kWallUnit);
             setUniform(program, "terrain_lookup", receivers->terrain.lookup);
             setUniform(program, "wall_lookup", receivers->walls.lookup);
-            setUniform(program, "paint_layers",
-                       kind == static_cast<int>(PaintKind::Coarse) ? kCoarsePaintUnit
-                                                                   : kPaintLayersUnit);
+            setUniform(
+                program, "paint_layers",
+                kind == static_cast<int>(PaintKind::Coarse) ? kCoarsePaintUnit : kPaintLayersUnit);
             setUniform(program, "paint_index", kPaintIndexUnit);
         }
     }

@@ -2,6 +2,7 @@
 
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -85,6 +86,10 @@ void init(const StartOptions& options) {
 }
 
 void openGame(bool fullscreen) {
+    // Large blocks (textures in a software renderer) straight from the system and back to it
+    // when freed: left to the allocator's own threshold, which rises with every large block
+    // freed, they would pile up in the heap and never be given back.
+    mallopt(M_MMAP_THRESHOLD, 256 * 1024);
     int openedWidth = 0, openedHeight = 0;
     mainWindow = openWindow(fullscreen, openedWidth, openedHeight);
     if (!mainWindow) {

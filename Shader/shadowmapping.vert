@@ -6,6 +6,9 @@ layout(location = 1) in vec3 normal;
 uniform mat4 PV_cam;
 uniform mat4 M;
 uniform mat4 shadow_tex_mat;
+// The piece of a wall drawn, from .. to along its box (render/PaintTiles.h); the whole box where
+// both are 0. Its ends are the vertices' own values, so the pieces meet without a crack.
+uniform vec2 wall_piece;
 #ifdef PAINT_BAKE
 // The tile being painted: its corner in surface coordinates (xy) and its side (z); its texels
 // (x) and the texels of its neighbours' paint round them (y).
@@ -29,12 +32,14 @@ out vec2 paintCoord;
 flat out float paintFace;
 
 void main() {
-    vec4 world = M * vec4(position, 1.0);
+    vec3 box = position;
+    if (wall_piece.y > wall_piece.x) box.x = position.x > 0.5 ? wall_piece.y : wall_piece.x;
+    vec4 world = M * vec4(box, 1.0);
     gl_Position = PV_cam * world;
     worldPosition = world.xyz;
     // Walls are stretched and sheared onto the terrain: normals need the inverse transpose.
     worldNormal = transpose(inverse(mat3(M))) * normal;
-    localPosition = position;
+    localPosition = box;
     shadowCoord = shadow_tex_mat * world;
     viewDepth = gl_Position.w;
     // The terrain is the one receiver drawn with the identity; every wall is placed somewhere.
@@ -47,8 +52,8 @@ void main() {
     paintFace = 0.0;
     if (isWall > 0.5) {
         bool across = abs(normal.y) > 0.5;
-        paintCoord = across ? vec2(position.x * wallLength, position.z + 0.5)
-                            : vec2(position.x * wallLength + position.z, position.y);
+        paintCoord = across ? vec2(box.x * wallLength, box.z + 0.5)
+                            : vec2(box.x * wallLength + box.z, box.y);
         paintFace = across ? (normal.y > 0.0 ? 2.0 : -1.0)
                            : (abs(normal.x) > 0.5 ? 3.0 : (normal.z > 0.0 ? 0.0 : 1.0));
     }

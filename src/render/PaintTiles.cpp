@@ -142,7 +142,9 @@ bool PaintTiles::LayerArray::grow() {
 
 PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
                        const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls)
-    : wallTiles(walls.size(), 0), wallFineTiles(walls.size(), 0) {
+    : pieces(walls.size(), std::vector<WallPiece>(1)),
+      wallTiles(walls.size(), 0),
+      wallFineTiles(walls.size(), 0) {
     vec2 low(0.0f), high(0.0f);
     if (!terrain.vertices.empty()) low = high = vec2(terrain.vertices[0].x, terrain.vertices[0].z);
     for (const vec3& v : terrain.vertices) {
@@ -157,6 +159,7 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     cellRows = std::max(terrain.depth - 1, 0);
     firstCellColumn = static_cast<int>(low.x - terrainOrigin.x);
     firstCellRow = static_cast<int>(low.y - terrainOrigin.y);
+    for (const auto& wall : walls) wallLengths.push_back(glm::length(vec3(wall->modelMatrix[0])));
     float longest = 0.0f;
     for (const auto& wall : walls)
         longest = std::max(longest, glm::length(wall->end - wall->start));
@@ -195,7 +198,7 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     glGenFramebuffers(1, &readFramebuffer);
     bakeProgram = std::make_unique<Shader>("Shader/shadowmapping.vert", "Shader/paintBake.frag", "",
                                            true, "#define PAINT_BAKE\n");
-    findTerrainRuns();
+    findRuns();
 }
 
 PaintTiles::~PaintTiles() {
@@ -279,7 +282,7 @@ void PaintTiles::forget() {
     runsStale = fineStale = true;
 }
 
-void PaintTiles::findTerrainRuns() {
+void PaintTiles::findRuns() {
     for (auto& list : runs) list.clear();
     for (int r = 0; r < cellRows; ++r) {
         const int row = r + firstCellRow;
@@ -298,7 +301,52 @@ void PaintTiles::findTerrainRuns() {
             runs[kind].push_back({r, first, c - first});
         }
     }
+    for (size_t wall = 0; wall < pieces.size(); ++wall) findWallPieces(wall);
     runsStale = false;
+}
+
+void PaintTiles::findWallPieces(size_t wall) {
+    std::vector<WallPiece>& list = pieces[wall];
+    list.assign(1, WallPiece{});
+    const PaintKind kind = wallKind(wall);
+    const float length = wallLengths[wall];
+    if (kind == PaintKind::None || !(length > 0.0f)) return;
+    const glm::ivec2 corner = wallCorner(wall);
+    const auto painted = [&](int column) {
+        for (int row = corner.y; row < corner.y + kWallFaces * kWallFaceRows; ++row) {
+            const size_t at = (static_cast<size_t>(row) * indexWidth + corner.x + column) * 2;
+            if (indexTexels[at] || indexTexels[at + 1]) return true;
+        }
+        return false;
+    };
+    // The front and back faces' coordinate runs half the wall's thickness ahead of the box's
+    // length and behind it; the top's and the ends' lie within.
+    const float margin = 0.05f + kSlack;
+    list.clear();
+    float from = 0.0f;  // where the unpainted piece in the making starts
+    for (int c = 0; c < wallColumns;) {
+        if (!painted(c)) {
+            ++c;
+            continue;
+        }
+        const int first = c;
+        while (c < wallColumns && painted(c)) ++c;
+        const float a = std::clamp(
+            (kWallTileOrigin.x + static_cast<float>(first) * kPaintTileUnits - margin) / length,
+            0.0f, 1.0f);
+        const float b = std::clamp(
+            (kWallTileOrigin.x + static_cast<float>(c) * kPaintTileUnits + margin) / length, 0.0f,
+            1.0f);
+        if (!(b > from)) continue;
+        if (!list.empty() && list.back().kind == kind && a <= from) {
+            list.back().to = b;
+        } else {
+            if (a > from) list.push_back({from, a, PaintKind::None});
+            list.push_back({std::max(a, from), b, kind});
+        }
+        from = b;
+    }
+    if (from < 1.0f) list.push_back({from, 1.0f, PaintKind::None});
 }
 
 // Every tile the splat's reach overlaps, on the terrain and on each wall face it can paint.
@@ -578,7 +626,7 @@ void PaintTiles::update(const std::vector<Projection>& splats, vec3 camera, GLui
     std::vector<Draw> draws;
     if (!newSplats) draws = refine(camera, walls);
     if (!newSplats && draws.empty()) {
-        if (runsStale) findTerrainRuns();
+        if (runsStale) findRuns();
         return;
     }
 
@@ -626,7 +674,7 @@ void PaintTiles::update(const std::vector<Projection>& splats, vec3 camera, GLui
     buildMipmaps(coarse, changedCoarse);
     changedFine.clear();
     changedCoarse.clear();
-    if (runsStale) findTerrainRuns();
+    if (runsStale) findRuns();
 
     glBlendEquation(GL_FUNC_ADD);
     glDisable(GL_BLEND);

@@ -53,6 +53,12 @@ enum class PaintKind { None = 0, Fine = 1, Coarse = 2 };
 // The receiving program's #defines for a kind of paint.
 std::string paintTileDefines(PaintKind kind);
 
+// A piece of a wall along its length, from .. to as fractions of it, and how its paint is drawn.
+struct WallPiece {
+    float from = 0.0f, to = 1.0f;
+    PaintKind kind = PaintKind::None;
+};
+
 // The tiles of a surface a box of surface coordinates overlaps: columns from .. to, rows from
 // .. to, clamped to the grid; false when it misses the grid.
 struct TileSpan {
@@ -83,6 +89,10 @@ public:
     const std::vector<TerrainRun>& terrainRuns(PaintKind kind) const {
         return runs[static_cast<int>(kind)];
     }
+    // A wall from one end to the other: its painted columns of tiles drawn with its paint, the
+    // rest without, so that only painted pixels pay for the paint.
+    const std::vector<WallPiece>& wallPieces(size_t wall) const { return pieces[wall]; }
+    // How a wall drawn whole draws its paint.
     PaintKind wallKind(size_t wall) const;
     // The receiving program's paint_place for the terrain or a wall.
     vec4 terrainPlace() const;
@@ -132,7 +142,8 @@ private:
                  const kesto::scene::HeightMapObject& terrain,
                  const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
     void buildMipmaps(LayerArray& array, const std::set<int>& layers);
-    void findTerrainRuns();
+    void findRuns();
+    void findWallPieces(size_t wall);
 
     std::unique_ptr<Shader> bakeProgram;
     GLuint indexTexture = 0, framebuffer = 0, readFramebuffer = 0;
@@ -146,6 +157,8 @@ private:
     // The terrain's cells: how many, and the tile of the first.
     int cellColumns = 0, cellRows = 0, firstCellColumn = 0, firstCellRow = 0;
     std::vector<TerrainRun> runs[3];
+    std::vector<std::vector<WallPiece>> pieces;
+    std::vector<float> wallLengths;
     bool runsStale = true;
     std::vector<int> wallTiles, wallFineTiles;
     std::vector<bool> bakedSplats;

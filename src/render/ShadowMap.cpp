@@ -1,5 +1,7 @@
 #include "render/ShadowMap.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <utility>
 
@@ -194,18 +196,33 @@ void Game::bindShadowMapAndDrawReceivers() {
             setUniform(program, "paint_index", kPaintIndexUnit);
         }
     }
+    // Walls go in pieces, painted and not, unless something already drew them whole: the
+    // pieces' depths would not be equal to theirs. And the wireframe would show the cuts.
+    const std::vector<bool>& baked = paint.baked();
+    const bool inPieces = !wireframe && !switchedTerrainShader &&
+                          std::find(baked.begin(), baked.end(), false) == baked.end();
     for (int kind = 0; kind < 3; ++kind) {
         const Shader& program = *receivers->programs[1][shadowed][kind];
         glUseProgram(program.programHandle);
         for (size_t i = 0; i < walls.size(); ++i) {
             kesto::scene::WallObject& wall = *walls[i];
-            if ((frustumCulling && !wall.visible) ||
-                paint.wallKind(i) != static_cast<PaintKind>(kind)) {
-                continue;
+            if (frustumCulling && !wall.visible) continue;
+            bool placed = false;
+            const std::vector<WallPiece>& pieces = paint.wallPieces(i);
+            const WallPiece whole{0.0f, 1.0f, paint.wallKind(i)};
+            const WallPiece* first = inPieces ? pieces.data() : &whole;
+            const WallPiece* last = inPieces ? pieces.data() + pieces.size() : &whole + 1;
+            for (const WallPiece* part = first; part != last; ++part) {
+                const WallPiece& piece = *part;
+                if (piece.kind != static_cast<PaintKind>(kind)) continue;
+                if (!placed) {
+                    setUniform(program, "M", wall.modelMatrix);
+                    if (kind) setUniform(program, "paint_place", paint.wallPlace(i));
+                    placed = true;
+                }
+                setUniform(program, "wall_piece", vec2(piece.from, piece.to));
+                wall.draw();
             }
-            setUniform(program, "M", wall.modelMatrix);
-            if (kind) setUniform(program, "paint_place", paint.wallPlace(i));
-            wall.draw();
         }
     }
     for (int kind = 0; kind < 3; ++kind) {

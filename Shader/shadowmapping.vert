@@ -6,9 +6,10 @@ layout(location = 1) in vec3 normal;
 uniform mat4 PV_cam;
 uniform mat4 M;
 uniform mat4 shadow_tex_mat;
-// The piece of a wall drawn, from .. to along its box (render/PaintTiles.h); the whole box where
-// both are 0. Its ends are the vertices' own values, so the pieces meet without a crack.
-uniform vec2 wall_piece;
+// The piece of a wall drawn (render/PaintTiles.h): from .. to along its box (x, y) and bottom ..
+// top (z, w); the whole box where x and y are 0. Its edges are the vertices' own values, so the
+// pieces meet without a crack.
+uniform vec4 wall_piece;
 #ifdef PAINT_BAKE
 // The tile being painted: its corner in surface coordinates (xy) and its side (z); its texels
 // (x) and the texels of its neighbours' paint round them (y).
@@ -33,7 +34,10 @@ flat out float paintFace;
 
 void main() {
     vec3 box = position;
-    if (wall_piece.y > wall_piece.x) box.x = position.x > 0.5 ? wall_piece.y : wall_piece.x;
+    if (wall_piece.y > wall_piece.x) {
+        box.x = position.x > 0.5 ? wall_piece.y : wall_piece.x;
+        box.y = position.y > 0.0 ? wall_piece.w : wall_piece.z;
+    }
     vec4 world = M * vec4(box, 1.0);
     gl_Position = PV_cam * world;
     worldPosition = world.xyz;

@@ -312,41 +312,91 @@ void PaintTiles::findWallPieces(size_t wall) {
     const float length = wallLengths[wall];
     if (kind == PaintKind::None || !(length > 0.0f)) return;
     const glm::ivec2 corner = wallCorner(wall);
-    const auto painted = [&](int column) {
-        for (int row = corner.y; row < corner.y + kWallFaces * kWallFaceRows; ++row) {
-            const size_t at = (static_cast<size_t>(row) * indexWidth + corner.x + column) * 2;
-            if (indexTexels[at] || indexTexels[at + 1]) return true;
+    // The rows with paint in a column on the faces standing up, and whether the top has any.
+    struct Rows {
+        int low = kWallFaceRows, high = -1;
+        bool top = false;
+        bool any() const { return top || high >= low; }
+    };
+    const auto rowsOf = [&](int column) {
+        Rows rows;
+        for (int f = 0; f < kWallFaces; ++f) {
+            for (int r = 0; r < kWallFaceRows; ++r) {
+                const int row = corner.y + f * kWallFaceRows + r;
+                const size_t at = (static_cast<size_t>(row) * indexWidth + corner.x + column) * 2;
+                if (!indexTexels[at] && !indexTexels[at + 1]) continue;
+                if (kWallFaceList[f].acrossIsUp) {
+                    rows.low = std::min(rows.low, r);
+                    rows.high = std::max(rows.high, r);
+                } else {
+                    rows.top = true;
+                }
+            }
         }
-        return false;
+        return rows;
     };
     // The front and back faces' coordinate runs half the wall's thickness ahead of the box's
     // length and behind it; the top's and the ends' lie within.
     const float margin = 0.05f + kSlack;
-    list.clear();
-    float from = 0.0f;  // where the unpainted piece in the making starts
+    const auto along = [&](int column, float by) {
+        const float x = kWallTileOrigin.x + static_cast<float>(column) * kPaintTileUnits + by;
+        return std::clamp(x / length, 0.0f, 1.0f);
+    };
+    const float bottom = kWallBoxMin[1], top = kWallBoxMax[1];
+    const auto up = [&](int row) {
+        return std::clamp(kWallTileOrigin.y + static_cast<float>(row) * kPaintTileUnits, bottom,
+                          top);
+    };
+    // Painted stretches: columns side by side, or near enough to overlap, make one.
+    std::vector<WallPiece> painted;
     for (int c = 0; c < wallColumns;) {
-        if (!painted(c)) {
+        Rows rows = rowsOf(c);
+        if (!rows.any()) {
             ++c;
             continue;
         }
         const int first = c;
-        while (c < wallColumns && painted(c)) ++c;
-        const float a = std::clamp(
-            (kWallTileOrigin.x + static_cast<float>(first) * kPaintTileUnits - margin) / length,
-            0.0f, 1.0f);
-        const float b = std::clamp(
-            (kWallTileOrigin.x + static_cast<float>(c) * kPaintTileUnits + margin) / length, 0.0f,
-            1.0f);
-        if (!(b > from)) continue;
-        if (!list.empty() && list.back().kind == kind && a <= from) {
-            list.back().to = b;
-        } else {
-            if (a > from) list.push_back({from, a, PaintKind::None});
-            list.push_back({std::max(a, from), b, kind});
+        for (++c; c < wallColumns; ++c) {
+            const Rows next = rowsOf(c);
+            if (!next.any()) break;
+            rows.low = std::min(rows.low, next.low);
+            rows.high = std::max(rows.high, next.high);
+            rows.top = rows.top || next.top;
         }
-        from = b;
+        WallPiece piece{along(first, -margin), along(c, margin), top, bottom, kind};
+        if (rows.high >= rows.low) {
+            piece.bottom = up(rows.low) - kSlack;
+            piece.top = up(rows.high + 1) + kSlack;
+        }
+        // The top's paint needs the top row under it, or the piece would have no height.
+        if (rows.top) {
+            piece.bottom = std::min(piece.bottom, up(kWallFaceRows - 1) - kSlack);
+            piece.top = top;
+        }
+        if (!(piece.to > piece.from)) continue;
+        if (!painted.empty() && piece.from <= painted.back().to) {
+            WallPiece& last = painted.back();
+            last.to = piece.to;
+            last.bottom = std::min(last.bottom, piece.bottom);
+            last.top = std::max(last.top, piece.top);
+        } else {
+            painted.push_back(piece);
+        }
     }
-    if (from < 1.0f) list.push_back({from, 1.0f, PaintKind::None});
+    // Each stretch with its paint, unpainted above and below it, and unpainted between them.
+    list.clear();
+    float from = 0.0f;
+    for (WallPiece piece : painted) {
+        piece.bottom = std::max(piece.bottom, bottom);
+        piece.top = std::min(piece.top, top);
+        if (piece.from > from) list.push_back({from, piece.from, bottom, top, PaintKind::None});
+        if (piece.bottom > bottom)
+            list.push_back({piece.from, piece.to, bottom, piece.bottom, PaintKind::None});
+        if (piece.top < top) list.push_back({piece.from, piece.to, piece.top, top, PaintKind::None});
+        list.push_back(piece);
+        from = piece.to;
+    }
+    if (from < 1.0f) list.push_back({from, 1.0f, bottom, top, PaintKind::None});
 }
 
 // Every tile the splat's reach overlaps, on the terrain and on each wall face it can paint.
@@ -399,7 +449,8 @@ std::vector<PaintedTile> PaintTiles::tilesOf(
 namespace {
 
 // Whether the framebuffer shows paint in a square of it: a texel at half coverage or more, as
-// the receiving program draws it (no filter can lift less than that to half).
+// the receiving program draws it (no filter can lift less than that to half). A tile's border
+// holds its neighbours' paint, which they draw themselves: only the inner square counts.
 bool showsPaint(int x, int y, int side, std::vector<unsigned char>& texels) {
     texels.resize(static_cast<size_t>(side) * side * 4);
     glReadPixels(x, y, side, side, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
@@ -527,8 +578,8 @@ void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end,
         const int inLayer = slot % (t.perSide * t.perSide);
         glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, array.texture, 0,
                                   array.layerOf(slot));
-        if (!showsPaint(inLayer % t.perSide * t.slot(), inLayer / t.perSide * t.slot(), t.slot(),
-                        texels)) {
+        if (!showsPaint(inLayer % t.perSide * t.slot() + t.border,
+                        inLayer / t.perSide * t.slot() + t.border, t.inner, texels)) {
             release(key);
         }
     }

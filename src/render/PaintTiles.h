@@ -53,9 +53,11 @@ enum class PaintKind { None = 0, Fine = 1, Coarse = 2 };
 // The receiving program's #defines for a kind of paint.
 std::string paintTileDefines(PaintKind kind);
 
-// A piece of a wall along its length, from .. to as fractions of it, and how its paint is drawn.
+// A piece of a wall's box: from .. to as fractions of its length, bottom .. top as its height;
+// and how its paint is drawn.
 struct WallPiece {
     float from = 0.0f, to = 1.0f;
+    float bottom = kWallBoxMin[1], top = kWallBoxMax[1];
     PaintKind kind = PaintKind::None;
 };
 
@@ -89,8 +91,8 @@ public:
     const std::vector<TerrainRun>& terrainRuns(PaintKind kind) const {
         return runs[static_cast<int>(kind)];
     }
-    // A wall from one end to the other: its painted columns of tiles drawn with its paint, the
-    // rest without, so that only painted pixels pay for the paint.
+    // A wall in pieces: the stretches of tiles with paint drawn with its paint, the rest
+    // without, so that only painted pixels pay for the paint.
     const std::vector<WallPiece>& wallPieces(size_t wall) const { return pieces[wall]; }
     // How a wall drawn whole draws its paint.
     PaintKind wallKind(size_t wall) const;

@@ -209,7 +209,7 @@ void Game::bindShadowMapAndDrawReceivers() {
             if (frustumCulling && !wall.visible) continue;
             bool placed = false;
             const std::vector<WallPiece>& pieces = paint.wallPieces(i);
-            const WallPiece whole{0.0f, 1.0f, paint.wallKind(i)};
+            const WallPiece whole{0.0f, 1.0f, kWallBoxMin[1], kWallBoxMax[1], paint.wallKind(i)};
             const WallPiece* first = inPieces ? pieces.data() : &whole;
             const WallPiece* last = inPieces ? pieces.data() + pieces.size() : &whole + 1;
             for (const WallPiece* part = first; part != last; ++part) {
@@ -220,7 +220,8 @@ void Game::bindShadowMapAndDrawReceivers() {
                     if (kind) setUniform(program, "paint_place", paint.wallPlace(i));
                     placed = true;
                 }
-                setUniform(program, "wall_piece", vec2(piece.from, piece.to));
+                setUniform(program, "wall_piece",
+                           vec4(piece.from, piece.to, piece.bottom, piece.top));
                 wall.draw();
             }
         }

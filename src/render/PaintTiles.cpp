@@ -392,7 +392,8 @@ void PaintTiles::findWallPieces(size_t wall) {
         if (piece.from > from) list.push_back({from, piece.from, bottom, top, PaintKind::None});
         if (piece.bottom > bottom)
             list.push_back({piece.from, piece.to, bottom, piece.bottom, PaintKind::None});
-        if (piece.top < top) list.push_back({piece.from, piece.to, piece.top, top, PaintKind::None});
+        if (piece.top < top)
+            list.push_back({piece.from, piece.to, piece.top, top, PaintKind::None});
         list.push_back(piece);
         from = piece.to;
     }

@@ -4,6 +4,7 @@
 #include <FreeImage.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <numeric>
 #include <string>
@@ -12,6 +13,7 @@
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "render/FrameFixture.h"
+#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
@@ -173,6 +175,9 @@ TEST_F(ReferencePictures, EveryViewLooksAsItDidWithPaintCrispUpClose) {
         glGetFloatv(GL_COLOR_CLEAR_VALUE, sky);
         // The next frame is cleared to the sky: new paint must leave that colour alone.
         EXPECT_EQ(vec4(sky[0], sky[1], sky[2], sky[3]), vec4(1.0f, 0.0f, 1.0f, 1.0f));
+        // The same picture from the per-frame splat pass would hide tiles that took no paint.
+        const std::vector<bool>& baked = g->paintTiles->baked();
+        EXPECT_EQ(std::count(baked.begin(), baked.end(), true), projections.size());
         for (Rgba& p : pixels) std::swap(p.r, p.b);
         const std::string name = std::string(view.name) + ".png";
         if (out) writePicture(std::string(out) + "/" + name, pixels);

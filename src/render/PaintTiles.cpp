@@ -141,7 +141,8 @@ bool PaintTiles::LayerArray::grow() {
 }
 
 PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
-                       const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls)
+                       const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
+                       int mostFineLayers)
     : pieces(walls.size(), std::vector<WallPiece>(1)),
       wallTiles(walls.size(), 0),
       wallFineTiles(walls.size(), 0) {
@@ -182,7 +183,7 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
         array.most = most;
         for (int size = texels.side(); size > 1; size /= 2) ++array.levels;
     };
-    describe(fine, kFineTexels, 128, std::min(kMostFineLayers, arrayLayers));
+    describe(fine, kFineTexels, 128, std::min(mostFineLayers, arrayLayers));
     // Slots are numbered by 16 bits in the index.
     describe(coarse, kCoarseTexels, 16, std::min(arrayLayers, 65535 / 16));
     indexTexels.assign(static_cast<size_t>(indexWidth) * indexRows * 2, 0);

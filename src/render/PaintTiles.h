@@ -70,8 +70,10 @@ TileSpan tileSpanOf(vec2 low, vec2 high, vec2 origin, int columns, int rows);
 
 class PaintTiles {
 public:
+    // mostFineLayers: how many tiles may keep fine paint at once.
     PaintTiles(const kesto::scene::HeightMapObject& terrain,
-               const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+               const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
+               int mostFineLayers = kMostFineLayers);
     ~PaintTiles();
     PaintTiles(const PaintTiles&) = delete;
     PaintTiles& operator=(const PaintTiles&) = delete;

@@ -102,15 +102,17 @@ protected:
     }
     vec3 ground(float x, float z) const { return vec3(x, g->terrain->heightAt(x, z), z); }
     // The wall nearest the start, seen square-on from the start's side at hand height.
-    void paintWall(float distance) {
+    // Returns the wall's index.
+    size_t paintWall(float distance) {
         const vec2 start(282.0f, 22.0f);
         const auto away = [&](const auto& wall) {
             const bool long_ = glm::length(wall->end - wall->start) > 3.0f;
             return glm::length((wall->start + wall->end) * 0.5f - start) + (long_ ? 0.0f : 1e9f);
         };
-        const auto& nearest =
-            **std::min_element(g->walls.begin(), g->walls.end(),
-                               [&](const auto& a, const auto& b) { return away(a) < away(b); });
+        const auto found =
+            std::min_element(g->walls.begin(), g->walls.end(),
+                             [&](const auto& a, const auto& b) { return away(a) < away(b); });
+        const auto& nearest = **found;
         const vec2 along = glm::normalize(nearest.end - nearest.start);
         const vec2 middle = (nearest.start + nearest.end) * 0.5f;
         vec2 side(-along.y, along.x);
@@ -124,6 +126,7 @@ protected:
         // Up close, the splat's edge in the middle of the view.
         const vec3 target = onWall + (distance < 2.0f ? 1.0f : 0.0f) * sideways;
         lookAt(target + distance * out, target);
+        return static_cast<size_t>(found - g->walls.begin());
     }
     void paintGround(float distance) {
         const vec3 spot = ground(282.0f, 30.0f);
@@ -198,6 +201,40 @@ TEST_F(ReferencePictures, EveryViewLooksAsItDidWithPaintCrispUpClose) {
         EXPECT_GE(close * 100, pixels.size() * 98);
         if (view.distance > 0.0f && view.distance < 2.0f)
             EXPECT_GE(sharpSteps(pixels) * 10, sharpSteps(reference) * 9) << "paint edges blurred";
+    }
+}
+
+// Painted walls are drawn in pieces, with the paint program only where there is paint: together
+// the pieces must cover the wall's box once, and every splat on it must fall in a painted piece.
+TEST_F(ReferencePictures, PaintedWallPiecesCoverTheBoxOnceAndHoldThePaint) {
+    clearScene();
+    const size_t wall = paintWall(4.0f);
+    const kesto::scene::WallObject& w = *g->walls[wall];
+    // And one high up near an end, apart from those two in the middle.
+    const vec2 along = 0.6f * glm::normalize(w.end - w.start);
+    const vec3 high = ground(w.start.x, w.start.y) + vec3(along.x, 3.0f, along.y);
+    const vec3 out = glm::normalize(projections[0].projectorPosition - projections[0].position);
+    g->addProjection(high + 0.15f * out, out, vec3(0.0f, 1.0f, 0.0f));
+    frame();
+    const std::vector<WallPiece>& pieces = g->paintTiles->wallPieces(wall);
+    const auto inside = [](const WallPiece& p, vec2 q) {
+        return q.x >= p.from && q.x < p.to && q.y >= p.bottom && q.y < p.top;
+    };
+    int badPoints = 0;
+    for (float x = 0.0005f; x < 1.0f; x += 0.001f) {
+        for (float y = kWallBoxMin[1] + 0.01f; y < kWallBoxMax[1]; y += 0.02f)
+            badPoints += std::count_if(pieces.begin(), pieces.end(), [&](const WallPiece& p) {
+                             return inside(p, {x, y});
+                         }) != 1;
+    }
+    EXPECT_EQ(badPoints, 0) << "points of the wall's box in no piece or in two";
+    for (const Projection& splat : projections) {
+        const vec3 q = vec3(glm::inverse(w.modelMatrix) * vec4(splat.position, 1.0f));
+        EXPECT_TRUE(std::any_of(pieces.begin(), pieces.end(),
+                                [&](const WallPiece& p) {
+                                    return p.kind != PaintKind::None && inside(p, {q.x, q.y});
+                                }))
+            << "a splat at " << q.x << ", " << q.y << " in a piece without paint";
     }
 }
 

@@ -188,7 +188,10 @@ TEST_F(ReferencePictures, EveryViewLooksAsItDidWithPaintCrispUpClose) {
         EXPECT_EQ(std::count(baked.begin(), baked.end(), true), projections.size());
         for (Rgba& p : pixels) std::swap(p.r, p.b);
         const std::string name = std::string(view.name) + ".png";
-        if (out) writePicture(std::string(out) + "/" + name, pixels);
+        if (out)
+            writePicture(
+                std::string(out) + "/" + view.name + (view.coarse ? "-coarse" : "") + ".png",
+                pixels);
         if (keep && !view.coarse) {
             EXPECT_TRUE(writePicture(kFolder + name, pixels));
             continue;

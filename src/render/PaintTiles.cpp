@@ -161,9 +161,8 @@ PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
     firstCellColumn = static_cast<int>(low.x - terrainOrigin.x);
     firstCellRow = static_cast<int>(low.y - terrainOrigin.y);
     for (const auto& wall : walls) wallLengths.push_back(glm::length(vec3(wall->modelMatrix[0])));
-    float longest = 0.0f;
-    for (const auto& wall : walls)
-        longest = std::max(longest, glm::length(wall->end - wall->start));
+    const float longest =
+        wallLengths.empty() ? 0.0f : *std::max_element(wallLengths.begin(), wallLengths.end());
     wallColumns = static_cast<int>(std::ceil((longest + 2.0f) / kPaintTileUnits)) + 1;
     indexWidth = std::max(static_cast<int>(terrainTiles.x), wallColumns);
     terrainRows = static_cast<int>(terrainTiles.y);

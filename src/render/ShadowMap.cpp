@@ -1,7 +1,6 @@
 #include "render/ShadowMap.h"
 
 #include <algorithm>
-
 #include <cmath>
 #include <utility>
 
@@ -209,7 +208,8 @@ void Game::bindShadowMapAndDrawReceivers() {
             if (frustumCulling && !wall.visible) continue;
             bool placed = false;
             const std::vector<WallPiece>& pieces = paint.wallPieces(i);
-            const WallPiece whole{0.0f, 1.0f, kWallBoxMin[1], kWallBoxMax[1], paint.wallKind(i)};
+            WallPiece whole;
+            whole.kind = paint.wallKind(i);
             const WallPiece* first = inPieces ? pieces.data() : &whole;
             const WallPiece* last = inPieces ? pieces.data() + pieces.size() : &whole + 1;
             for (const WallPiece* part = first; part != last; ++part) {

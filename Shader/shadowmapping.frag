@@ -29,6 +29,9 @@ uniform sampler2DArray paint_layers;
 uniform usampler2D paint_index;
 uniform vec4 paint_place;
 #endif
+#if defined(PAINTED) && defined(TERRAIN_ONLY)
+flat in vec3 paintBase;
+#endif
 
 out vec4 fragColor;
 
@@ -101,8 +104,14 @@ vec3 lightSurface(vec3 albedo, vec3 n, float visibility) {
 #ifdef PAINTED
 // The paint's colour and its coverage. A tile's paint sits in a slot of a layer, PAINT_INNER
 // texels a tile with PAINT_BORDER of its neighbours' round them; PAINT_PER_SIDE slots along a
-// layer's side (the coarse paint's atlas) or one (the fine paint).
+// layer's side (the coarse paint's atlas) or one (the fine paint). The terrain's cells bring
+// their paint's place with them (shadowmapping.vert); a wall's face is looked up here.
 vec4 paintAt() {
+#ifdef TERRAIN_ONLY
+    vec2 uv = paintBase.xy + paintCoord * PAINT_TEXEL_STEP;
+    vec4 cellPaint = texture(paint_layers, vec3(uv, paintBase.z));
+    return paintBase.z < 0.0 ? vec4(0.0) : cellPaint;
+#else
     vec2 t = (paintCoord - paint_place.xy) / PAINT_TILE_UNITS;
     vec2 cell = floor(t);
     ivec2 at = ivec2(cell.x, paint_place.z + paintFace * paint_place.w + cell.y);
@@ -121,6 +130,7 @@ vec4 paintAt() {
     vec4 paint = textureGrad(paint_layers, vec3(uv, float(slot / (PAINT_PER_SIDE * PAINT_PER_SIDE))),
                              dFdx(t) * scale, dFdy(t) * scale);
     return (code == 0u || paintFace < 0.0) ? vec4(0.0) : paint;
+#endif
 }
 #endif
 

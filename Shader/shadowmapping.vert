@@ -10,6 +10,12 @@ uniform mat4 shadow_tex_mat;
 // top (z, w); the whole box where x and y are 0. Its edges are the vertices' own values, so the
 // pieces meet without a crack.
 uniform vec4 wall_piece;
+#if defined(PAINTED) && defined(TERRAIN_ONLY)
+// The terrain finds a cell's paint once per triangle, not per pixel: both triangles of the cell
+// at (x, z) start at its corner (x + 1, z), and that first vertex is the provoking one.
+uniform usampler2D paint_index;
+uniform vec4 paint_place;
+#endif
 #ifdef PAINT_BAKE
 // The tile being painted: its corner in surface coordinates (xy) and its side (z); its texels
 // (x) and the texels of its neighbours' paint round them (y).
@@ -31,6 +37,10 @@ flat out float wallLength;
 // 1 back, 2 top, 3 the ends, -1 the unseen bottom) at (along, up) as the stone, the top across.
 out vec2 paintCoord;
 flat out float paintFace;
+#if defined(PAINTED) && defined(TERRAIN_ONLY)
+// The cell's paint: at xy + paintCoord * PAINT_TEXEL_STEP in layer z; none where z < 0.
+flat out vec3 paintBase;
+#endif
 
 void main() {
     vec3 box = position;
@@ -61,6 +71,22 @@ void main() {
         paintFace = across ? (normal.y > 0.0 ? 2.0 : -1.0)
                            : (abs(normal.x) > 0.5 ? 3.0 : (normal.z > 0.0 ? 0.0 : 1.0));
     }
+#if defined(PAINTED) && defined(TERRAIN_ONLY)
+    vec2 cell = floor((world.xz + vec2(-0.5, 0.5) - paint_place.xy) / PAINT_TILE_UNITS);
+    ivec2 at = clamp(ivec2(cell.x, paint_place.z + cell.y), ivec2(0),
+                     textureSize(paint_index, 0) - 1);
+#ifdef PAINT_COARSE
+    uint code = texelFetch(paint_index, at, 0).g;
+#else
+    uint code = texelFetch(paint_index, at, 0).r;
+#endif
+    uint slot = max(code, 1u) - 1u;
+    uint inLayer = slot % (PAINT_PER_SIDE * PAINT_PER_SIDE);
+    vec2 corner = vec2(inLayer % PAINT_PER_SIDE, inLayer / PAINT_PER_SIDE) * PAINT_SLOT;
+    paintBase.xy = (corner + PAINT_BORDER - cell * PAINT_INNER) / PAINT_SIDE -
+                   paint_place.xy * PAINT_TEXEL_STEP;
+    paintBase.z = code == 0u ? -1.0 : float(slot / (PAINT_PER_SIDE * PAINT_PER_SIDE));
+#endif
 #ifdef PAINT_BAKE
     // A tile keeps a texel of its neighbours' paint round its edge, for the filters.
     vec2 inTile = (paintCoord - paint_tile.xy) / paint_tile.z;

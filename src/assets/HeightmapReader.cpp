@@ -113,6 +113,7 @@ bool loadHeightmap(const char* path, std::vector<vec3>& positions, std::vector<v
             positions.emplace_back(static_cast<float>(c), sum / 3.0f / 15.0f,
                                    static_cast<float>(r));
             if (c == 0 || r == 0) continue;
+            // Both triangles start at the same corner: the receivers read the cell's paint there.
             const unsigned t1[3] = {n - w, n - w - 1, n - 1};
             const unsigned t2[3] = {n - w, n - 1, n};
             indices.insert(indices.end(), t1, t1 + 3);

@@ -64,8 +64,9 @@ std::string paintTileDefines(PaintKind kind) {
            define("PAINT_INNER", static_cast<float>(t.inner)) +
            define("PAINT_BORDER", static_cast<float>(t.border)) +
            define("PAINT_SLOT", static_cast<float>(t.slot())) +
-           define("PAINT_SIDE", static_cast<float>(t.side())) + "#define PAINT_PER_SIDE " +
-           std::to_string(t.perSide) + "u\n";
+           define("PAINT_SIDE", static_cast<float>(t.side())) +
+           define("PAINT_TEXEL_STEP", static_cast<float>(t.inner) / (kPaintTileUnits * t.side())) +
+           "#define PAINT_PER_SIDE " + std::to_string(t.perSide) + "u\n";
 }
 
 TileSpan tileSpanOf(vec2 low, vec2 high, vec2 origin, int columns, int rows) {

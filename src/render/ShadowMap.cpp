@@ -226,6 +226,7 @@ void Game::bindShadowMapAndDrawReceivers() {
             }
         }
     }
+    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     for (int kind = 0; kind < 3; ++kind) {
         const Shader& ground = *receivers->programs[0][shadowed][kind];
         const std::vector<TerrainRun>& cells = paint.terrainRuns(static_cast<PaintKind>(kind));
@@ -241,6 +242,7 @@ void Game::bindShadowMapAndDrawReceivers() {
             drawTerrainRuns(*terrain, cells);
         }
     }
+    glProvokingVertex(GL_LAST_VERTEX_CONVENTION);
 
     for (const GLint unit : {kPaintLayersUnit, kCoarsePaintUnit}) {
         glActiveTexture(GL_TEXTURE0 + unit);

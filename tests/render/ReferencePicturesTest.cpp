@@ -91,7 +91,7 @@ class ReferencePictures : public FrameTest {
 protected:
     ReferencePictures() : FrameTest(kWidth, kHeight) {}
     void TearDown() override {
-        clearScene();
+        if (g) clearScene();
         FrameTest::TearDown();
     }
     void clearScene() {

@@ -503,7 +503,6 @@ void PaintTiles::drawAll(std::vector<Draw>& draws, const std::vector<Projection>
         setUniform(bake, "paint_tile", vec4(tile.corner, kPaintTileUnits, 0.0f));
         setUniform(bake, "paint_texels", vec2(t.inner, t.border));
         setUniform(bake, "paint_steepness", &array == &fine ? 8.0f : 1.0f);
-        setUniform(bake, "paint_steepness", &array == &fine ? 8.0f : 1.0f);
         if (tile.surface == kTerrainSurface) {
             setUniform(bake, "paint_face", 0.0f);
             setUniform(bake, "M", terrain.modelMatrix);

@@ -23,6 +23,26 @@ def game_binary():
     return os.environ.get("QUILLORA_BINARY", os.path.join(source_dir(), "build", "quillora"))
 
 
+def game_environment(scratch, extra=None):
+    """The environment a game under test gets: software OpenGL, settings and records in scratch
+    folders, and dialog tools that cannot show themselves, so a desktop's zenity or kdialog never
+    waits for an answer on the test's display. A test's own PATH (its stand-ins) comes first."""
+    env = {k: v for k, v in os.environ.items() if k not in ("ALSOFT_DRIVERS", "XAUTHORITY")}
+    declining = os.path.join(scratch, "no-dialogs")
+    os.makedirs(declining, exist_ok=True)
+    for tool in ("zenity", "kdialog"):
+        with open(os.path.join(declining, tool), "w") as script:
+            script.write("#!/bin/sh\nexit 255\n")
+        os.chmod(os.path.join(declining, tool), 0o755)
+    extra = dict(extra or {})
+    path = extra.pop("PATH", None)
+    env["PATH"] = os.pathsep.join(p for p in (path, declining, os.environ.get("PATH")) if p)
+    for name in ("XDG_CONFIG_HOME", "XDG_DATA_HOME"):
+        env[name] = os.path.join(scratch, name.lower())
+    env.update(LIBGL_ALWAYS_SOFTWARE="1", **extra)
+    return env
+
+
 class HarnessError(AssertionError):
     pass
 
@@ -64,8 +84,8 @@ class GameRun:
             driver = {"wave": "wave", "null": "null", "none": "nonexistent"}[sound]
             with open(conf, "w") as out:
                 out.write("[general]\ndrivers=%s\n[wave]\nfile=%s\n" % (driver, self.wav_path))
-            self.env = {k: v for k, v in os.environ.items() if k not in ("ALSOFT_DRIVERS", "XAUTHORITY")}
-            self.env.update(DISPLAY=display, LIBGL_ALWAYS_SOFTWARE="1", ALSOFT_CONF=conf, **(env or {}))
+            self.env = game_environment(self.run_dir, env)
+            self.env.update(DISPLAY=display, ALSOFT_CONF=conf)
             if sound == "none":
                 self.env["ALSOFT_DRIVERS"] = driver
             self.process = subprocess.Popen(command or [game_binary()], cwd=self.run_dir, env=self.env,

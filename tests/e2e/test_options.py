@@ -64,8 +64,7 @@ class Options(unittest.TestCase):
                         script.write('#!/bin/sh\nprintf "%%s|" "${0##*/}" "$@" >> %s\n'
                                      'echo >> %s\nexit %d\n' % (record, record, answer))
                     os.chmod(os.path.join(tools, tool), stat.S_IRWXU)
-                path = tools + os.pathsep + os.environ["PATH"]
-                with GameRun(self.id(), sound="null", env={"PATH": path}) as game:
+                with GameRun(self.id(), sound="null", env={"PATH": tools}) as game:
                     game.wait_for(SIZE_LINE)
                     self.assertEqual(game.geometry()[2:], size)
                     game.screenshot("%s-%d" % tuple(answers.items())[-1], whole_screen=True)

@@ -118,6 +118,9 @@ void loadTextures(Game& g) {
     g.posterLoseTexture = std::make_unique<Texture>("Util/Files/poster_lose.tga", false);
 }
 
+// The background music plays well under the effects.
+constexpr float kMusicVolume = 0.1f;
+
 void loadSounds(Game& g, audio::SoundEngine* engine) {
     g.soundEngine = engine;
     if (!engine) {
@@ -125,7 +128,7 @@ void loadSounds(Game& g, audio::SoundEngine* engine) {
         return;
     }
     g.backgroundMusic = engine->play2D("Util/Files/background.mp3", true, false, true);
-    if (g.backgroundMusic) g.backgroundMusic->setVolume(0.1f);
+    if (g.backgroundMusic) g.backgroundMusic->setVolume(kMusicVolume);
     g.tickingSound = engine->play2D("Util/Files/cartoon_clock_ticking.mp3", false, true, true);
     g.winJingle = engine->play2D("Util/Files/bugle_music_reveille.mp3", false, true, true);
     g.loseJingle = engine->play2D("Util/Files/musical_woodwinds_melody_descend_playful.mp3", false,
@@ -167,6 +170,12 @@ Game::Game(audio::SoundEngine* engine) {
     loadSounds(*this, engine);
     // The rules start in their member values, on the play poster.
     setCursorVisible(true);
+}
+
+void Game::setMusicVolume(float volume) {
+    if (backgroundMusic) backgroundMusic->setVolume(kMusicVolume * volume);
+    for (audio::Sound* jingle : {winJingle, loseJingle})
+        if (jingle) jingle->setVolume(volume);
 }
 
 Game::~Game() {

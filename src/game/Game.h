@@ -6,6 +6,7 @@
 
 #include <list>
 #include <memory>
+#include <string>
 #include <unordered_set>
 #include <vector>
 
@@ -44,7 +45,11 @@ public:
     void update(double dt);
     void addBall(vec3 position, vec3 direction, bool running);
     void addWall(vec2 start, vec2 end);
+    // Keeps this run's time (and adds it to the records when there are some).
+    void recordWin();
     bool checkBallImpact(kesto::scene::BallObject* ball);
+    // Loudness of the background music and the end jingles, 1 as built.
+    void setMusicVolume(float volume);
     void addProjection(vec3 position, vec3 direction, vec3 up);
 
     // Frame (render/)
@@ -83,6 +88,10 @@ public:
     bool movedThisFrame = false;
     int posterIndex = kPosterPlay;
     double elapsedTime = 0.0;
+    // Where a win adds its time; none when empty (tests, the benchmark).
+    std::string recordsPath;
+    // This run's time and the best one kept, once the game is won; negative before.
+    double winTime = -1.0, bestTime = -1.0;
     double frameTime = 0.0;
     int ballsLeft = kStartBalls;
     char hudText[256] = {};

@@ -3,12 +3,11 @@
 
 #include "game/Game.h"
 #include "game/PlayRules.h"
+#include "platform/Records.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
-
-namespace {}  // namespace
 
 void Game::addBall(vec3 position, vec3 direction, bool running) {
     if (ballsLeft <= 0) {
@@ -81,8 +80,19 @@ void Game::update(double dt) {
         setCursorVisible(true);
     };
     if (goalReached) {
+        // F1 on the end poster lets the update run again: the win counts once.
+        if (winTime < 0.0) recordWin();
         showEndPoster(kPosterWin, winJingle);
     } else if (elapsedTime >= kTimeLimit) {
         showEndPoster(kPosterLose, loseJingle);
     }
+}
+
+void Game::recordWin() {
+    winTime = elapsedTime;
+    bestTime = winTime;
+    if (recordsPath.empty()) return;
+    const std::vector<Record> kept = addRecord(recordsPath, {winTime, currentDate()});
+    bestTime = kept.front().seconds;
+    std::printf("Time %.2f s, best %.2f s\n", winTime, bestTime);
 }

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/Records.h"
+
 #ifndef QUILLORA_VERSION
 #error "QUILLORA_VERSION comes from the project version in CMakeLists.txt"
 #endif
@@ -17,11 +19,14 @@ const char kUsage[] =
     "  --windowed      start in a 1024 x 768 window, without asking\n"
     "  --no-raw-mouse  turn with the pointer as the desktop moves it: for tablets, remote\n"
     "                  desktops and virtual machines, where the view turns wrongly or not at all\n"
+    "  --vsync         let frames wait for the display's refresh\n"
+    "  --records       show the ten best times and exit\n"
     "  --help          show this help and exit\n"
     "  --version       show the version and exit\n"
     "\n"
     "Without --fullscreen or --windowed the game asks: in a dialog when zenity or kdialog is\n"
-    "installed, else on the terminal; with neither it opens a window.\n";
+    "installed, else on the terminal; with neither it opens a window.\n"
+    "Settings: $XDG_CONFIG_HOME/quillora/settings.ini (~/.config/...); options win over it.\n";
 
 int usageError(const char* what, const char* word) {
     std::fprintf(stderr, "quillora: %s '%s'\n%s", what, word, kUsage);
@@ -44,6 +49,10 @@ std::optional<int> readCommandLine(int argc, const char* const* argv, StartOptio
             options.screen = ScreenChoice::Windowed;
         } else if (std::strcmp(word, "--no-raw-mouse") == 0) {
             options.rawMouseMotion = false;
+        } else if (std::strcmp(word, "--vsync") == 0) {
+            options.vsync = true;
+        } else if (std::strcmp(word, "--records") == 0) {
+            return printRecords(recordsPath());
         } else if (std::strcmp(word, "--help") == 0) {
             std::fputs(kUsage, stdout);
             return 0;

@@ -309,6 +309,7 @@ Sound* SoundEngine::startVoice(SoundSource* source, bool positional, vec3 positi
     alSource3f(name, AL_POSITION, position.x, position.y, position.z);
     alSourcef(name, AL_ROLLOFF_FACTOR, positional ? 1.0f : 0.0f);
     alSourcef(name, AL_REFERENCE_DISTANCE, source->defaultMinDistance);
+    alSourcef(name, AL_GAIN, effectsVolume);
 
     auto voice = std::make_unique<Voice>();
     voice->source = name;

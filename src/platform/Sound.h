@@ -96,6 +96,9 @@ public:
     // the same source). Null on failure.
     SoundSource* addSoundSourceFromFile(const char* path, bool preload = true);
 
+    // Gain of every sound started from now on (1 as loaded); Sound::setVolume overrides it.
+    void setEffectsVolume(float volume) { effectsVolume = volume; }
+
     // Pauses (or resumes) every sound that has not finished.
     void setAllSoundsPaused(bool paused = true);
     // Also frees the voices of finished fire-and-forget sounds (it runs every frame).
@@ -128,6 +131,7 @@ private:
 
     void* device = nullptr;   // ALCdevice
     void* context = nullptr;  // ALCcontext
+    float effectsVolume = 1.0f;
     std::vector<std::unique_ptr<SoundSource>> sources;
     std::vector<std::unique_ptr<Voice>> voices;
 };

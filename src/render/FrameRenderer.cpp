@@ -92,6 +92,8 @@ void Game::drawPoster() {
     if (poster) bindTexture(kScreenUnit, poster);
     setUniform(*textureShader, "texture", kScreenUnit);
     drawScreenQuad(*this);
+    if (posterIndex == kPosterWin && winTime >= 0.0)
+        for (const HudLine& line : winPosterLines(winTime, bestTime)) printLine(*this, line);
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <tuple>
 
 #include "game/Game.h"
 
@@ -67,6 +68,20 @@ std::vector<HudLine> hudLines(const HudState& state) {
     }
     if (state.showFrameTime) {
         lines.push_back({format("%0.0f ms", state.frameTime * 1000.0), 675, 560, 20, kHudBlack});
+    }
+    return lines;
+}
+
+std::vector<HudLine> winPosterLines(double winTime, double bestTime) {
+    // The poster's own dark brown, in the free band between its text and "Press Esc".
+    const vec3 brown(0.3f, 0.12f, 0.0f);
+    constexpr int kSize = 20, kCentre = 400;
+    std::vector<HudLine> lines;
+    for (const auto& [label, seconds, y] :
+         {std::tuple("Your time", winTime, 215), std::tuple("Best time", bestTime, 188)}) {
+        std::string text = format("%s: %.2f s", label, seconds);
+        const int x = kCentre - static_cast<int>(text.size()) * kSize / 2;
+        lines.push_back({std::move(text), x, y, kSize, brown});
     }
     return lines;
 }

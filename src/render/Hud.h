@@ -51,5 +51,7 @@ int remainingSeconds(double elapsedTime);
 bool clockShouldTick(bool tickingPaused, int remaining);
 // Clock, balls left, distance (when measured) and frame time (when switched on), in print order.
 std::vector<HudLine> hudLines(const HudState& state);
+// The win poster's two lines under its text: this run's time and the best kept, centred.
+std::vector<HudLine> winPosterLines(double winTime, double bestTime);
 // Seven columns of label (upper) and value (lower).
 std::vector<HudLine> debugRowLines(const RenderSwitches& switches);

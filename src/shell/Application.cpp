@@ -10,6 +10,7 @@
 #include "assets/HeightmapReader.h"
 #include "game/Game.h"
 #include "platform/Console.h"
+#include "platform/Records.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
 #include "render/ParticleSystem.h"
@@ -18,6 +19,9 @@
 #include "shell/Movement.h"
 
 namespace {
+
+// The pad's Back, read in the frame, acted on where Escape is.
+bool quitRequested = false;
 
 void keyCallback(GLFWwindow*, int key, int /*scancode*/, int action, int /*mods*/) {
     // A held key acts once: a repeat would flip a switch back and forth. Keys GLFW cannot name
@@ -73,19 +77,24 @@ void refetch(Function& pointer, const char* name) {
 
 }  // namespace
 
-void init(const StartOptions& options) {
+void init(const StartOptions& options, Settings settings) {
     // The log is read live by whoever watches it, also through a pipe.
     std::setvbuf(stdout, nullptr, _IOLBF, 0);
 
     if (!glfwInit()) fatalError("Failed to initialize GLFW\n");
     useRawMouseMotion = options.rawMouseMotion;
-    const bool fullscreen = options.screen == ScreenChoice::Ask
+    if (options.screen != ScreenChoice::Ask)
+        settings.fullscreen = options.screen == ScreenChoice::Fullscreen ? FullscreenSetting::Yes
+                                                                         : FullscreenSetting::No;
+    settings.vsync = settings.vsync || options.vsync;
+    const bool fullscreen = settings.fullscreen == FullscreenSetting::Ask
                                 ? askYesNo("Would you like to run in fullscreen?", "Fullscreen")
-                                : options.screen == ScreenChoice::Fullscreen;
-    openGame(fullscreen);
+                                : settings.fullscreen == FullscreenSetting::Yes;
+    openGame(fullscreen, settings);
+    game->recordsPath = recordsPath();
 }
 
-void openGame(bool fullscreen) {
+void openGame(bool fullscreen, const Settings& settings) {
     // Large blocks (textures in a software renderer) straight from the system and back to it
     // when freed: left to the allocator's own threshold, which rises with every large block
     // freed, they would pile up in the heap and never be given back.
@@ -99,8 +108,10 @@ void openGame(bool fullscreen) {
         std::exit(-1);
     }
     glfwMakeContextCurrent(mainWindow);
-    // Frames nobody sees only heat the graphics card: wait for the display.
-    glfwSwapInterval(1);
+    // Unasked, frames come as fast as they can; a driver's own default stays as it is.
+    if (settings.vsync) glfwSwapInterval(1);
+    pointerSpeed = settings.pointerSpeed;
+    invertVerticalLook = settings.invertVerticalLook;
 
     glewExperimental = GL_TRUE;
     GLenum glewStatus = glewInit();
@@ -127,7 +138,9 @@ void openGame(bool fullscreen) {
     soundEngine = audio::SoundEngine::create();
     if (!soundEngine) fatalError("Could not startup sound engine\n");
 
+    soundEngine->setEffectsVolume(static_cast<float>(settings.effectsVolume) / 100.0f);
     game = new Game(soundEngine);
+    game->setMusicVolume(static_cast<float>(settings.musicVolume) / 100.0f);
 
     glfwSetKeyCallback(mainWindow, keyCallback);
     // A tap shorter than one frame would otherwise be gone by the time Escape is polled.
@@ -148,6 +161,7 @@ void openGame(bool fullscreen) {
 }
 
 void advanceFrame(double delta) {
+    quitRequested = onGamepad(readGamepad()) || quitRequested;
     handleMovement(static_cast<float>(delta));
     uploadCameraMatrices(projectionMatrix, viewMatrix);
     game->cameraPosition = playerPosition;
@@ -174,7 +188,7 @@ void runFrameLoop() {
         if (error != GL_NO_ERROR)
             std::printf("OpenGL error in %s:%d: 0x%x\n", __FILE__, __LINE__, error);
 
-        if (glfwGetKey(mainWindow, GLFW_KEY_ESCAPE) == GLFW_PRESS) break;
+        if (glfwGetKey(mainWindow, GLFW_KEY_ESCAPE) == GLFW_PRESS || quitRequested) break;
         if (glfwWindowShouldClose(mainWindow)) break;
     }
 }

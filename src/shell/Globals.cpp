@@ -19,6 +19,10 @@ std::array<unsigned char, 256> keyState{};
 bool gameStarted = false;
 bool windowFocused = true;
 bool helpShown = false;
+float pointerSpeed = 1.0f;
+bool invertVerticalLook = false;
+vec2 padWalk{0.0f};
+vec2 padTurn{0.0f};
 
 mat4 makeProjectionMatrix(int width, int height) {
     // A minimised window reports 0 x 0; keep the matrix finite until it comes back.

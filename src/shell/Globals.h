@@ -25,6 +25,13 @@ extern std::array<unsigned char, 256> keyState;  // only codes below 256 ever in
 constexpr int kKeyW = 'W', kKeyS = 'S', kKeyA = 'A', kKeyD = 'D';
 extern bool gameStarted;
 extern bool helpShown;
+// From the settings: the view's turn per pixel (and per stick deflection) as a factor of the
+// built-in one, and whether pushing the pointer forward looks down.
+extern float pointerSpeed;
+extern bool invertVerticalLook;
+// The gamepad's sticks this frame (see PadIntent): walking and turning.
+extern vec2 padWalk;
+extern vec2 padTurn;
 // False while another window has the keyboard and the pointer.
 extern bool windowFocused;
 

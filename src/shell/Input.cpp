@@ -11,6 +11,9 @@
 
 namespace {
 
+// How far forward the left stick is pushed for a throw to count as running, as W does.
+constexpr float kRunningPush = 0.5f;
+
 const char* onOff(bool on) { return on ? "on" : "off"; }
 
 // Special keys have codes from 256 up; only the codes below index keyState.
@@ -97,7 +100,7 @@ void onMouseButton(int button, int action) {
     if (action != GLFW_PRESS) return;
 
     const vec3 d = viewDirection * (1.0f / glm::length(viewDirection));
-    const bool running = keyState[kKeyW] == 1;
+    const bool running = keyState[kKeyW] == 1 || padWalk.y > kRunningPush;
     switch (button) {
     case GLFW_MOUSE_BUTTON_LEFT:
         std::printf("Clicked on left mouse button - firing 1 ball\n");
@@ -163,4 +166,21 @@ void startGame() {
     }
     game->posterVisible = false;
     setCursorVisible(false);
+}
+
+bool onGamepad(const GLFWgamepadstate& state) {
+    static GLFWgamepadstate before = restingPad();
+    const PadIntent intent = padIntent(state, before);
+    before = state;
+    padWalk = intent.walk;
+    padTurn = intent.turn;
+    if (intent.start) {
+        if (gameStarted)
+            onKey(GLFW_KEY_F1, GLFW_PRESS);
+        else
+            onMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
+    }
+    if (gameStarted && intent.throwOne) onMouseButton(GLFW_MOUSE_BUTTON_LEFT, GLFW_PRESS);
+    if (intent.throwThree) onMouseButton(GLFW_MOUSE_BUTTON_RIGHT, GLFW_PRESS);
+    return intent.quit;
 }

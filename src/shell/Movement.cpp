@@ -52,8 +52,13 @@ const Shader& use(const std::unique_ptr<Shader>& program) {
 }  // namespace
 
 void lookAround(int offsetX, int offsetY) {
-    horizontalAngle += kMouseSensitivity * static_cast<float>(offsetX);
-    verticalAngle += kMouseSensitivity * static_cast<float>(offsetY);
+    const float perPixel = kMouseSensitivity * pointerSpeed;
+    turnView(perPixel * static_cast<float>(offsetX), perPixel * static_cast<float>(offsetY));
+}
+
+void turnView(float left, float up) {
+    horizontalAngle += left;
+    verticalAngle += invertVerticalLook ? -up : up;
     if (verticalAngle > kPitchLimit)
         verticalAngle = kPitchLimit;
     else if (verticalAngle < -kPitchLimit)
@@ -73,6 +78,8 @@ void handleMovement(float dt) {
         setCursorPos(windowWidth / 2, windowHeight / 2);
         lookAround(windowWidth / 2 - x, windowHeight / 2 - y);
     }
+    if (padTurn != vec2(0.0f))
+        turnView(padTurn.x * pointerSpeed * dt, padTurn.y * pointerSpeed * dt);
 
     const vec3 right(std::sin(horizontalAngle - kHalfPi), 0.0f,
                      std::cos(horizontalAngle - kHalfPi));
@@ -84,6 +91,8 @@ void handleMovement(float dt) {
     if (held(kKeyS)) walk(-viewDirection * step, walking);
     if (held(kKeyA)) walk(-right * step, walking);
     if (held(kKeyD)) walk(right * step, walking);
+    if (padWalk != vec2(0.0f))
+        walk((viewDirection * padWalk.y + right * padWalk.x) * step, walking);
     if (walking)
         playerPosition.y = game->terrain->heightAt(playerPosition.x, playerPosition.z) + kEyeHeight;
 

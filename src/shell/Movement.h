@@ -9,8 +9,11 @@ void stepCheck(vec3& p);
 void uploadCameraMatrices(mat4 projection, mat4 view);
 
 // Turns the view by the cursor's offset from the window centre, in pixels (positive: the cursor
-// went left or up), clamps the pitch and sets viewDirection.
+// went left or up), at the settings' pointer speed, and sets viewDirection.
 void lookAround(int offsetX, int offsetY);
+// Turns the view by radians to the left and up (down when the settings invert it), clamps the
+// pitch and sets viewDirection.
+void turnView(float left, float up);
 
 // Distance in the ground plane from p to the finish line.
 float finishLineDistance(vec3 p);

@@ -5,9 +5,11 @@
 #include "GameRules.h"
 #include "game/Game.h"
 #include "render/Shader.h"
+#include "scene/BallObject.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
 #include "shell/Globals.h"
+#include "shell/Input.h"
 #include "shell/Movement.h"
 #include "support/GameFixture.h"
 
@@ -200,4 +202,75 @@ TEST(WallPushOut, EndsLinesAndPosts) {
         EXPECT_EQ(pushOutOfWall(p, c.start, c.end), c.pushed) << c.p.x << " " << c.p.z;
         EXPECT_NEAR(glm::distance(p, c.after), 0.0f, 1e-4f) << c.p.x << " " << c.p.z;
     }
+}
+
+// Synthetic pad states held for two frames of 0.05 s each on the real game, flying so that no
+// wall is near: what the player then sees. The pad's feel is pinned here: walking as fast as
+// the keys (10 units a second), a full turn push at 3 radians a second.
+TEST_F(Movement, PadStatesWalkTurnThrowAndQuit) {
+    enum { LX, LY, RX, RY, LT, RT };
+    const struct {
+        const char* name;
+        std::array<float, 6> axes;
+        int button;  // held, or -1
+        float speed;
+        bool invert;
+        vec2 walked;  // right, forward
+        vec2 turned;  // left, up
+        int thrown;
+        bool quit, help;
+    } cases[] = {
+        {"resting", {0, 0, 0, 0, -1, -1}, -1, 1, false, {0, 0}, {0, 0}, 0, false, false},
+        {"dead zone", {0.13f, -0.13f, 0.1f, 0.15f, 0.4f, 0.5f}, -1, 1, false, {0, 0}, {0, 0}, 0},
+        {"forward", {0, -1, 0, 0, -1, -1}, -1, 1, false, {0, 1}, {0, 0}, 0},
+        {"half right", {0.6f, 0, 0, 0, -1, -1}, -1, 1, false, {0.5f, 0}, {0, 0}, 0},
+        {"turn right", {0, 0, 1, 0, -1, -1}, -1, 1, false, {0, 0}, {-0.3f, 0}, 0},
+        {"look up", {0, 0, 0, -1, -1, -1}, -1, 1, false, {0, 0}, {0, 0.3f}, 0},
+        {"look up inverted", {0, 0, 0, -1, -1, -1}, -1, 1, true, {0, 0}, {0, -0.3f}, 0},
+        {"half pointer speed", {0, 0, -1, 0, -1, -1}, -1, 0.5f, false, {0, 0}, {0.15f, 0}, 0},
+        {"right trigger", {0, 0, 0, 0, -1, 1}, -1, 1, false, {0, 0}, {0, 0}, 1},
+        {"left trigger", {0, 0, 0, 0, 1, -1}, -1, 1, false, {0, 0}, {0, 0}, 3},
+        {"back", {0, 0, 0, 0, -1, -1}, GLFW_GAMEPAD_BUTTON_BACK, 1, false, {0, 0}, {0, 0}, 0, true},
+        {"start",
+         {0, 0, 0, 0, -1, -1},
+         GLFW_GAMEPAD_BUTTON_START,
+         1,
+         false,
+         {0, 0},
+         {0, 0},
+         0,
+         false,
+         true},
+    };
+    const bool started = gameStarted;
+    gameStarted = g->tripleThrowUnlocked = g->flyMode = true;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        playerPosition = vec3(150, 40, 150);
+        face(0.0f);
+        pointerSpeed = c.speed;
+        invertVerticalLook = c.invert;
+        g->posterVisible = false;
+        g->ballsLeft = kStartBalls;
+        GLFWgamepadstate pad{};
+        std::copy(c.axes.begin(), c.axes.end(), pad.axes);
+        if (c.button >= 0) pad.buttons[c.button] = GLFW_PRESS;
+        bool quit = false;
+        for (int frame = 0; frame < 2; ++frame) {
+            quit = onGamepad(pad) || quit;
+            handleMovement(0.05f);
+        }
+        quit = onGamepad(restingPad()) || quit;
+        EXPECT_NEAR(playerPosition.x, 150 - c.walked.x, 1e-4f);  // facing +z, right is -x
+        EXPECT_NEAR(playerPosition.z, 150 + c.walked.y, 1e-4f);
+        EXPECT_NEAR(horizontalAngle, c.turned.x, 1e-5f);
+        EXPECT_NEAR(verticalAngle, c.turned.y, 1e-5f);
+        EXPECT_EQ(kStartBalls - g->ballsLeft, c.thrown);
+        EXPECT_EQ(quit, c.quit);
+        EXPECT_EQ(g->posterVisible, c.help);
+    }
+    pointerSpeed = 1.0f;
+    invertVerticalLook = g->tripleThrowUnlocked = false;
+    gameStarted = started;
+    g->balls.clear();
 }

@@ -4,6 +4,7 @@
 #   bash tools/setup.sh play   installs the missing Debian packages, builds, starts the game
 #   bash tools/setup.sh test   installs, builds and runs every test: unit tests, the same
 #                              under AddressSanitizer/UndefinedBehaviorSanitizer, end to end
+#   bash tools/setup.sh package  builds quillora_<version>_<arch>.deb from the release build
 #
 # Never asks anything: apt runs non-interactively (through sudo when not root), the tests get
 # their own virtual display and no standard input, and nothing waits for a key.
@@ -22,12 +23,13 @@ PACKAGES=(
     xvfb xauth xdotool imagemagick sox libsox-fmt-mp3 x11-utils libgl1-mesa-dri libglx-mesa0
     python3 python3-numpy python3-pil
     clang libclang-rt-14-dev clang-format
+    dpkg-dev lintian
 )
 FUZZ_DIR=build-fuzz
 FUZZ_RUNS=5000
 
 usage() {
-    sed -n '2,7s/^# \{0,1\}//p' "$0"
+    sed -n '2,8s/^# \{0,1\}//p' "$0"
     exit 2
 }
 
@@ -79,6 +81,19 @@ play() {
     fi
     say "Starting Quillora"
     exec "$ROOT/$RELEASE_DIR/quillora"
+}
+
+# The Debian package of the release build, into the repository root, checked by lintian.
+package() {
+    install_packages
+    build "$RELEASE_DIR" quillora
+    say "Packing"
+    cpack --config "$RELEASE_DIR/CPackConfig.cmake" -B "$RELEASE_DIR/package" >/dev/null
+    local deb
+    deb=$(find "$RELEASE_DIR/package" -maxdepth 1 -name 'quillora_*.deb' -newer "$RELEASE_DIR/quillora")
+    cp "$deb" "$ROOT/"
+    lintian --fail-on error "$ROOT/${deb##*/}"
+    echo "Built ${deb##*/}: sudo apt install ./${deb##*/}"
 }
 
 # Runs ctest on a virtual display with software OpenGL and silent sound; the end-to-end tests
@@ -195,5 +210,6 @@ test_all() {
 case "${1:-}" in
     play) play ;;
     test) test_all ;;
+    package) package ;;
     *) usage ;;
 esac

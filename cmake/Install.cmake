@@ -41,3 +41,12 @@ install(CODE "
   configure_file(\"${CMAKE_SOURCE_DIR}/dist/quillora.desktop.in\" \"\${desktop_file}\" @ONLY)
   list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${desktop_file}\")
 ")
+
+# The manual page and the change log, compressed as Debian keeps them.
+foreach(doc quillora.6 changelog)
+  set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/dist/${doc})
+  execute_process(COMMAND gzip -9n -c ${CMAKE_SOURCE_DIR}/dist/${doc}
+                  OUTPUT_FILE ${CMAKE_BINARY_DIR}/dist/${doc}.gz COMMAND_ERROR_IS_FATAL ANY)
+endforeach()
+install(FILES ${CMAKE_BINARY_DIR}/dist/quillora.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+install(FILES ${CMAKE_BINARY_DIR}/dist/changelog.gz DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillora)

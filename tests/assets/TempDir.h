@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,12 @@ public:
     }
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) const {
         return write(name, std::string(bytes.begin(), bytes.end()));
+    }
+
+    std::string read(const std::string& name) const {
+        std::ostringstream text;
+        text << std::ifstream(file(name), std::ios::binary).rdbuf();
+        return text.str();
     }
 
     std::string path;

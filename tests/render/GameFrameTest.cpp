@@ -2,8 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+#include <numeric>
 
+#include "assets/TempDir.h"
+#include "platform/Records.h"
 #include "render/FrameFixture.h"
+#include "render/Hud.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
@@ -84,4 +89,32 @@ TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
     EXPECT_GT(count(before, blue), 500) << "no blue cone over the duck";
     EXPECT_LT(count(after, blue), 50) << "the cone stays after the hit";
     EXPECT_GT(count(after, dark), count(before, dark) + 100);
+}
+
+// A win goes into the records once, even when F1 lets the update run again, and its poster
+// shows this run's time and the best.
+TEST_F(GameFrame, AWinIsRecordedOnceAndItsPosterShowsItsTimeAndTheBest) {
+    TempDir dir;
+    g->recordsPath = dir.write("records", "88.25 2026-12-02T11:30:00Z\n");
+    g->winTime = -1.0;
+    g->elapsedTime = 100.0;
+    g->goalReached = g->posterVisible = true;
+    g->posterIndex = kPosterWin;
+    const std::vector<Rgba> plain = frame();
+    for (int update = 0; update < 3; ++update) {
+        g->posterVisible = false;
+        g->update(0.0);
+    }
+    std::vector<Record> records;
+    std::string problem;
+    EXPECT_TRUE(readRecords(g->recordsPath, records, problem) && records.at(1).seconds == 100.0);
+    const std::vector<HudLine> lines = winPosterLines(g->winTime, g->bestTime);
+    EXPECT_EQ(lines.at(0).text + ", " + lines.at(1).text,
+              "Your time: 100.00 s, Best time: 88.25 s");
+    const std::vector<Rgba> shown = frame();
+    EXPECT_GT(std::inner_product(plain.begin(), plain.end(), shown.begin(), 0L, std::plus<>(),
+                                 [](Rgba p, Rgba q) { return !(p == q); }),
+              200);
+    g->recordsPath.clear();
+    g->goalReached = false;
 }

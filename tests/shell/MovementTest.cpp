@@ -204,52 +204,38 @@ TEST(WallPushOut, EndsLinesAndPosts) {
     }
 }
 
-// Synthetic pad states held for two frames of 0.05 s each on the real game, flying so that no
-// wall is near: what the player then sees. The pad's feel is pinned here: walking as fast as
-// the keys (10 units a second), a full turn push at 3 radians a second.
+// Synthetic pad states held for two frames of 0.05 s on the real game, flying so that no wall is
+// near. The pad's feel is pinned: as fast as the keys (10 units a second), turning 3 radians a
+// second at full push, half that at pointer speed 0.5.
 TEST_F(Movement, PadStatesWalkTurnThrowAndQuit) {
-    enum { LX, LY, RX, RY, LT, RT };
+    const float x = 0.0f, no = -1.0f;  // a centred stick, a released trigger
     const struct {
-        const char* name;
-        std::array<float, 6> axes;
-        int button;  // held, or -1
-        float speed;
-        bool invert;
-        vec2 walked;  // right, forward
-        vec2 turned;  // left, up
+        std::array<float, 6> axes;  // left x, y, right x, y (y down), left and right trigger
+        int button;
+        float speed;          // negative: inverted
+        vec2 walked, turned;  // (right, forward), (left, up)
         int thrown;
         bool quit, help;
     } cases[] = {
-        {"resting", {0, 0, 0, 0, -1, -1}, -1, 1, false, {0, 0}, {0, 0}, 0, false, false},
-        {"dead zone", {0.13f, -0.13f, 0.1f, 0.15f, 0.4f, 0.5f}, -1, 1, false, {0, 0}, {0, 0}, 0},
-        {"forward", {0, -1, 0, 0, -1, -1}, -1, 1, false, {0, 1}, {0, 0}, 0},
-        {"half right", {0.6f, 0, 0, 0, -1, -1}, -1, 1, false, {0.5f, 0}, {0, 0}, 0},
-        {"turn right", {0, 0, 1, 0, -1, -1}, -1, 1, false, {0, 0}, {-0.3f, 0}, 0},
-        {"look up", {0, 0, 0, -1, -1, -1}, -1, 1, false, {0, 0}, {0, 0.3f}, 0},
-        {"look up inverted", {0, 0, 0, -1, -1, -1}, -1, 1, true, {0, 0}, {0, -0.3f}, 0},
-        {"half pointer speed", {0, 0, -1, 0, -1, -1}, -1, 0.5f, false, {0, 0}, {0.15f, 0}, 0},
-        {"right trigger", {0, 0, 0, 0, -1, 1}, -1, 1, false, {0, 0}, {0, 0}, 1},
-        {"left trigger", {0, 0, 0, 0, 1, -1}, -1, 1, false, {0, 0}, {0, 0}, 3},
-        {"back", {0, 0, 0, 0, -1, -1}, GLFW_GAMEPAD_BUTTON_BACK, 1, false, {0, 0}, {0, 0}, 0, true},
-        {"start",
-         {0, 0, 0, 0, -1, -1},
-         GLFW_GAMEPAD_BUTTON_START,
-         1,
-         false,
-         {0, 0},
-         {0, 0},
-         0,
-         false,
-         true},
+        {{0.13f, -0.13f, 0.1f, 0.15f, 0.4f, 0.5f}, -1, 1, {0, 0}, {0, 0}, 0, false, false},
+        {{x, -1, x, x, no, no}, -1, 1, {0, 1}, {0, 0}, 0, false, false},
+        {{0.6f, x, x, x, no, no}, -1, 1, {0.5f, 0}, {0, 0}, 0, false, false},
+        {{x, x, 1, x, no, no}, -1, 1, {0, 0}, {-0.3f, 0}, 0, false, false},
+        {{x, x, x, -1, no, no}, -1, 1, {0, 0}, {0, 0.3f}, 0, false, false},
+        {{x, x, x, -1, no, no}, -1, -1, {0, 0}, {0, -0.3f}, 0, false, false},
+        {{x, x, -1, x, no, no}, -1, 0.5f, {0, 0}, {0.15f, 0}, 0, false, false},
+        {{x, x, x, x, no, 1}, -1, 1, {0, 0}, {0, 0}, 1, false, false},
+        {{x, x, x, x, 1, no}, -1, 1, {0, 0}, {0, 0}, 3, false, false},
+        {{x, x, x, x, no, no}, GLFW_GAMEPAD_BUTTON_BACK, 1, {0, 0}, {0, 0}, 0, true, false},
+        {{x, x, x, x, no, no}, GLFW_GAMEPAD_BUTTON_START, 1, {0, 0}, {0, 0}, 0, false, true},
     };
-    const bool started = gameStarted;
     gameStarted = g->tripleThrowUnlocked = g->flyMode = true;
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
+        SCOPED_TRACE(&c - cases);
         playerPosition = vec3(150, 40, 150);
         face(0.0f);
-        pointerSpeed = c.speed;
-        invertVerticalLook = c.invert;
+        pointerSpeed = std::abs(c.speed);
+        invertVerticalLook = c.speed < 0;
         g->posterVisible = false;
         g->ballsLeft = kStartBalls;
         GLFWgamepadstate pad{};
@@ -261,16 +247,13 @@ TEST_F(Movement, PadStatesWalkTurnThrowAndQuit) {
             handleMovement(0.05f);
         }
         quit = onGamepad(restingPad()) || quit;
-        EXPECT_NEAR(playerPosition.x, 150 - c.walked.x, 1e-4f);  // facing +z, right is -x
-        EXPECT_NEAR(playerPosition.z, 150 + c.walked.y, 1e-4f);
-        EXPECT_NEAR(horizontalAngle, c.turned.x, 1e-5f);
-        EXPECT_NEAR(verticalAngle, c.turned.y, 1e-5f);
-        EXPECT_EQ(kStartBalls - g->ballsLeft, c.thrown);
-        EXPECT_EQ(quit, c.quit);
-        EXPECT_EQ(g->posterVisible, c.help);
+        EXPECT_NEAR(glm::distance(playerPosition, vec3(150 - c.walked.x, 40, 150 + c.walked.y)), 0,
+                    1e-4f);
+        EXPECT_NEAR(glm::distance(vec2(horizontalAngle, verticalAngle), c.turned), 0, 1e-5f);
+        EXPECT_EQ(std::tuple(kStartBalls - g->ballsLeft, quit, g->posterVisible),
+                  std::tuple(c.thrown, c.quit, c.help));
     }
     pointerSpeed = 1.0f;
-    invertVerticalLook = g->tripleThrowUnlocked = false;
-    gameStarted = started;
+    invertVerticalLook = g->tripleThrowUnlocked = gameStarted = false;
     g->balls.clear();
 }

@@ -123,7 +123,8 @@ void writeDefaults(const std::string& path) {
 Settings parseSettings(const std::string& text, const std::string& name,
                        std::vector<std::string>& warnings) {
     Settings settings;
-    size_t start = 0;
+    // Some editors begin a UTF-8 file with a byte order mark.
+    size_t start = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     for (int number = 1; start < text.size(); ++number) {
         size_t end = text.find('\n', start);
         if (end == std::string::npos) end = text.size();

@@ -41,6 +41,7 @@ TEST(Settings, FilesGiveValuesAndNameEachBadLine) {
           "line 7: not a 'key = value' line", "line 8: music_volume 101 is out of range",
           "line 9: vsync is true or false", "line 11: effects_volume is a whole number"}},
         {"", defaults, {}},
+        {"\xEF\xBB\xBF# from an editor that marks UTF-8\nvsync = false", defaults, {}},
         {std::string("\x7f"
                      "ELF\x02\x01\0\0fullscreen = no\n",
                      24),

@@ -147,3 +147,16 @@ TEST(SoundHandles, PlayPositionSeeksAFinishedSound) {
     EXPECT_GT(c.loudSeconds(), 0.38);  // once and a half
     EXPECT_LT(c.loudSeconds(), 0.55);
 }
+
+TEST(SoundPlayback, EffectsVolumeScalesTheSoundsStartedAfterIt) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        engine.play2D(files().tone440Ogg.c_str());
+        sleepMs(400);
+        engine.setEffectsVolume(0.25f);
+        engine.play2D(files().tone660.c_str());
+        sleepMs(400);
+        return 0;
+    });
+    EXPECT_NEAR(c.toneAmplitude(660, 0, c.frames()) / c.toneAmplitude(440, 0, c.frames()), 0.25,
+                0.03);
+}

@@ -33,11 +33,12 @@ TEST(Settings, FilesGiveValuesAndNameEachBadLine) {
          "  music_volume = 0\neffects_volume\t= 40",
          edited,
          {}},
-        {"# comment\n\nfullscreen = maybe\npointer_speed = fast\npointer_speed = 20\ncolour = red\n"
+        {"# comment\n\nfullscreen = maybe\npointer_speed = fast\npointer_speed = 10.5\ncolour = "
+         "red\n"
          "just words\nmusic_volume = 101\nvsync = 1\neffects_volume = 55\neffects_volume = 5.5\n",
          onlyEffects,
          {"line 3: fullscreen is ask, yes or no, not 'maybe'", "line 4: pointer_speed is a number",
-          "line 5: pointer_speed 20 is out of range", "line 6: unknown key 'colour'",
+          "line 5: pointer_speed 10.5 is out of range (0.1 to 10)", "line 6: unknown key 'colour'",
           "line 7: not a 'key = value' line", "line 8: music_volume 101 is out of range",
           "line 9: vsync is true or false", "line 11: effects_volume is a whole number"}},
         {"", defaults, {}},

@@ -225,6 +225,7 @@ TEST_F(Movement, PadStatesWalkTurnThrowAndQuit) {
         {{x, x, x, -1, no, no}, -1, -1, {0, 0}, {0, -0.3f}, 0, false, false},
         {{x, x, -1, x, no, no}, -1, 0.5f, {0, 0}, {0.15f, 0}, 0, false, false},
         {{x, x, x, x, no, 1}, -1, 1, {0, 0}, {0, 0}, 1, false, false},
+        {{x, -1, x, x, no, 1}, -1, 1, {0, 1}, {0, 0}, 1, false, false},
         {{x, x, x, x, 1, no}, -1, 1, {0, 0}, {0, 0}, 3, false, false},
         {{x, x, x, x, no, no}, GLFW_GAMEPAD_BUTTON_BACK, 1, {0, 0}, {0, 0}, 0, true, false},
         {{x, x, x, x, no, no}, GLFW_GAMEPAD_BUTTON_START, 1, {0, 0}, {0, 0}, 0, false, true},
@@ -252,6 +253,8 @@ TEST_F(Movement, PadStatesWalkTurnThrowAndQuit) {
         EXPECT_NEAR(glm::distance(vec2(horizontalAngle, verticalAngle), c.turned), 0, 1e-5f);
         EXPECT_EQ(std::tuple(kStartBalls - g->ballsLeft, quit, g->posterVisible),
                   std::tuple(c.thrown, c.quit, c.help));
+        // Thrown while walking forward, a ball flies as a running throw.
+        if (c.thrown == 1) EXPECT_EQ(g->balls.back()->power > 0, c.walked.y > 0.5f);
     }
     pointerSpeed = 1.0f;
     invertVerticalLook = g->tripleThrowUnlocked = gameStarted = false;

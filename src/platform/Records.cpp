@@ -103,12 +103,8 @@ std::string currentDate() {
 
 bool readRecords(const std::string& path, std::vector<Record>& records, std::string& problem) {
     records.clear();
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        if (errno == ENOENT) return true;
-        problem = std::strerror(errno);
-        return false;
-    }
+    std::FILE* file = openRegularFile(path, problem);
+    if (!file) return problem.empty();
     char buffer[256];
     int number = 0;
     bool fine = true;

@@ -159,13 +159,29 @@ bool makeParentFolders(const std::string& path) {
     return true;
 }
 
+std::FILE* openRegularFile(const std::string& path, std::string& problem) {
+    problem.clear();
+    const int file = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (file < 0) {
+        if (errno != ENOENT) problem = std::strerror(errno);
+        return nullptr;
+    }
+    struct stat info {};
+    if (::fstat(file, &info) == 0 && S_ISREG(info.st_mode))
+        if (std::FILE* stream = ::fdopen(file, "rb")) return stream;
+    ::close(file);
+    problem = "not a plain file";
+    return nullptr;
+}
+
 Settings loadSettings(const std::string& path) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::string problem;
+    std::FILE* file = openRegularFile(path, problem);
     if (!file) {
-        if (errno == ENOENT)
+        if (problem.empty())
             writeDefaults(path);
         else
-            warn("cannot read " + path + " (" + std::strerror(errno) + "); using the defaults");
+            warn(path + " cannot be read (" + problem + "); using the defaults");
         return Settings();
     }
     std::string bytes(kLargestFile + 1, '\0');

@@ -2,6 +2,7 @@
 // written with its defaults and comments only when it does not exist yet.
 #pragma once
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ std::string settingsPath();
 std::string dataFolder();
 // Creates the folders along path (not its last part); false when one cannot be made.
 bool makeParentFolders(const std::string& path);
+
+// Opens path for reading when it is a plain file: a pipe there would block, a folder cannot be
+// read. Null otherwise, with `problem` saying why, or empty when there is no such file.
+std::FILE* openRegularFile(const std::string& path, std::string& problem);
 
 // Reads the file at path, or writes the default one there when it is missing. Never fails:
 // whatever goes wrong is printed to standard error and the defaults stand in.

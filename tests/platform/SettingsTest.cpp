@@ -23,7 +23,7 @@ TEST(Settings, FilesGiveValuesAndNameEachBadLine) {
     const Settings defaults, edited{FullscreenSetting::No, 0.5f, true, true, 0, 40};
     Settings onlyEffects;
     onlyEffects.effectsVolume = 55;
-    const std::string missing = "\1", folder = "\2";  // no file, a folder in the file's place
+    const std::string missing = "\1", folder = "\2", fifo = "\3";  // no file, or another thing
     const struct {
         std::string text;
         Settings expected;
@@ -48,17 +48,19 @@ TEST(Settings, FilesGiveValuesAndNameEachBadLine) {
                      24),
          defaults,
          {"settings.ini is not a settings file; using the defaults"}},
-        {folder, defaults, {"settings.ini cannot be read; using the defaults"}},
+        {folder, defaults, {"settings.ini cannot be read (not a plain file); using the defaults"}},
+        {fifo, defaults, {"settings.ini cannot be read (not a plain file); using the defaults"}},
         {missing, defaults, {}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::PrintToString(c.text));
         TempDir dir;
         const std::string path = dir.file("config/quillora/settings.ini");
+        const bool file = c.text.size() != 1;
         if (c.text != missing) ASSERT_TRUE(makeParentFolders(path));
         if (c.text == folder) ASSERT_EQ(mkdir(path.c_str(), 0755), 0);
-        if (c.text != missing && c.text != folder)
-            dir.write("config/quillora/settings.ini", c.text);
+        if (c.text == fifo) ASSERT_EQ(mkfifo(path.c_str(), 0644), 0);  // a reader would wait
+        if (file) dir.write("config/quillora/settings.ini", c.text);
         testing::internal::CaptureStderr();
         EXPECT_EQ(fields(loadSettings(path)), fields(c.expected));
         std::istringstream printed(testing::internal::GetCapturedStderr());
@@ -69,8 +71,8 @@ TEST(Settings, FilesGiveValuesAndNameEachBadLine) {
             EXPECT_NE(line.find(warning), std::string::npos) << line;
         }
         EXPECT_FALSE(std::getline(printed, line)) << line;
-        if (c.text != folder)
+        if (c.text == missing || file)
             EXPECT_EQ(dir.read("config/quillora/settings.ini"),
-                      c.text == missing ? kDefaultSettingsText : c.text);
+                      file ? c.text : kDefaultSettingsText);
     }
 }

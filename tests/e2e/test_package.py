@@ -2,7 +2,7 @@
 meets it: the installed game started from elsewhere writes its settings, obeys them once edited
 and lists the best times."""
 
-import glob, math, os, shutil, stat, subprocess, tempfile, time, unittest
+import glob, math, os, re, shutil, stat, subprocess, tempfile, time, unittest
 
 from harness import GameRun, scaled, source_dir
 
@@ -55,7 +55,9 @@ class Package(unittest.TestCase):
         self.assertEqual({tag for tag in tags if "`%s`" % tag not in explained}, set(), found)
 
     def test_a_new_player_edits_the_settings_and_the_next_start_obeys_them(self):
-        home, launcher = tempfile.mkdtemp(dir=self.scratch), self.root + "/usr/bin/quillora"
+        home = tempfile.mkdtemp(dir=self.scratch)
+        with open(self.root + "/usr/share/applications/quillora.desktop") as entry:  # the menu's
+            launcher = self.root + re.search(r"^Exec=(/\S+)$", entry.read(), re.M).group(1)
         with open(home + "/zenity", "w") as zenity:  # records that it asked, answers no
             zenity.write("#!/bin/sh\necho >> %s/asked\nexit 1\n" % home)
         os.chmod(home + "/zenity", stat.S_IRWXU)

@@ -113,7 +113,7 @@ bool readRecords(const std::string& path, std::vector<Record>& records, std::str
         std::string line(buffer);
         // A line too long for the buffer, or with a NUL in it, is no line of ours.
         fine = !line.empty() && (line.back() == '\n' || std::feof(file));
-        if (!line.empty() && line.back() == '\n') line.pop_back();
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
         Record record;
         if (!fine || line.empty() || line[0] == '#') continue;
         fine = parseLine(line, record);

@@ -13,7 +13,7 @@
 // limit is below the new file's: the limit's signal kills it mid-write, or, ignored, the write
 // fails as on a full disk. Whatever was there is kept, or kept aside when it was damaged.
 TEST(Records, WinsAreKeptFastestFirstAndNothingIsLost) {
-    const char two[] = "# best times\n95.50 2026-12-01T10:00:00Z\n\n88.25 2026-12-02T11:30:00Z\n";
+    const char two[] = "# best times\n95.50 2026-12-01T10:00:00Z\r\n\n88.25 2026-12-02T11:30:00Z\n";
     const struct {
         const char *before, *warning;
         std::vector<double> after;

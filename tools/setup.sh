@@ -4,7 +4,7 @@
 #   bash tools/setup.sh play   installs the missing Debian packages, builds, starts the game
 #   bash tools/setup.sh test   installs, builds and runs every test: unit tests, the same
 #                              under AddressSanitizer/UndefinedBehaviorSanitizer, end to end
-#   bash tools/setup.sh package  builds quillora_<version>_<arch>.deb from the release build
+#   bash tools/setup.sh package builds quillora_<version>_<arch>.deb from the release build
 #
 # Never asks anything: apt runs non-interactively (through sudo when not root), the tests get
 # their own virtual display and no standard input, and nothing waits for a key.

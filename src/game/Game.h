@@ -51,6 +51,8 @@ public:
     void renderFrame();
     // Called after each pass of the frame with its name, when set (the benchmark times them).
     void (*afterPass)(const char* pass) = nullptr;
+    // A copy of the particle template launched at position along direction.
+    void launchBurst(vec3 position, vec3 direction);
     void drawPoster();
     void drawCrosshair();
     bool isInFrustum(vec3 center, float radius, float farDistance) const;

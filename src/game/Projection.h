@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "Math.h"
-#include "render/SplatReach.h"
+#include "scene/SplatReach.h"
 
 // The splat pass's reach (render/SplatReach.h) rides along with the record; found once when the
 // splat is added.

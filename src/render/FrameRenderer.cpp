@@ -13,12 +13,12 @@
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"
 #include "render/ShadowMap.h"
-#include "render/SplatReach.h"
 #include "render/TextOverlay.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/MeshObjects.h"
+#include "scene/SplatReach.h"
 #include "scene/WallObject.h"
 
 namespace {
@@ -225,7 +225,7 @@ void drawSplat(Game& game, const Projection& splat, const SplatScreen& screen) {
     if (splat.onTerrain && !splat.terrainRuns.empty() && screen.scissorTo(splat.terrainReach)) {
         setMatrix();
         setUniform(program, "M", game.terrain->modelMatrix);
-        drawTerrainRuns(*game.terrain, splat.terrainRuns);
+        game.terrain->drawRuns(splat.terrainRuns);
     }
 }
 
@@ -367,4 +367,11 @@ void Game::renderFrame() {
     if (showDebugHud) drawDebugRow(*this);
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     pass("HUD");
+}
+
+void Game::launchBurst(vec3 position, vec3 direction) {
+    if (!particleSystem) return;
+    auto burst = std::make_unique<ParticleSystem>(*particleSystem);
+    burst->launch(position, direction);
+    particleSystems.push_back(std::move(burst));
 }

@@ -9,15 +9,14 @@
 
 #include "game/Projection.h"
 #include "render/Shader.h"
-#include "render/SplatReach.h"
 #include "scene/HeightMapObject.h"
+#include "scene/SplatReach.h"
+#include "scene/SurfaceGrids.h"
 #include "scene/WallObject.h"
 
 namespace {
 
 constexpr GLint kBakeSplatUnit = 1;
-// A wall's tiles start one unit before its start and at the foot of its box.
-const vec2 kWallTileOrigin(-1.0f, kWallBoxMin[1]);
 // Rounding in the program's coordinates must not reach a tile that was never allocated.
 constexpr float kSlack = 0.02f;
 constexpr int kTerrainSurface = -1;
@@ -141,35 +140,28 @@ bool PaintTiles::LayerArray::grow() {
     return true;
 }
 
-PaintTiles::PaintTiles(const kesto::scene::HeightMapObject& terrain,
-                       const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
-                       int mostFineLayers)
-    : pieces(walls.size(), std::vector<WallPiece>(1)),
-      wallTiles(walls.size(), 0),
-      wallFineTiles(walls.size(), 0) {
-    vec2 low(0.0f), high(0.0f);
-    if (!terrain.vertices.empty()) low = high = vec2(terrain.vertices[0].x, terrain.vertices[0].z);
-    for (const vec3& v : terrain.vertices) {
-        low = glm::min(low, vec2(v.x, v.z));
-        high = glm::max(high, vec2(v.x, v.z));
-    }
+PaintTiles::PaintTiles(const kesto::scene::SurfaceGrids& grids, int mostFineLayers)
+    : pieces(grids.wallLengths.size(), std::vector<WallPiece>(1)),
+      wallLengths(grids.wallLengths),
+      wallTiles(grids.wallLengths.size(), 0),
+      wallFineTiles(grids.wallLengths.size(), 0) {
+    const vec2 low = grids.terrainLow, high = grids.terrainHigh;
+    // A wall's tiles start where its stones do.
+    wallOrigin = grids.wallOrigin;
     terrainOrigin = glm::floor(low / kPaintTileUnits) * kPaintTileUnits;
     const vec2 terrainTiles = glm::floor((high - terrainOrigin) / kPaintTileUnits) + 1.0f;
     // The terrain's cells are a unit square each, one tile each.
     static_assert(kPaintTileUnits == 1.0f, "a terrain cell is one tile");
-    cellColumns = std::max(terrain.width - 1, 0);
-    cellRows = std::max(terrain.depth - 1, 0);
+    cellColumns = grids.cellColumns;
+    cellRows = grids.cellRows;
     firstCellColumn = static_cast<int>(low.x - terrainOrigin.x);
     firstCellRow = static_cast<int>(low.y - terrainOrigin.y);
-    for (const auto& wall : walls) wallLengths.push_back(glm::length(vec3(wall->modelMatrix[0])));
-    const float longest =
-        wallLengths.empty() ? 0.0f : *std::max_element(wallLengths.begin(), wallLengths.end());
-    wallColumns = static_cast<int>(std::ceil((longest + 2.0f) / kPaintTileUnits)) + 1;
+    wallColumns = static_cast<int>(std::ceil(grids.wallExtent.x / kPaintTileUnits)) + 1;
     indexWidth = std::max(static_cast<int>(terrainTiles.x), wallColumns);
     terrainRows = static_cast<int>(terrainTiles.y);
     // Walls side by side in bands as wide as the terrain's tiles, each wall its faces' rows.
     wallsPerBand = std::max(indexWidth / std::max(wallColumns, 1), 1);
-    const int bands = (static_cast<int>(walls.size()) + wallsPerBand - 1) / wallsPerBand;
+    const int bands = (static_cast<int>(wallLengths.size()) + wallsPerBand - 1) / wallsPerBand;
     indexRows = terrainRows + bands * kWallFaces * kWallFaceRows;
 
     GLint maxSize = 0, arrayLayers = 0;
@@ -230,8 +222,8 @@ glm::ivec2 PaintTiles::wallCorner(size_t wall) const {
 vec4 PaintTiles::wallPlace(size_t wall) const {
     // The wall's first column moves its origin: the program finds the tile from there.
     const glm::ivec2 corner = wallCorner(wall);
-    return vec4(kWallTileOrigin.x - static_cast<float>(corner.x) * kPaintTileUnits,
-                kWallTileOrigin.y, static_cast<float>(corner.y), static_cast<float>(kWallFaceRows));
+    return vec4(wallOrigin.x - static_cast<float>(corner.x) * kPaintTileUnits, wallOrigin.y,
+                static_cast<float>(corner.y), static_cast<float>(kWallFaceRows));
 }
 
 void PaintTiles::writeIndex(const Tile& tile, bool painted) {
@@ -338,15 +330,14 @@ void PaintTiles::findWallPieces(size_t wall) {
     };
     // The front and back faces' coordinate runs half the wall's thickness ahead of the box's
     // length and behind it; the top's and the ends' lie within.
-    const float margin = 0.05f + kSlack;
+    const float margin = kWallBoxMax[2] + kSlack;
     const auto along = [&](int column, float by) {
-        const float x = kWallTileOrigin.x + static_cast<float>(column) * kPaintTileUnits + by;
+        const float x = wallOrigin.x + static_cast<float>(column) * kPaintTileUnits + by;
         return std::clamp(x / length, 0.0f, 1.0f);
     };
     const float bottom = kWallBoxMin[1], top = kWallBoxMax[1];
     const auto up = [&](int row) {
-        return std::clamp(kWallTileOrigin.y + static_cast<float>(row) * kPaintTileUnits, bottom,
-                          top);
+        return std::clamp(wallOrigin.y + static_cast<float>(row) * kPaintTileUnits, bottom, top);
     };
     // Painted stretches: columns side by side, or near enough to overlap, make one.
     std::vector<WallPiece> painted;
@@ -425,7 +416,7 @@ std::vector<PaintedTile> PaintTiles::tilesOf(
         if (reached.wall < 0 || static_cast<size_t>(reached.wall) >= walls.size()) continue;
         const kesto::scene::WallObject& wall = *walls[static_cast<size_t>(reached.wall)];
         const mat4 toLocal = glm::inverse(wall.modelMatrix);
-        const float length = glm::length(vec3(wall.modelMatrix[0]));
+        const float length = wallLengths[static_cast<size_t>(reached.wall)];
         for (int f = 0; f < kWallFaces; ++f) {
             const WallFace& face = kWallFaceList[f];
             if (!facesProjector(wall.modelMatrix, face.normal, forward) &&
@@ -441,8 +432,8 @@ std::vector<PaintedTile> PaintTiles::tilesOf(
             const int surface = reached.wall * kWallFaces + f;
             const glm::ivec2 first =
                 wallCorner(static_cast<size_t>(reached.wall)) + glm::ivec2(0, f * kWallFaceRows);
-            addSpan(tileSpanOf(low, high, kWallTileOrigin, wallColumns, kWallFaceRows), surface,
-                    kWallTileOrigin, first);
+            addSpan(tileSpanOf(low, high, wallOrigin, wallColumns, kWallFaceRows), surface,
+                    wallOrigin, first);
         }
     }
     return tiles;
@@ -506,7 +497,7 @@ void PaintTiles::drawAll(std::vector<Draw>& draws, const std::vector<Projection>
         if (tile.surface == kTerrainSurface) {
             setUniform(bake, "paint_face", 0.0f);
             setUniform(bake, "M", terrain.modelMatrix);
-            drawTerrainRuns(terrain, splat.terrainRuns);
+            terrain.drawRuns(splat.terrainRuns);
             continue;
         }
         setUniform(bake, "paint_face", static_cast<float>(tile.surface % kWallFaces));
@@ -598,11 +589,10 @@ std::vector<PaintTiles::Draw> PaintTiles::refine(
     const vec2 eye(camera.x, camera.z);
     std::vector<float> wallDistance(walls.size());
     for (size_t w = 0; w < walls.size(); ++w) {
-        const vec2 a = walls[w]->start, ab = walls[w]->end - walls[w]->start;
-        const float squared = glm::dot(ab, ab);
-        const float along =
-            squared > 0.0f ? glm::clamp(glm::dot(eye - a, ab) / squared, 0.0f, 1.0f) : 0.0f;
-        wallDistance[w] = glm::distance(eye, a + along * ab);
+        const vec2 a = walls[w]->start, b = walls[w]->end;
+        // A wall of no length is never painted; its distance is its start's.
+        const float along = a != b ? nearestOnSegment(eye, a, b) : 0.0f;
+        wallDistance[w] = glm::distance(eye, a + along * (b - a));
     }
     std::vector<Tile*> wanted, held;
     for (auto& [key, tile] : painted) {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "Math.h"
-#include "render/SplatReach.h"
+#include "scene/SplatReach.h"
 
 class Shader;
 struct Projection;
@@ -24,6 +24,7 @@ struct PaintedTile;
 namespace kesto::scene {
 class HeightMapObject;
 class WallObject;
+struct SurfaceGrids;
 }  // namespace kesto::scene
 
 // How tiles keep their paint: texels per tile, texels of the neighbouring tiles' paint round
@@ -43,7 +44,7 @@ constexpr float kPaintTileUnits = 1.0f;
 constexpr float kFinePaintReach = 14.0f;
 constexpr int kMostFineLayers = 1024;
 // Rows of tiles a wall face has: the wall box's height; faces front, back, top and the ends.
-constexpr int kWallFaceRows = 7;
+constexpr int kWallFaceRows = static_cast<int>((kWallBoxMax[1] - kWallBoxMin[1]) / kPaintTileUnits);
 constexpr int kWallFaces = 4;
 // Splats baked between checks for tiles they left without paint, whose layers go back.
 constexpr size_t kSplatsPerBake = 4;
@@ -71,9 +72,8 @@ TileSpan tileSpanOf(vec2 low, vec2 high, vec2 origin, int columns, int rows);
 class PaintTiles {
 public:
     // mostFineLayers: how many tiles may keep fine paint at once.
-    PaintTiles(const kesto::scene::HeightMapObject& terrain,
-               const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
-               int mostFineLayers = kMostFineLayers);
+    explicit PaintTiles(const kesto::scene::SurfaceGrids& grids,
+                        int mostFineLayers = kMostFineLayers);
     ~PaintTiles();
     PaintTiles(const PaintTiles&) = delete;
     PaintTiles& operator=(const PaintTiles&) = delete;
@@ -153,7 +153,7 @@ private:
     GLuint indexTexture = 0, framebuffer = 0, readFramebuffer = 0;
     LayerArray fine, coarse;
     std::set<int> changedFine, changedCoarse;  // layers whose mipmaps are out of date
-    vec2 terrainOrigin{0.0f};
+    vec2 terrainOrigin{0.0f}, wallOrigin{0.0f};
     int indexWidth = 0, terrainRows = 0, indexRows = 0, wallColumns = 0, wallsPerBand = 1;
     // Per tile: fine layer + 1 and coarse slot + 1, 0 where there is none.
     std::vector<GLushort> indexTexels;

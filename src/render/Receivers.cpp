@@ -6,9 +6,7 @@
 
 #include "render/PaintTiles.h"
 #include "render/Shader.h"
-#include "render/SplatReach.h"
-#include "scene/HeightMapObject.h"
-#include "scene/WallObject.h"
+#include "scene/SurfaceGrids.h"
 
 namespace {
 
@@ -75,19 +73,8 @@ Receivers::~Receivers() {
     glDeleteTextures(1, &walls.texture);
 }
 
-std::unique_ptr<Receivers> makeReceivers(
-    Shader& bakeProgram, GLuint screenQuadVao, const kesto::scene::HeightMapObject& terrain,
-    const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
-    vec2 low(0.0f), high(0.0f);
-    if (!terrain.vertices.empty()) low = high = vec2(terrain.vertices[0].x, terrain.vertices[0].z);
-    for (const vec3& v : terrain.vertices) {
-        low = glm::min(low, vec2(v.x, v.z));
-        high = glm::max(high, vec2(v.x, v.z));
-    }
-    float longest = 0.0f;
-    for (const auto& wall : walls)
-        longest = std::max(longest, glm::length(wall->end - wall->start));
-
+std::unique_ptr<Receivers> makeReceivers(Shader& bakeProgram, GLuint screenQuadVao,
+                                         const kesto::scene::SurfaceGrids& grids) {
     auto made = std::make_unique<Receivers>();
     for (int onWalls = 0; onWalls < 2; ++onWalls) {
         for (int shadowed = 0; shadowed < 2; ++shadowed) {
@@ -103,14 +90,10 @@ std::unique_ptr<Receivers> makeReceivers(
         }
     }
     // The grass needs two channels only, and its texture is the larger by far.
-    made->terrain = bake(bakeProgram, screenQuadVao, kTerrainNoise, GL_RG8, low, high - low,
-                         kTerrainTexelsPerUnit);
-    // Along a wall: its length, its thickness on the end faces and the shifted courses, with a
-    // unit to spare each side; up: the wall box's height.
-    const vec2 wallOrigin(-1.0f, kWallBoxMin[1]);
-    const vec2 wallExtent(longest + 2.0f, kWallBoxMax[1] - kWallBoxMin[1]);
-    made->walls = bake(bakeProgram, screenQuadVao, kWallStone, GL_RGBA8, wallOrigin, wallExtent,
-                       kWallTexelsPerUnit);
+    made->terrain = bake(bakeProgram, screenQuadVao, kTerrainNoise, GL_RG8, grids.terrainLow,
+                         grids.terrainHigh - grids.terrainLow, kTerrainTexelsPerUnit);
+    made->walls = bake(bakeProgram, screenQuadVao, kWallStone, GL_RGBA8, grids.wallOrigin,
+                       grids.wallExtent, kWallTexelsPerUnit);
     if (!made->terrain.texture || !made->walls.texture) return nullptr;
     return made;
 }

@@ -239,7 +239,7 @@ void Game::bindShadowMapAndDrawReceivers() {
             paint.terrainRuns(PaintKind::Coarse).empty()) {
             terrain->draw();
         } else {
-            drawTerrainRuns(*terrain, cells);
+            terrain->drawRuns(cells);
         }
     }
     glProvokingVertex(GL_LAST_VERTEX_CONVENTION);

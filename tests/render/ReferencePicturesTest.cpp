@@ -18,6 +18,7 @@
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
+#include "scene/SurfaceGrids.h"
 #include "scene/WallObject.h"
 
 namespace {
@@ -135,8 +136,8 @@ protected:
         lookAt(spot + distance * glm::normalize(vec3(0.0f, 1.0f, -0.8f)), spot);
     }
     void place(const View& view) {
-        g->paintTiles =
-            std::make_unique<PaintTiles>(*g->terrain, g->walls, view.coarse ? 0 : kMostFineLayers);
+        g->paintTiles = std::make_unique<PaintTiles>(
+            kesto::scene::surfaceGridsOf(*g->terrain, g->walls), view.coarse ? 0 : kMostFineLayers);
         switch (view.place) {
         case Place::Start:
             lookAt(ground(282.0f, 22.0f) + vec3(0.0f, 2.0f, 0.0f),

@@ -66,7 +66,9 @@ public:
     std::unique_ptr<kesto::scene::HeightMapObject> terrain;
     vec3 cameraPosition{0.0f};
     mat4 viewMatrix{1.0f};
+    mat4 cameraPv{1.0f};  // projection times view, as uploaded to the programs as PV_cam
     mat4 depthMVP{1.0f};
+    mat4 shadowTextureMatrix{1.0f};  // the light's, as uploaded as shadow_tex_mat
     bool flyMode = false;
     bool wireframe = false;
     bool switchedTerrainShader = false;

@@ -1,14 +1,15 @@
 #include "render/PaintTiles.h"
 
-#include <malloc.h>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
 #include <utility>
 
+#include "assets/Texture.h"
 #include "game/Projection.h"
+#include "platform/Memory.h"
 #include "render/Shader.h"
+#include "render/paint/SplatCoverage.h"
 #include "scene/HeightMapObject.h"
 #include "scene/SplatReach.h"
 #include "scene/SurfaceGrids.h"
@@ -20,6 +21,8 @@ constexpr GLint kBakeSplatUnit = 1;
 // Rounding in the program's coordinates must not reach a tile that was never allocated.
 constexpr float kSlack = 0.02f;
 constexpr int kTerrainSurface = -1;
+// The top's across coordinate, moved so that the thin top lies inside one row of tiles.
+constexpr float kTopAcross = 0.5f;
 
 struct WallFace {
     vec3 normal;      // in the wall's own space; the ends are both x faces
@@ -34,7 +37,7 @@ const WallFace kWallFaceList[kWallFaces] = {{vec3(0.0f, 0.0f, 1.0f), true},
 // has it.
 vec2 faceCoordinate(vec3 local, float length, const WallFace& face) {
     if (face.acrossIsUp) return vec2(local.x * length + local.z, local.y);
-    return vec2(local.x * length, local.z + 0.5f);
+    return vec2(local.x * length, local.z + kTopAcross);
 }
 
 bool facesProjector(const mat4& model, vec3 localNormal, vec3 forward) {
@@ -93,6 +96,34 @@ int PaintTiles::LayerArray::take() {
 
 void PaintTiles::LayerArray::give(int slot) { spare.push_back(slot); }
 
+// What the array holds, into a larger one: on the GPU, never through the processor.
+void PaintTiles::LayerArray::copyLayers(GLuint from, GLuint to) const {
+    const int side = texels.side();
+    if (GLEW_ARB_copy_image) {
+        for (int level = 0, size = side; level < levels; ++level, size = std::max(size / 2, 1)) {
+            glCopyImageSubData(from, GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, to, GL_TEXTURE_2D_ARRAY,
+                               level, 0, 0, 0, size, size, capacity);
+        }
+        return;
+    }
+    GLint bound = 0;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &bound);
+    GLuint copying[2] = {0, 0};
+    glGenFramebuffers(2, copying);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, copying[0]);
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, copying[1]);
+    for (int level = 0, size = side; level < levels; ++level, size = std::max(size / 2, 1)) {
+        for (int layer = 0; layer < capacity; ++layer) {
+            glFramebufferTextureLayer(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, from, level,
+                                      layer);
+            glFramebufferTextureLayer(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, to, level, layer);
+            glBlitFramebuffer(0, 0, size, size, 0, 0, size, size, GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        }
+    }
+    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(bound));
+    glDeleteFramebuffers(2, copying);
+}
+
 // Allocated memory is resident at once (the driver clears it), so the array grows in steps
 // rather than doubling; what it holds is copied over.
 bool PaintTiles::LayerArray::grow() {
@@ -117,23 +148,8 @@ bool PaintTiles::LayerArray::grow() {
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    for (int level = 0, size = side; capacity && level < levels;
-         ++level, size = std::max(size / 2, 1)) {
-        if (GLEW_ARB_copy_image) {
-            glCopyImageSubData(texture, GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, grown,
-                               GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, size, size, capacity);
-            continue;
-        }
-        std::vector<unsigned char> kept(static_cast<size_t>(size) * size * 4 * capacity);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-        glBindTexture(GL_TEXTURE_2D_ARRAY, texture);
-        glGetTexImage(GL_TEXTURE_2D_ARRAY, level, GL_RGBA, GL_UNSIGNED_BYTE, kept.data());
-        glBindTexture(GL_TEXTURE_2D_ARRAY, grown);
-        glTexSubImage3D(GL_TEXTURE_2D_ARRAY, level, 0, 0, 0, size, size, capacity, GL_RGBA,
-                        GL_UNSIGNED_BYTE, kept.data());
-    }
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    if (capacity) copyLayers(texture, grown);
     glDeleteTextures(1, &texture);
     texture = grown;
     capacity = wanted;
@@ -236,21 +252,6 @@ void PaintTiles::writeIndex(const Tile& tile, bool painted) {
                     &indexTexels[at]);
     glBindTexture(GL_TEXTURE_2D, 0);
     runsStale = true;
-}
-
-void PaintTiles::release(int key) {
-    auto found = painted.find(key);
-    if (found == painted.end()) return;
-    Tile& tile = found->second;
-    writeIndex(tile, false);
-    if (tile.fine >= 0) fine.give(tile.fine);
-    if (tile.coarse >= 0) coarse.give(tile.coarse);
-    if (tile.surface != kTerrainSurface) {
-        const size_t wall = static_cast<size_t>(tile.surface / kWallFaces);
-        --wallTiles[wall];
-        if (tile.fine >= 0) --wallFineTiles[wall];
-    }
-    painted.erase(found);
 }
 
 void PaintTiles::forget() {
@@ -441,18 +442,97 @@ std::vector<PaintedTile> PaintTiles::tilesOf(
 
 namespace {
 
-// Whether the framebuffer shows paint in a square of it: a texel at half coverage or more, as
-// the receiving program draws it (no filter can lift less than that to half). A tile's border
-// holds its neighbours' paint, which they draw themselves: only the inner square counts.
-bool showsPaint(int x, int y, int side, std::vector<unsigned char>& texels) {
-    texels.resize(static_cast<size_t>(side) * side * 4);
-    glReadPixels(x, y, side, side, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
-    for (size_t i = 3; i < texels.size(); i += 4)
-        if (texels[i] >= 128) return true;
+// Points tested along each side of a tile (or of the part of it a thin face covers): the coarse
+// paint's texels.
+constexpr int kCoverageSamples = kCoarseTexels.inner;
+
+// Whether the splat shows anywhere in the rectangle low .. high of a surface's coordinates,
+// whose points pointAt places in the world with their normal.
+template <typename PointAt>
+bool showsIn(const Projection& splat, const AlphaMask& mask, vec2 low, vec2 high, bool onWall,
+             const PointAt& pointAt) {
+    if (!(high.x > low.x) || !(high.y > low.y)) return false;
+    for (int j = 0; j < kCoverageSamples; ++j) {
+        for (int i = 0; i < kCoverageSamples; ++i) {
+            const vec2 q =
+                low + (vec2(i, j) + 0.5f) / static_cast<float>(kCoverageSamples) * (high - low);
+            vec3 world, normal;
+            pointAt(q, world, normal);
+            if (splatCoverage(mask, splat.textureMatrix, world, normal, onWall) >= kShownCoverage)
+                return true;
+        }
+    }
     return false;
 }
 
+// The terrain's own surface at (x, z): its two triangles per cell, split from (c + 1, r) to
+// (c, r + 1); up for the normal, since the terrain's facing counts both ways anyway.
+vec3 terrainPoint(const kesto::scene::HeightMapObject& terrain, vec2 q) {
+    const int c = std::clamp(static_cast<int>(std::floor(q.x)), 0, std::max(terrain.width - 2, 0));
+    const int r = std::clamp(static_cast<int>(std::floor(q.y)), 0, std::max(terrain.depth - 2, 0));
+    const auto y = [&](int dc, int dr) {
+        const int column = std::min(c + dc, terrain.width - 1),
+                  row = std::min(r + dr, terrain.depth - 1);
+        return terrain.vertices[static_cast<size_t>(row) * terrain.width + column].y;
+    };
+    const float fx = std::clamp(q.x - c, 0.0f, 1.0f), fz = std::clamp(q.y - r, 0.0f, 1.0f);
+    const float height =
+        fx + fz <= 1.0f
+            ? y(0, 0) + fx * (y(1, 0) - y(0, 0)) + fz * (y(0, 1) - y(0, 0))
+            : y(1, 1) + (1.0f - fx) * (y(0, 1) - y(1, 1)) + (1.0f - fz) * (y(1, 0) - y(1, 1));
+    return vec3(q.x, height, q.y);
+}
+
 }  // namespace
+
+// Whether any of a tile's paint from this splat shows, tested where the bake would paint it: on
+// the terrain's cell, or on the part of the wall's face inside the tile.
+bool PaintTiles::showsOn(
+    const Projection& splat, const PaintedTile& tile, const AlphaMask& mask,
+    const kesto::scene::HeightMapObject& terrain,
+    const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) const {
+    const vec2 low = tile.corner, high = tile.corner + kPaintTileUnits;
+    if (tile.surface == kTerrainSurface) {
+        if (terrain.vertices.empty()) return false;
+        return showsIn(splat, mask, low, high, false, [&](vec2 q, vec3& world, vec3& normal) {
+            world = terrainPoint(terrain, q);
+            normal = vec3(0.0f, 1.0f, 0.0f);
+        });
+    }
+    const size_t w = static_cast<size_t>(tile.surface / kWallFaces);
+    const mat4& model = walls[w]->modelMatrix;
+    const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(model)));
+    const float length = wallLengths[w];
+    if (!(length > 0.0f)) return false;
+    // Each face as a rectangle of its (along, up) and the box point at a coordinate.
+    const auto onFace = [&](vec2 faceLow, vec2 faceHigh, vec3 localNormal, auto toLocal) {
+        return showsIn(splat, mask, glm::max(low, faceLow), glm::min(high, faceHigh), true,
+                       [&](vec2 q, vec3& world, vec3& normal) {
+                           world = vec3(model * vec4(toLocal(q), 1.0f));
+                           normal = normalMatrix * localNormal;
+                       });
+    };
+    const float zLow = kWallBoxMin[2], zHigh = kWallBoxMax[2];
+    const float bottom = kWallBoxMin[1], top = kWallBoxMax[1];
+    switch (tile.surface % kWallFaces) {
+    case 0:
+    case 1: {
+        const float z = tile.surface % kWallFaces == 0 ? zHigh : zLow;
+        return onFace(vec2(z, bottom), vec2(length + z, top), vec3(0.0f, 0.0f, z > 0.0f ? 1 : -1),
+                      [&](vec2 q) { return vec3((q.x - z) / length, q.y, z); });
+    }
+    case 2:
+        return onFace(vec2(0.0f, zLow + kTopAcross), vec2(length, zHigh + kTopAcross),
+                      vec3(0.0f, 1.0f, 0.0f),
+                      [&](vec2 q) { return vec3(q.x / length, top, q.y - kTopAcross); });
+    default:
+        return onFace(vec2(zLow, bottom), vec2(zHigh, top), vec3(-1.0f, 0.0f, 0.0f),
+                      [&](vec2 q) { return vec3(0.0f, q.y, q.x); }) ||
+               onFace(vec2(length + zLow, bottom), vec2(length + zHigh, top),
+                      vec3(1.0f, 0.0f, 0.0f),
+                      [&](vec2 q) { return vec3(1.0f, q.y, q.x - length); });
+    }
+}
 
 // The draws grouped by layer, so the render target changes once per layer, in throw order
 // within each.
@@ -508,15 +588,21 @@ void PaintTiles::drawAll(std::vector<Draw>& draws, const std::vector<Projection>
     draws.clear();
 }
 
-void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end,
-                           const kesto::scene::HeightMapObject& terrain,
-                           const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
+void PaintTiles::bakeNew(const std::vector<Projection>& splats, const AlphaMask& mask,
+                         const kesto::scene::HeightMapObject& terrain,
+                         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
     std::vector<Draw> draws;
-    std::vector<int> fresh;  // keys of the tiles new this time
-    for (size_t i = bakedSplats.size(); i < end; ++i) {
+    for (size_t i = bakedSplats.size(); i < splats.size(); ++i) {
         const Projection& splat = splats[i];
         std::vector<PaintedTile> tiles;
         if (splat.reachKnown) tiles = tilesOf(splat, walls);
+        // The projector's square reaches tiles its splat leaves bare: those are not taken.
+        tiles.erase(std::remove_if(tiles.begin(), tiles.end(),
+                                   [&](const PaintedTile& t) {
+                                       return painted.count(t.row * indexWidth + t.column) == 0 &&
+                                              !showsOn(splat, t, mask, terrain, walls);
+                                   }),
+                    tiles.end());
         int needed = 0;
         for (const PaintedTile& t : tiles)
             needed += painted.count(t.row * indexWidth + t.column) == 0;
@@ -540,7 +626,6 @@ void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end,
                 // The fine paint tells best whether any paint shows: new tiles have it if
                 // there is room.
                 tile.fine = fine.take();
-                fresh.push_back(key);
                 draws.push_back({&coarse, tile.coarse, -1, &tile});
                 if (tile.fine >= 0) draws.push_back({&fine, tile.fine, -1, &tile});
                 if (t.surface != kTerrainSurface) {
@@ -558,23 +643,6 @@ void PaintTiles::bakeBatch(const std::vector<Projection>& splats, size_t end,
     }
     if (draws.empty()) return;
     drawAll(draws, splats, terrain, walls);
-    // The projector's square reaches tiles its splat leaves bare: they go back.
-    std::vector<unsigned char> texels;
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    for (const int key : fresh) {
-        const Tile& tile = painted.at(key);
-        const bool isFine = tile.fine >= 0;
-        LayerArray& array = isFine ? fine : coarse;
-        const int slot = isFine ? tile.fine : tile.coarse;
-        const TileTexels& t = array.texels;
-        const int inLayer = slot % (t.perSide * t.perSide);
-        glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, array.texture, 0,
-                                  array.layerOf(slot));
-        if (!showsPaint(inLayer % t.perSide * t.slot() + t.border,
-                        inLayer / t.perSide * t.slot() + t.border, t.inner, texels)) {
-            release(key);
-        }
-    }
     fineStale = true;
 }
 
@@ -649,8 +717,69 @@ void PaintTiles::buildMipmaps(LayerArray& array, const std::set<int>& layers) {
     glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 }
 
-void PaintTiles::update(const std::vector<Projection>& splats, vec3 camera, GLuint splatTexture,
-                        const kesto::scene::HeightMapObject& terrain,
+namespace {
+
+// The GL state the bake draws with, for as long as it lives; what the frame had before comes
+// back when it goes.
+class BakeState {
+public:
+    BakeState(GLuint framebuffer, const Shader& program, const Texture* splatImage) {
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glGetIntegerv(GL_CURRENT_PROGRAM, &previousProgram);
+        glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
+        glGetIntegerv(GL_POLYGON_MODE, polygonMode);
+        glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+        culling = glIsEnabled(GL_CULL_FACE);
+        scissor = glIsEnabled(GL_SCISSOR_TEST);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        glDisable(GL_DEPTH_TEST);
+        glDisable(GL_CULL_FACE);
+        glDisable(GL_SCISSOR_TEST);
+        glEnable(GL_BLEND);
+        glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+        // A texel is painted where one splat covers half of it or more, so coverage takes the
+        // largest; the colour is the earliest splat's where it already covers, as the paint has
+        // always looked (the first splat to cover a spot keeps it).
+        glBlendEquationSeparate(GL_FUNC_ADD, GL_MAX);
+        glBlendFuncSeparate(GL_ONE_MINUS_DST_ALPHA, GL_DST_ALPHA, GL_ONE, GL_ONE);
+        glActiveTexture(GL_TEXTURE0 + kBakeSplatUnit);
+        glBindTexture(GL_TEXTURE_2D, splatImage ? splatImage->textureName : 0);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        // The fine tiles' texels are about as dense as the image's where it lands.
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+        glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+        glActiveTexture(GL_TEXTURE0);
+        glUseProgram(program.programHandle);
+        setUniform(program, "proj_Map", kBakeSplatUnit);
+    }
+    ~BakeState() {
+        glBlendEquation(GL_FUNC_ADD);
+        glDisable(GL_BLEND);
+        glEnable(GL_DEPTH_TEST);
+        if (culling) glEnable(GL_CULL_FACE);
+        if (scissor) glEnable(GL_SCISSOR_TEST);
+        glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode[0]));
+        glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
+        glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+        glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+        glUseProgram(static_cast<GLuint>(previousProgram));
+    }
+    BakeState(const BakeState&) = delete;
+    BakeState& operator=(const BakeState&) = delete;
+
+private:
+    GLint viewport[4] = {0, 0, 0, 0}, previousProgram = 0, previousFramebuffer = 0;
+    GLint polygonMode[2] = {GL_FILL, GL_FILL};
+    GLfloat clearColour[4] = {0.0f, 0.0f, 0.0f, 0.0f};
+    GLboolean culling = GL_FALSE, scissor = GL_FALSE;
+};
+
+}  // namespace
+
+void PaintTiles::update(const std::vector<Projection>& splats, vec3 camera,
+                        const Texture* splatImage, const kesto::scene::HeightMapObject& terrain,
                         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) {
     const bool sameSplats =
         splats.size() >= bakedSplats.size() &&
@@ -671,62 +800,17 @@ void PaintTiles::update(const std::vector<Projection>& splats, vec3 camera, GLui
         if (runsStale) findRuns();
         return;
     }
-
-    GLint viewport[4], program = 0, previousFramebuffer = 0;
-    GLfloat clearColour[4];
-    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
-    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &previousFramebuffer);
-    const GLboolean culling = glIsEnabled(GL_CULL_FACE);
-    const GLboolean scissor = glIsEnabled(GL_SCISSOR_TEST);
-    GLint polygonMode[2] = {GL_FILL, GL_FILL};
-    glGetIntegerv(GL_POLYGON_MODE, polygonMode);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glDisable(GL_DEPTH_TEST);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_SCISSOR_TEST);
-    glEnable(GL_BLEND);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    // A texel is painted where one splat covers half of it or more, so coverage takes the
-    // largest; the colour is the earliest splat's where it already covers, as the paint has
-    // always looked (the first splat to cover a spot keeps it).
-    glBlendEquationSeparate(GL_FUNC_ADD, GL_MAX);
-    glBlendFuncSeparate(GL_ONE_MINUS_DST_ALPHA, GL_DST_ALPHA, GL_ONE, GL_ONE);
-    glActiveTexture(GL_TEXTURE0 + kBakeSplatUnit);
-    glBindTexture(GL_TEXTURE_2D, splatTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    // The fine tiles' texels are about as dense as the image's where it lands.
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    glActiveTexture(GL_TEXTURE0);
-    glUseProgram(bakeProgram->programHandle);
-    setUniform(*bakeProgram, "proj_Map", kBakeSplatUnit);
-
-    // In batches, so that the slots of tiles one batch leaves bare serve the next.
-    while (bakedSplats.size() < splats.size()) {
-        const size_t end = std::min(splats.size(), bakedSplats.size() + kSplatsPerBake);
-        bakeBatch(splats, end, terrain, walls);
+    {
+        const BakeState state(framebuffer, *bakeProgram, splatImage);
+        static const AlphaMask kNoMask;
+        bakeNew(splats, splatImage ? splatImage->mask : kNoMask, terrain, walls);
+        if (newSplats) draws = refine(camera, walls);
+        drawAll(draws, splats, terrain, walls);
+        buildMipmaps(fine, changedFine);
+        buildMipmaps(coarse, changedCoarse);
+        changedFine.clear();
+        changedCoarse.clear();
     }
-    if (newSplats) draws = refine(camera, walls);
-    drawAll(draws, splats, terrain, walls);
-    buildMipmaps(fine, changedFine);
-    buildMipmaps(coarse, changedCoarse);
-    changedFine.clear();
-    changedCoarse.clear();
     if (runsStale) findRuns();
-
-    glBlendEquation(GL_FUNC_ADD);
-    glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
-    if (culling) glEnable(GL_CULL_FACE);
-    if (scissor) glEnable(GL_SCISSOR_TEST);
-    glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(polygonMode[0]));
-    glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(previousFramebuffer));
-    glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
-    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
-    glUseProgram(static_cast<GLuint>(program));
-    malloc_trim(0);
+    returnFreedMemory();
 }

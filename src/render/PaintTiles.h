@@ -19,6 +19,8 @@
 #include "scene/SplatReach.h"
 
 class Shader;
+class Texture;
+struct AlphaMask;
 struct Projection;
 struct PaintedTile;
 namespace kesto::scene {
@@ -46,8 +48,6 @@ constexpr int kMostFineLayers = 1024;
 // Rows of tiles a wall face has: the wall box's height; faces front, back, top and the ends.
 constexpr int kWallFaceRows = static_cast<int>((kWallBoxMax[1] - kWallBoxMin[1]) / kPaintTileUnits);
 constexpr int kWallFaces = 4;
-// Splats baked between checks for tiles they left without paint, whose layers go back.
-constexpr size_t kSplatsPerBake = 4;
 
 // How a receiver draws its paint: not at all, fine or coarse.
 enum class PaintKind { None = 0, Fine = 1, Coarse = 2 };
@@ -81,7 +81,7 @@ public:
     // Bakes the splats added since the last call, all in one go, then gives the tiles near the
     // camera their fine paint. A splat whose tiles cannot be had (the atlas is full) is left
     // for the splat pass to draw every frame.
-    void update(const std::vector<Projection>& splats, vec3 camera, GLuint splatTexture,
+    void update(const std::vector<Projection>& splats, vec3 camera, const Texture* splatImage,
                 const kesto::scene::HeightMapObject& terrain,
                 const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
     // The splats the tiles hold (in throw order, each true when baked).
@@ -114,6 +114,7 @@ private:
         void give(int slot);
         int layerOf(int slot) const { return slot / (texels.perSide * texels.perSide); }
         bool grow();
+        void copyLayers(GLuint from, GLuint to) const;
     };
     struct Tile {
         int column = 0, row = 0, surface = 0;
@@ -135,11 +136,13 @@ private:
         const Projection& splat,
         const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) const;
     void writeIndex(const Tile& tile, bool painted);
-    void release(int key);
     void forget();
-    void bakeBatch(const std::vector<Projection>& splats, size_t end,
-                   const kesto::scene::HeightMapObject& terrain,
-                   const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+    void bakeNew(const std::vector<Projection>& splats, const AlphaMask& mask,
+                 const kesto::scene::HeightMapObject& terrain,
+                 const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+    bool showsOn(const Projection& splat, const PaintedTile& tile, const AlphaMask& mask,
+                 const kesto::scene::HeightMapObject& terrain,
+                 const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls) const;
     std::vector<Draw> refine(vec3 camera,
                              const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
     void drawAll(std::vector<Draw>& draws, const std::vector<Projection>& splats,

@@ -133,20 +133,11 @@ void Game::renderShadowMap() {
     glDisable(GL_POLYGON_OFFSET_FILL);
 
     glUseProgram(shadowShader->programHandle);
-    setUniform(*shadowShader, "shadow_tex_mat", biasMatrix * lightPV);
+    shadowTextureMatrix = biasMatrix * lightPV;
+    setUniform(*shadowShader, "shadow_tex_mat", shadowTextureMatrix);
 }
 
-namespace {
-
-// The camera and light matrices as uploaded to the game's receiving program.
-mat4 uniformMatrix(const Shader& program, const char* name) {
-    mat4 value(1.0f);
-    const GLint location = glGetUniformLocation(program.programHandle, name);
-    if (location >= 0) glGetUniformfv(program.programHandle, location, &value[0][0]);
-    return value;
-}
-
-}  // namespace
+namespace {}  // namespace
 
 void Game::bindShadowMapAndDrawReceivers() {
     glActiveTexture(GL_TEXTURE0);
@@ -176,14 +167,12 @@ void Game::bindShadowMapAndDrawReceivers() {
     // With nothing in the light's window the receivers skip the shadow lookups altogether, and
     // surfaces without paint the paint lookups.
     const int shadowed = castersInLightWindow ? 1 : 0;
-    const mat4 camera = uniformMatrix(*shadowShader, "PV_cam");
-    const mat4 light = uniformMatrix(*shadowShader, "shadow_tex_mat");
     for (const auto& forSurface : receivers->programs) {
         for (int kind = 0; kind < 3; ++kind) {
             const Shader& program = *forSurface[shadowed][kind];
             glUseProgram(program.programHandle);
-            setUniform(program, "PV_cam", camera);
-            setUniform(program, "shadow_tex_mat", light);
+            setUniform(program, "PV_cam", cameraPv);
+            setUniform(program, "shadow_tex_mat", shadowTextureMatrix);
             setUniform(program, "shadow_map", 0);
             setUniform(program, "terrain_noise", kTerrainUnit);
             setUniform(program, "wall_stone", kWallUnit);

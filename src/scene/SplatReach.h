@@ -25,6 +25,8 @@ constexpr float kFarthestPainted = 5.5f;
 // Surfaces the projector sees at a glancing angle get no paint: the program discards where the
 // cosine between the surface's normal and the projector's axis is this or less.
 constexpr float kLeastPaintedFacing = 0.2f;
+// From this facing on the paint is laid at full strength.
+constexpr float kFullyPaintedFacing = 0.45f;
 
 // The corners of the painted volume, the splat image's square cone between the two distances;
 // false when the matrix is not a projector's.

@@ -146,4 +146,5 @@ void uploadCameraMatrices(mat4 projection, mat4 view) {
     game->bonusItems->setCameraMatrices(projection, view);
     for (const auto& system : game->particleSystems) system->viewProjection = pv;
     game->viewMatrix = view;
+    game->cameraPv = pv;
 }

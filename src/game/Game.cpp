@@ -8,11 +8,11 @@
 #include "platform/Console.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
-#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
 #include "render/Receivers.h"
 #include "render/Shader.h"
 #include "render/TextOverlay.h"
+#include "render/paint/PaintTexture.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -104,7 +104,7 @@ void bakeSurfaces(Game& g) {
     const kesto::scene::SurfaceGrids grids = kesto::scene::surfaceGridsOf(*g.terrain, g.walls);
     g.receivers = makeReceivers(bakeProgram, g.screenQuadVao, grids);
     if (!g.receivers) fatalError("Couldn't make the surface textures\n");
-    g.paintTiles = std::make_unique<PaintTiles>(grids);
+    g.paintTexture = std::make_unique<PaintTexture>(grids);
 }
 
 // A missing texture leaves its name 0 and the game goes on.
@@ -205,7 +205,7 @@ Game::~Game() {
     posterWinTexture.reset();
     posterLoseTexture.reset();
     receivers.reset();
-    paintTiles.reset();
+    paintTexture.reset();
 
     glDeleteBuffers(1, &screenQuadBuffer);
     glDeleteVertexArrays(1, &screenQuadVao);

@@ -17,7 +17,7 @@ class Shader;
 class Texture;
 class ParticleSystem;
 struct Receivers;
-class PaintTiles;
+class PaintTexture;
 namespace audio {
 class SoundEngine;
 class Sound;
@@ -117,7 +117,7 @@ public:
     // Grass and stone colours made once at start-up for the shadow receivers.
     std::unique_ptr<Receivers> receivers;
     // The splats' paint, kept on the surfaces it landed on.
-    std::unique_ptr<PaintTiles> paintTiles;
+    std::unique_ptr<PaintTexture> paintTexture;
     // Whether the last depth pass drew a ball or a hit item inside the light's window.
     bool castersInLightWindow = false;
     GLuint shadowMapTexture = 0;

@@ -9,11 +9,11 @@
 #include "platform/Sound.h"
 #include "render/Frustum.h"
 #include "render/Hud.h"
-#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"
 #include "render/ShadowMap.h"
 #include "render/TextOverlay.h"
+#include "render/paint/PaintTexture.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -233,7 +233,7 @@ void drawSplatPass(Game& game) {
     glUseProgram(game.projectionShader->programHandle);
     setUniform(*game.projectionShader, "proj_Map", kSplatUnit);
     const SplatScreen screen(game.cameraPv);
-    const std::vector<bool>& baked = game.paintTiles->baked();
+    const std::vector<bool>& baked = game.paintTexture->baked();
     for (size_t i = 0; i < projections.size(); ++i) {
         const Projection& splat = projections[i];
         if (i < baked.size() && baked[i]) continue;
@@ -335,7 +335,7 @@ void Game::renderFrame() {
     };
     // New paint goes onto its tiles before anything is drawn: switching the render target
     // mid-frame would flush the queued work.
-    paintTiles->update(projections, cameraPosition, splatTexture.get(), *terrain, walls);
+    paintTexture->update(projections, cameraPosition, splatTexture.get(), *terrain, walls);
     pass("paint");
     drawBalls(*this);
     pass("balls");

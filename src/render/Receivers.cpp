@@ -4,8 +4,8 @@
 #include <cmath>
 #include <string>
 
-#include "render/PaintTiles.h"
 #include "render/Shader.h"
+#include "render/paint/PaintTexture.h"
 #include "scene/SurfaceGrids.h"
 
 namespace {

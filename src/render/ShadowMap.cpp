@@ -6,9 +6,9 @@
 
 #include "assets/Texture.h"
 #include "game/Game.h"
-#include "render/PaintTiles.h"
 #include "render/Receivers.h"
 #include "render/Shader.h"
+#include "render/paint/PaintTexture.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -150,12 +150,12 @@ void Game::bindShadowMapAndDrawReceivers() {
     glBindTexture(GL_TEXTURE_2D, receivers->walls.texture);
     glActiveTexture(GL_TEXTURE0);
 
-    const PaintTiles& paint = *paintTiles;
+    const PaintTexture& paint = *paintTexture;
     // The paint takes the filters F4 and F5 choose, as the splat image did.
     for (const auto& [unit, kind] : {std::pair(kPaintLayersUnit, PaintKind::Fine),
                                      std::pair(kCoarsePaintUnit, PaintKind::Coarse)}) {
         glActiveTexture(GL_TEXTURE0 + unit);
-        glBindTexture(GL_TEXTURE_2D_ARRAY, paint.layers(kind));
+        glBindTexture(GL_TEXTURE_2D_ARRAY, paint.pages(kind));
         glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER,
                         magFilterFor(bilinearFiltering));
         glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, minFilterFor(mipmapMode));
@@ -218,7 +218,8 @@ void Game::bindShadowMapAndDrawReceivers() {
     glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
     for (int kind = 0; kind < 3; ++kind) {
         const Shader& ground = *receivers->programs[0][shadowed][kind];
-        const std::vector<TerrainRun>& cells = paint.terrainRuns(static_cast<PaintKind>(kind));
+        const std::vector<kesto::scene::TerrainRun>& cells =
+            paint.terrainRuns(static_cast<PaintKind>(kind));
         if (cells.empty()) continue;
         glUseProgram(ground.programHandle);
         setUniform(ground, "M", terrain->modelMatrix);

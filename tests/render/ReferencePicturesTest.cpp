@@ -13,8 +13,8 @@
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "render/FrameFixture.h"
-#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
+#include "render/paint/PaintTexture.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -136,7 +136,7 @@ protected:
         lookAt(spot + distance * glm::normalize(vec3(0.0f, 1.0f, -0.8f)), spot);
     }
     void place(const View& view) {
-        g->paintTiles = std::make_unique<PaintTiles>(
+        g->paintTexture = std::make_unique<PaintTexture>(
             kesto::scene::surfaceGridsOf(*g->terrain, g->walls), view.coarse ? 0 : kMostFineLayers);
         switch (view.place) {
         case Place::Start:
@@ -185,7 +185,7 @@ TEST_F(ReferencePictures, EveryViewLooksAsItDidWithPaintCrispUpClose) {
         // The next frame is cleared to the sky: new paint must leave that colour alone.
         EXPECT_EQ(vec4(sky[0], sky[1], sky[2], sky[3]), vec4(1.0f, 0.0f, 1.0f, 1.0f));
         // The same picture from the per-frame splat pass would hide tiles that took no paint.
-        const std::vector<bool>& baked = g->paintTiles->baked();
+        const std::vector<bool>& baked = g->paintTexture->baked();
         EXPECT_EQ(std::count(baked.begin(), baked.end(), true), projections.size());
         for (Rgba& p : pixels) std::swap(p.r, p.b);
         const std::string name = std::string(view.name) + ".png";
@@ -220,7 +220,7 @@ TEST_F(ReferencePictures, PaintedWallPiecesCoverTheBoxOnceAndHoldThePaint) {
     const vec3 out = glm::normalize(projections[0].projectorPosition - projections[0].position);
     g->addProjection(high + 0.15f * out, out, vec3(0.0f, 1.0f, 0.0f));
     frame();
-    const std::vector<WallPiece>& pieces = g->paintTiles->wallPieces(wall);
+    const std::vector<WallPiece>& pieces = g->paintTexture->wallPieces(wall);
     const auto inside = [](const WallPiece& p, vec2 q) {
         return q.x >= p.from && q.x < p.to && q.y >= p.bottom && q.y < p.top;
     };

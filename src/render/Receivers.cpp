@@ -5,6 +5,7 @@
 #include <string>
 
 #include "render/Shader.h"
+#include "render/ShaderContracts.h"
 #include "render/paint/PaintTexture.h"
 #include "scene/SurfaceGrids.h"
 
@@ -83,7 +84,7 @@ std::unique_ptr<Receivers> makeReceivers(Shader& bakeProgram, GLuint screenQuadV
                 const std::string defines =
                     std::string(onWalls ? "#define WALLS_ONLY\n" : "#define TERRAIN_ONLY\n") +
                     (shadowed ? "" : "#define NO_CASTERS\n") +
-                    (kind == PaintKind::None ? "" : paintTileDefines(kind));
+                    (kind == PaintKind::None ? "" : paintSlotDefines(kind));
                 made->programs[onWalls][shadowed][paint] = std::make_unique<Shader>(
                     "Shader/shadowmapping.vert", "Shader/shadowmapping.frag", "", true, defines);
             }

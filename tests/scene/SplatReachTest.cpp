@@ -2,31 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <fstream>
-#include <regex>
-#include <string>
 
 #include "scene/SplatReach.h"
-
-TEST(SplatReach, LimitsCoverWhatTheProgramPaints) {
-    std::ifstream file("Shader/projTexture.frag");
-    const std::string frag{std::istreambuf_iterator<char>(file), {}};
-    ASSERT_FALSE(frag.empty()) << "run from the repository root";
-    const struct {
-        const char* pattern;
-        float ours;
-        bool atMost;
-    } limits[] = {
-        {R"(nearestPainted\s*=\s*([0-9.]+))", kNearestPainted, true},
-        {R"(farthestPainted\s*=\s*([0-9.]+))", kFarthestPainted, false},
-        {R"(smoothstep\(\s*([0-9.]+)\s*,\s*[0-9.]+\s*,\s*facing\s*\))", kLeastPaintedFacing, true}};
-    for (const auto& limit : limits) {
-        std::smatch match;
-        ASSERT_TRUE(std::regex_search(frag, match, std::regex(limit.pattern))) << limit.pattern;
-        const float theirs = std::stof(match[1]);
-        EXPECT_TRUE(limit.atMost ? limit.ours <= theirs : limit.ours >= theirs) << limit.pattern;
-    }
-}
 
 TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
     std::vector<vec3> cube;

@@ -26,23 +26,6 @@ int gpuLimit(GLenum limit) {
 
 }  // namespace
 
-std::string paintTileDefines(PaintKind kind) {
-    const TileTexels& t = kind == PaintKind::Coarse ? kCoarseTexels : kFineTexels;
-    auto define = [](const char* name, float value) {
-        return std::string("#define ") + name + " " + std::to_string(value) + "\n";
-    };
-    return std::string("#define PAINTED\n") +
-           (kind == PaintKind::Coarse ? "#define PAINT_COARSE\n" : "") +
-           define("PAINT_TILE_UNITS", kPaintTileUnits) +
-           define("PAINT_INNER", static_cast<float>(t.inner)) +
-           define("PAINT_BORDER", static_cast<float>(t.border)) +
-           define("PAINT_SLOT", static_cast<float>(t.slotSide())) +
-           define("PAINT_SIDE", static_cast<float>(t.layerSide())) +
-           define("PAINT_TEXEL_STEP",
-                  static_cast<float>(t.inner) / (kPaintTileUnits * t.layerSide())) +
-           "#define PAINT_PER_SIDE " + std::to_string(t.perSide) + "u\n";
-}
-
 PaintTexture::PaintTexture(const kesto::scene::SurfaceGrids& grids, int mostFineLayers)
     : grids(grids),
       table(grids),

@@ -21,7 +21,6 @@
 #include <GL/glew.h>
 
 #include <memory>
-#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -36,9 +35,6 @@
 class Texture;
 struct AlphaMask;
 struct Projection;
-
-// The receiving program's #defines for a kind of paint.
-std::string paintTileDefines(PaintKind kind);
 
 class PaintTexture {
 public:

@@ -2,9 +2,11 @@
 // Run it from the repository root on an otherwise quiet display, for example
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/quillora-bench
 // The game's own log goes to /dev/null (or to --log FILE); the figures go to standard output.
+#include <FreeImage.h>
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <fcntl.h>
+#include <getopt.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "Measure.h"
@@ -50,6 +53,7 @@ void usage(FILE* out) {
 }
 
 bool parsePositive(const char* text, int& value) {
+    if (!text) return false;
     char* end = nullptr;
     const long parsed = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || parsed < 1 || parsed > 100000) return false;
@@ -58,33 +62,35 @@ bool parsePositive(const char* text, int& value) {
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
-        if (name == "--help" || name == "-h") {
-            usage(stdout);
-            std::exit(0);
-        }
-        if (name == "--full-pass") {
-            options.fullPass = true;
-            continue;
-        }
-        if (i + 1 >= argc) return false;
-        const char* value = argv[++i];
-        if (name == "--rounds") {
-            if (!parsePositive(value, options.rounds)) return false;
-        } else if (name == "--frames") {
-            if (!parsePositive(value, options.frames)) return false;
-        } else if (name == "--warmup") {
-            if (!parsePositive(value, options.warmup)) return false;
-        } else if (name == "--log") {
-            options.log = value;
-        } else if (name == "--shots") {
-            options.shots = value;
-        } else {
-            return false;
+    enum { kRounds = 1, kFrames, kWarmup, kLog, kShots, kFullPass };
+    static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                      {"rounds", required_argument, nullptr, kRounds},
+                                      {"frames", required_argument, nullptr, kFrames},
+                                      {"warmup", required_argument, nullptr, kWarmup},
+                                      {"log", required_argument, nullptr, kLog},
+                                      {"shots", required_argument, nullptr, kShots},
+                                      {"full-pass", no_argument, nullptr, kFullPass},
+                                      {nullptr, 0, nullptr, 0}};
+    opterr = 0;  // usage says what is wrong
+    for (int option = 0; (option = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
+        switch (option) {
+        case 'h': usage(stdout); std::exit(0);
+        case kRounds:
+            if (!parsePositive(optarg, options.rounds)) return false;
+            break;
+        case kFrames:
+            if (!parsePositive(optarg, options.frames)) return false;
+            break;
+        case kWarmup:
+            if (!parsePositive(optarg, options.warmup)) return false;
+            break;
+        case kLog: options.log = optarg; break;
+        case kShots: options.shots = optarg; break;
+        case kFullPass: options.fullPass = true; break;
+        default: return false;
         }
     }
-    return true;
+    return optind == argc;
 }
 
 // The game prints its log with printf; the report keeps the real standard output for itself.
@@ -98,19 +104,21 @@ FILE* divertGameLog(const std::string& path) {
     return fdopen(report, "w");
 }
 
+// The window's picture as a PNG file; GL's rows come bottom-up, as FreeImage keeps them.
 void keepPicture(const std::string& folder, const std::string& name) {
     if (folder.empty()) return;
     const int width = windowWidth, height = windowHeight;
-    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    std::vector<unsigned char> bgra(static_cast<size_t>(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    FILE* file = std::fopen((folder + "/" + name + ".ppm").c_str(), "wb");
-    if (!file) return;
-    std::fprintf(file, "P6 %d %d 255\n", width, height);
-    for (int y = height - 1; y >= 0; --y)
-        std::fwrite(&rgb[static_cast<size_t>(y) * width * 3], 1, static_cast<size_t>(width) * 3,
-                    file);
-    std::fclose(file);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
+    for (std::size_t i = 3; i < bgra.size(); i += 4) bgra[i] = 255;
+    FIBITMAP* picture =
+        FreeImage_ConvertFromRawBits(bgra.data(), width, height, 4 * width, 32, FI_RGBA_RED_MASK,
+                                     FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+    const std::string path = folder + "/" + name + ".png";
+    if (!picture || !FreeImage_Save(FIF_PNG, picture, path.c_str()))
+        std::fprintf(stderr, "quillora-bench: could not write %s\n", path.c_str());
+    if (picture) FreeImage_Unload(picture);
 }
 
 double previousTime = 0.0;
@@ -143,6 +151,15 @@ FrameTime frame() {
 }
 
 struct Scene {
+    Scene(std::string key, std::string name, std::function<void()> prepare,
+          std::function<bool()> beforeFrame, int frames = 0)
+        : key(std::move(key)),
+          name(std::move(name)),
+          prepare(std::move(prepare)),
+          beforeFrame(std::move(beforeFrame)),
+          frames(frames) {}
+
+    std::string key;  // what the report and the pictures call it
     std::string name;
     std::function<void()> prepare;  // sets the splats and bursts before each run of frames
     // Before each frame; false when the frame is an arrival, not timed with the others.
@@ -276,6 +293,21 @@ Material makeMaterial() {
     return m;
 }
 
+// The scenes the report compares, by name.
+const char* const kStartBare = "start";
+const char* const kStart300 = "start-300";
+const char* const kWayBare = "way";
+const char* const kWay400 = "way-400";
+
+Scene& sceneNamed(std::vector<Scene>& scenes, const std::string& key) {
+    return *std::find_if(scenes.begin(), scenes.end(),
+                         [&key](const Scene& scene) { return scene.key == key; });
+}
+
+const Scene& sceneNamed(const std::vector<Scene>& scenes, const std::string& key) {
+    return sceneNamed(const_cast<std::vector<Scene>&>(scenes), key);
+}
+
 std::vector<Scene> makeScenes(const Options& options, const Material& m,
                               std::size_t& nextBurstSpot) {
     // The first count splats of a list, seen from the start.
@@ -303,22 +335,17 @@ std::vector<Scene> makeScenes(const Options& options, const Material& m,
         if (arriving && !m.wayViews.empty()) takeStance(m.wayViews[place % m.wayViews.size()]);
         return !arriving;
     };
+    auto bursts = [&]() {
+        keepBurstsAlive(*game, m.spots, 20, nextBurstSpot);
+        return true;
+    };
     std::vector<Scene> scenes = {
-        {"start view, no splats", fromStart(m.inView, 0), nullptr, 0, {}, {}, {}},
-        {"100 splats (50 walls, 50 ground)", fromStart(m.inView, 100), nullptr, 0, {}, {}, {}},
-        {"300 splats (150 walls, 150 ground)", fromStart(m.inView, 300), nullptr, 0, {}, {}, {}},
-        {"20 live particle bursts",
-         fromStart(m.inView, 0),
-         [&]() {
-             keepBurstsAlive(*game, m.spots, 20, nextBurstSpot);
-             return true;
-         },
-         0,
-         {},
-         {},
-         {}},
-        {"along the way, no splats", alongTheWay(0), nextPlace, 0, {}, {}, {}},
-        {"along the way, 400 splats", alongTheWay(kSplatsAlongTheWay), nextPlace, 0, {}, {}, {}},
+        {kStartBare, "start view, no splats", fromStart(m.inView, 0), nullptr},
+        {"start-100", "100 splats (50 walls, 50 ground)", fromStart(m.inView, 100), nullptr},
+        {kStart300, "300 splats (150 walls, 150 ground)", fromStart(m.inView, 300), nullptr},
+        {"bursts", "20 live particle bursts", fromStart(m.inView, 0), bursts},
+        {kWayBare, "along the way, no splats", alongTheWay(0), nextPlace},
+        {kWay400, "along the way, 400 splats", alongTheWay(kSplatsAlongTheWay), nextPlace},
     };
     if (options.fullPass) {
         auto everything = [&m]() {
@@ -328,7 +355,7 @@ std::vector<Scene> makeScenes(const Options& options, const Material& m,
             game->particleSystems.clear();
         };
         scenes.push_back(
-            {"300 splats, every wall, whole terrain", everything, nullptr, 2, {}, {}, {}});
+            {"full-pass", "300 splats, every wall, whole terrain", everything, nullptr, 2});
     }
     return scenes;
 }
@@ -352,15 +379,14 @@ void runRounds(const Options& options, std::vector<Scene>& scenes) {
                 scene.millis.push_back(time.wall);
                 scene.processorMillis.push_back(time.processor);
             }
-            if (round == options.rounds - 1) {
-                keepPicture(options.shots, "scene" + std::to_string(&scene - scenes.data() + 1));
-            }
+            if (round == options.rounds - 1) keepPicture(options.shots, scene.key);
         }
     }
 }
 
 // Milliseconds of each pass of the frame, each finished before the next begins.
 struct PassTimes {
+    std::string scene;
     std::vector<std::string> names;
     std::vector<std::vector<double>> millis;
 };
@@ -385,6 +411,7 @@ void passDone(const char* name) {
 // The diagnostic round: the given scene's frames again, each pass timed on its own.
 PassTimes timePasses(const Options& options, Scene& scene) {
     PassTimes times;
+    times.scene = scene.name;
     timedPasses = &times;
     scene.prepare();
     for (int i = 0; i < options.warmup + options.frames; ++i) {
@@ -448,7 +475,7 @@ void printReport(FILE* report, const Options& options, const StartUp& startUp,
     std::fprintf(report, "\n");
     for (std::size_t k = 0; k < passes.size(); ++k) {
         std::fprintf(report, "where the frame goes in \"%s\" (median ms, glFinish after each):\n",
-                     scenes[k == 0 ? 0 : 2].name.c_str());
+                     passes[k].scene.c_str());
         double total = 0.0;
         for (std::size_t i = 0; i < passes[k].names.size(); ++i) {
             const double median = summarise(passes[k].millis[i]).median;
@@ -474,7 +501,12 @@ void printReport(FILE* report, const Options& options, const StartUp& startUp,
                  "%.1f MiB; goal: at most 300 MiB)\n",
                  splatCount, static_cast<double>(processMemoryKiB("VmRSS")) / 1024.0,
                  static_cast<double>(processMemoryKiB("VmHWM")) / 1024.0);
-    auto ratios = [report](const char* what, const std::vector<FrameStats>& figures) {
+    const auto at = [&scenes](const char* key) {
+        return static_cast<std::size_t>(&sceneNamed(scenes, key) - scenes.data());
+    };
+    auto ratios = [&](const char* what, const std::vector<FrameStats>& all) {
+        const FrameStats figures[] = {
+            all[at(kStartBare)], {}, all[at(kStart300)], {}, all[at(kWayBare)], all[at(kWay400)]};
         if (!(figures[0].median > 0.0) || !(figures[4].median > 0.0)) return;
         std::fprintf(report,
                      "%s: 300-splat / no-splat median %.2f; 400 splats along the way / none "
@@ -515,9 +547,9 @@ int main(int argc, char** argv) {
     std::vector<Scene> scenes = makeScenes(options, material, nextBurstSpot);
     runRounds(options, scenes);
     // The 400 splats stay for the memory figure; the passes are timed after the rounds.
-    const std::vector<PassTimes> passes = {timePasses(options, scenes[0]),
-                                           timePasses(options, scenes[2])};
-    scenes[5].prepare();
+    const std::vector<PassTimes> passes = {timePasses(options, sceneNamed(scenes, kStartBare)),
+                                           timePasses(options, sceneNamed(scenes, kStart300))};
+    sceneNamed(scenes, kWay400).prepare();
     frame();
     printReport(report, options, startUp, scenes, passes, loadBefore, material.alongTheWay.size());
     if (!options.shots.empty()) {

@@ -23,8 +23,11 @@ constexpr int kWallStone = 1;
 // origin, one texel centre every 1 / texelsPerUnit.
 BakedSurface bake(Shader& program, GLuint quad, int surface, GLenum format, vec2 origin,
                   vec2 extent, float texelsPerUnit) {
-    const int width = static_cast<int>(std::ceil(extent.x * texelsPerUnit)) + 1;
-    const int height = static_cast<int>(std::ceil(extent.y * texelsPerUnit)) + 1;
+    // Beyond the largest texture the GPU takes, the last texels repeat.
+    GLint most = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &most);
+    const int width = std::min(static_cast<int>(std::ceil(extent.x * texelsPerUnit)) + 1, most);
+    const int height = std::min(static_cast<int>(std::ceil(extent.y * texelsPerUnit)) + 1, most);
     BakedSurface baked;
     glGenTextures(1, &baked.texture);
     glBindTexture(GL_TEXTURE_2D, baked.texture);

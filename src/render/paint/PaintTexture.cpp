@@ -26,14 +26,15 @@ int gpuLimit(GLenum limit) {
 
 }  // namespace
 
-PaintTexture::PaintTexture(const kesto::scene::SurfaceGrids& grids, int mostFineLayers)
+PaintTexture::PaintTexture(const kesto::scene::SurfaceGrids& grids, int mostFineLayers,
+                           int mostCoarseLayers)
     : grids(grids),
       table(grids),
       fineSlots(kFineTexels.slotsPerLayer(), kFineLayersPerStep,
                 std::min(mostFineLayers, gpuLimit(GL_MAX_ARRAY_TEXTURE_LAYERS))),
       coarseSlots(kCoarseTexels.slotsPerLayer(), kCoarseLayersPerStep,
-                  std::min(gpuLimit(GL_MAX_ARRAY_TEXTURE_LAYERS),
-                           kMostCoarseSlots / kCoarseTexels.slotsPerLayer())),
+                  std::min({mostCoarseLayers, gpuLimit(GL_MAX_ARRAY_TEXTURE_LAYERS),
+                            kMostCoarseSlots / kCoarseTexels.slotsPerLayer()})),
       pieces(grids.wallLengths.size(), std::vector<WallPiece>(1)),
       wallTiles(grids.wallLengths.size(), 0),
       wallFineTiles(grids.wallLengths.size(), 0) {
@@ -202,7 +203,7 @@ void PaintTexture::update(const std::vector<Projection>& splats, vec3 camera,
         bakedSplats.resize(splats.size(), false);
         return;
     }
-    const PaintSurfaces surfaces{terrain, walls, grids.wallLengths};
+    const PaintSurfaces surfaces{terrain, walls, grids};
     static const AlphaMask kNoMask;
     std::vector<BakeDraw> draws =
         bakeNew(splats, splatImage ? splatImage->mask : kNoMask, surfaces);

@@ -38,9 +38,10 @@ struct Projection;
 
 class PaintTexture {
 public:
-    // mostFineLayers: how many tiles may keep fine paint at once.
+    // mostFineLayers: how many tiles may keep fine paint at once; mostCoarseLayers limits the
+    // coarse pages below what the GPU and the index allow (16 tiles a layer).
     explicit PaintTexture(const kesto::scene::SurfaceGrids& grids,
-                          int mostFineLayers = kMostFineLayers);
+                          int mostFineLayers = kMostFineLayers, int mostCoarseLayers = 1 << 30);
     ~PaintTexture();
     PaintTexture(const PaintTexture&) = delete;
     PaintTexture& operator=(const PaintTexture&) = delete;

@@ -56,7 +56,7 @@ void addWallTiles(std::vector<PaintedTile>& tiles, const SplatSurface& reached, 
         vec2 low(INFINITY), high(-INFINITY);
         for (const vec3& p : reached.hull) {
             const vec3 local(toLocal * vec4(p, 1.0f));
-            const vec2 q = faceCoordinate(local, surfaces.wallLengths[w], face);
+            const vec2 q = faceCoordinate(local, surfaces.grids.wallLengths[w], face);
             low = glm::min(low, q);
             high = glm::max(high, q);
         }
@@ -109,7 +109,7 @@ vec3 terrainPoint(const kesto::scene::HeightMapObject& terrain, vec2 q) {
 bool showsOnWall(const Projection& splat, const PaintedTile& tile, const AlphaMask& mask,
                  const PaintSurfaces& surfaces) {
     const size_t w = wallOfSurface(tile.surface);
-    const float length = surfaces.wallLengths[w];
+    const float length = surfaces.grids.wallLengths[w];
     if (!(length > 0.0f)) return false;
     const mat4& model = surfaces.walls[w]->modelMatrix;
     const glm::mat3 normalMatrix = glm::transpose(glm::inverse(glm::mat3(model)));
@@ -156,7 +156,7 @@ std::vector<PaintedTile> tilesReachedBy(const Projection& splat, const PageTable
     const mat4& m = splat.textureMatrix;
     const vec3 forward = glm::normalize(vec3(m[0][3], m[1][3], m[2][3]));
     for (const SplatSurface& reached : splat.reachedWalls) {
-        if (reached.wall >= 0 && static_cast<size_t>(reached.wall) < surfaces.walls.size())
+        if (reached.wall >= 0 && surfaces.grids.onGrid(static_cast<size_t>(reached.wall)))
             addWallTiles(tiles, reached, forward, table, surfaces);
     }
     return tiles;

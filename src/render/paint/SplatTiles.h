@@ -7,6 +7,7 @@
 
 #include "Math.h"
 #include "render/paint/PageTable.h"
+#include "scene/SurfaceGrids.h"
 
 struct AlphaMask;
 struct Projection;
@@ -19,7 +20,7 @@ class WallObject;
 struct PaintSurfaces {
     const kesto::scene::HeightMapObject& terrain;
     const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls;
-    const std::vector<float>& wallLengths;  // along each wall's foot
+    const kesto::scene::SurfaceGrids& grids;
 };
 
 // A tile a splat paints: its entry in the page table, the surface it lies on and its corner in

@@ -46,6 +46,32 @@ TEST(SlotPool, TakesGivesBackGrowsByStepsAndFills) {
     }
 }
 
+using PageArrayTest = GlTest;
+
+TEST_F(PageArrayTest, GrowingKeepsWhatTheLayersHold) {
+    PageArray pages(kCoarseTexels);
+    pages.resize(1);
+    GLuint framebuffer = 0;
+    GLfloat clearColour[4];
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clearColour);
+    glGenFramebuffers(1, &framebuffer);
+    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    glFramebufferTextureLayer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, pages.texture(), 0, 0);
+    glClearColor(0.0f, 0.5f, 1.0f, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glClearColor(clearColour[0], clearColour[1], clearColour[2], clearColour[3]);
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDeleteFramebuffers(1, &framebuffer);
+    pages.resize(2);
+    const size_t layer = static_cast<size_t>(kCoarseTexels.layerSide() * kCoarseTexels.layerSide());
+    std::vector<Rgba> texels(layer * 2);
+    glBindTexture(GL_TEXTURE_2D_ARRAY, pages.texture());
+    glGetTexImage(GL_TEXTURE_2D_ARRAY, 0, GL_RGBA, GL_UNSIGNED_BYTE, texels.data());
+    glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
+    EXPECT_EQ(std::count(texels.begin(), texels.begin() + layer, Rgba{0, 128, 255, 255}),
+              static_cast<long>(layer));
+}
+
 // Every tile of the terrain and of every wall face has an entry of its own, and the receiving
 // program, placed with a wall's paint_place, finds each wall tile at that entry.
 TEST(PageTable, EveryTileHasItsOwnEntryWhereTheProgramLooks) {

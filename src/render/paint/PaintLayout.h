@@ -13,8 +13,9 @@ struct TileTexels {
     constexpr int layerSide() const { return slotSide() * perSide; }
     constexpr int slotsPerLayer() const { return perSide * perSide; }
 };
-// Near the splat image's own density where it lands (256 texels over 3.3 units).
-constexpr TileTexels kFineTexels{78, 1, 1};
+// Four fifths of the splat image's own density where it lands (256 texels over 3.3 units): with
+// its border a slot is 64 texels, and a game's fine paint keeps within its memory.
+constexpr TileTexels kFineTexels{62, 1, 1};
 // Enough for paint seen from afar; sixteen tiles to a layer.
 constexpr TileTexels kCoarseTexels{24, 2, 4};
 constexpr float kPaintTileUnits = 1.0f;
@@ -50,3 +51,6 @@ inline vec2 faceCoordinate(vec3 local, float length, int face) {
 // first, as many as the fine layers hold.
 constexpr float kFinePaintReach = 14.0f;
 constexpr int kMostFineLayers = 1024;
+// Tiles coming into reach get their fine paint this many at a time, so that no frame bakes much
+// more than the others; the coarse paint shows meanwhile.
+constexpr int kFineTilesPerUpdate = 12;

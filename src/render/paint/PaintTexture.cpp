@@ -114,10 +114,13 @@ void PaintTexture::forget() {
     piecesStale = fineStale = true;
 }
 
-// A tile new to paint: its coarse slot, a fine one if there is room, both cleared first.
-TileRecord& PaintTexture::addTile(const PaintedTile& place, std::vector<BakeDraw>& draws) {
+// A tile new to paint: its coarse slot, and a fine one while there is room (residency takes it
+// back for a nearer tile), both cleared first.
+TileRecord& PaintTexture::addTile(const PaintedTile& place, float distance,
+                                  std::vector<BakeDraw>& draws) {
     TileRecord& tile = tileRecords[table.key(place.entry)];
     tile.place = place;
+    tile.distance = distance;
     tile.coarseSlot = coarseSlots.take();
     tile.fineSlot = fineSlots.take();
     draws.push_back({&coarsePages, tile.coarseSlot, -1, &tile});
@@ -128,7 +131,8 @@ TileRecord& PaintTexture::addTile(const PaintedTile& place, std::vector<BakeDraw
 }
 
 std::vector<BakeDraw> PaintTexture::bakeNew(const std::vector<Projection>& splats,
-                                            const AlphaMask& mask, const PaintSurfaces& surfaces) {
+                                            const AlphaMask& mask, vec2 eye,
+                                            const PaintSurfaces& surfaces) {
     std::vector<BakeDraw> draws;
     for (size_t i = bakedSplats.size(); i < splats.size(); ++i) {
         const Projection& splat = splats[i];
@@ -149,7 +153,8 @@ std::vector<BakeDraw> PaintTexture::bakeNew(const std::vector<Projection>& splat
             continue;
         }
         for (const PaintedTile& t : reached) {
-            TileRecord& tile = isNew(t) ? addTile(t, draws) : tileRecords[table.key(t.entry)];
+            TileRecord& tile = isNew(t) ? addTile(t, tileDistance(t, eye, surfaces), draws)
+                                        : tileRecords[table.key(t.entry)];
             tile.splats.push_back(static_cast<int>(i));
             draws.push_back({&coarsePages, tile.coarseSlot, static_cast<int>(i), &tile});
             if (tile.fineSlot >= 0)
@@ -205,12 +210,14 @@ void PaintTexture::update(const std::vector<Projection>& splats, vec3 camera,
     }
     const PaintSurfaces surfaces{terrain, walls, grids};
     static const AlphaMask kNoMask;
-    std::vector<BakeDraw> draws =
-        bakeNew(splats, splatImage ? splatImage->mask : kNoMask, surfaces);
+    std::vector<BakeDraw> draws = bakeNew(splats, splatImage ? splatImage->mask : kNoMask,
+                                          vec2(camera.x, camera.z), surfaces);
     std::vector<BakeDraw> fine = refine(camera, surfaces);
     draws.insert(draws.end(), fine.begin(), fine.end());
     // Switching the render target costs a flush: only when there is paint to bake.
     const bool baking = !draws.empty();
+    const bool growing =
+        finePages.layers() < fineSlots.layers() || coarsePages.layers() < coarseSlots.layers();
     if (baking) {
         finePages.resize(fineSlots.layers());
         coarsePages.resize(coarseSlots.layers());
@@ -220,5 +227,6 @@ void PaintTexture::update(const std::vector<Projection>& splats, vec3 camera,
     }
     uploadIndex();
     if (piecesStale) findPieces();
-    if (baking) returnFreedMemory();
+    // The driver frees its staging memory once new pages are filled.
+    if (growing) returnFreedMemory();
 }

@@ -67,13 +67,13 @@ public:
     // The painted tiles, for looking into.
     const std::unordered_map<int, TileRecord>& tiles() const { return tileRecords; }
 
-    int fineTilesPerUpdate = kMostFineLayers;
+    int fineTilesPerUpdate = kFineTilesPerUpdate;
 
 private:
     void forget();
     std::vector<BakeDraw> bakeNew(const std::vector<Projection>& splats, const AlphaMask& mask,
-                                  const PaintSurfaces& surfaces);
-    TileRecord& addTile(const PaintedTile& place, std::vector<BakeDraw>& draws);
+                                  vec2 eye, const PaintSurfaces& surfaces);
+    TileRecord& addTile(const PaintedTile& place, float distance, std::vector<BakeDraw>& draws);
     std::vector<BakeDraw> refine(vec3 camera, const PaintSurfaces& surfaces);
     void setEntry(const TileRecord& tile);
     void countWallTile(const TileRecord& tile, int tiles, int fineTiles);

@@ -19,6 +19,7 @@ public:
     // Makes room for the given number of layers, keeping what the array holds.
     void resize(int layers);
     GLuint texture() const { return arrayTexture; }
+    int layers() const { return layerCount; }
     const TileTexels& texels() const { return slotTexels; }
     int layerOf(int slot) const { return slot / slotTexels.slotsPerLayer(); }
     // The texel at a slot's corner in its layer.

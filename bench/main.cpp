@@ -169,7 +169,7 @@ struct Scene {
     std::vector<double> millis;
     std::vector<double> processorMillis;
     std::vector<double> arrivals;
-    long residentKiB = 0;  // the most after a run of its frames
+    long residentKiB = 0;  // after its first run of frames (later ones follow every scene)
 };
 
 // Pictures for the player's guide: a few fresh splats with the HUD, and the finish gate seen
@@ -381,7 +381,7 @@ void runRounds(const Options& options, std::vector<Scene>& scenes) {
                 scene.millis.push_back(time.wall);
                 scene.processorMillis.push_back(time.processor);
             }
-            scene.residentKiB = std::max(scene.residentKiB, processMemoryKiB("VmRSS"));
+            if (round == 0) scene.residentKiB = processMemoryKiB("VmRSS");
             if (round == options.rounds - 1) keepPicture(options.shots, scene.key);
         }
     }

@@ -18,12 +18,12 @@ class WallObject;
 }  // namespace kesto::scene
 using kesto::scene::TerrainRun;
 
-// How far along its axis a projector paints: the limits Shader/projTexture.frag discards by.
-// The reach must cover at least that span; the two change together.
+// How far along its axis a projector paints (the shaders take these from here, through
+// render/ShaderContracts.h; it stands 4 units in front of the hit point).
 constexpr float kNearestPainted = 1.0f;
 constexpr float kFarthestPainted = 5.5f;
-// Surfaces the projector sees at a glancing angle get no paint: the program discards where the
-// cosine between the surface's normal and the projector's axis is this or less.
+// Surfaces the projector sees at a glancing angle get no paint: none where the cosine between
+// the surface's normal and the projector's axis is this or less.
 constexpr float kLeastPaintedFacing = 0.2f;
 // From this facing on the paint is laid at full strength.
 constexpr float kFullyPaintedFacing = 0.45f;

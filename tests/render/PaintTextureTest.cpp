@@ -215,21 +215,43 @@ protected:
     PaintTextureOnTheGame() : FrameTest(160, 120) {}
 };
 
-// The projector's square reaches tiles its splat leaves bare: they are not taken.
+// The projector's square reaches tiles its splat leaves bare: they are not taken. A wall
+// whose tiles all hold fine paint is drawn with it.
 TEST_F(PaintTextureOnTheGame, KeepsOnlyTheTilesASplatShowsOn) {
     projections.clear();
+    const kesto::scene::WallObject& wall = *g->walls.at(0);
+    const vec2 middle = 0.5f * (wall.start + wall.end), along = wall.end - wall.start;
+    const vec3 out = glm::normalize(vec3(-along.y, 0.0f, along.x));
+    g->addProjection(
+        vec3(middle.x, g->terrain->cellHeight(middle.x, middle.y) + 2.5f, middle.y) + 0.15f * out,
+        out, vec3(0.0f, 1.0f, 0.0f));
     const vec3 spot(282.0f, g->terrain->cellHeight(282.0f, 30.0f), 30.0f);
     g->addProjection(spot, vec3(0.0f, 0.1f, 0.0f), vec3(1.0f, 0.0f, 1.0f));
     const SurfaceGrids grids = kesto::scene::surfaceGridsOf(*g->terrain, g->walls);
     PaintTexture paint(grids);
     paint.update(projections, spot, g->splatTexture.get(), *g->terrain, g->walls);
     const PaintSurfaces surfaces{*g->terrain, g->walls, grids};
-    const std::vector<PaintedTile> reached =
-        tilesReachedBy(projections[0], PageTable(grids), surfaces);
+    std::vector<PaintedTile> reached = tilesReachedBy(projections[0], PageTable(grids), surfaces);
+    const std::vector<PaintedTile> onWall =
+        tilesReachedBy(projections[1], PageTable(grids), surfaces);
+    reached.insert(reached.end(), onWall.begin(), onWall.end());
     EXPECT_GT(reached.size(), paint.tiles().size());
     EXPECT_FALSE(paint.tiles().empty());
-    for (const auto& [key, tile] : paint.tiles())
-        EXPECT_TRUE(splatShowsOn(projections[0], tile.place, g->splatTexture->mask, surfaces));
+    std::vector<int> wallTiles(g->walls.size()), fineTiles(g->walls.size());
+    for (const auto& [key, tile] : paint.tiles()) {
+        const Projection& splat = projections[static_cast<size_t>(tile.splats.at(0))];
+        EXPECT_TRUE(splatShowsOn(splat, tile.place, g->splatTexture->mask, surfaces));
+        if (tile.place.surface == kTerrainSurface) continue;
+        ++wallTiles[wallOfSurface(tile.place.surface)];
+        fineTiles[wallOfSurface(tile.place.surface)] += tile.fineSlot >= 0;
+    }
+    EXPECT_GT(wallTiles[0], 0);
+    for (size_t w = 0; w < g->walls.size(); ++w) {
+        const PaintKind drawn = wallTiles[w] == 0              ? PaintKind::None
+                                : fineTiles[w] == wallTiles[w] ? PaintKind::Fine
+                                                               : PaintKind::Coarse;
+        EXPECT_EQ(paint.wallKind(w), drawn) << w;
+    }
     projections.clear();
 }
 

@@ -50,7 +50,7 @@ void main() {
     vec3 box = position;
     if (wall_piece.y > wall_piece.x) {
         box.x = position.x > 0.5 ? wall_piece.y : wall_piece.x;
-        box.y = position.y > 0.0 ? wall_piece.w : wall_piece.z;
+        box.y = position.y > 0.5 * (WALL_BOX_BOTTOM + WALL_BOX_TOP) ? wall_piece.w : wall_piece.z;
     }
     vec4 world = M * vec4(box, 1.0);
     gl_Position = PV_cam * world;

@@ -14,6 +14,7 @@
 #include "render/Receivers.h"
 #include "render/Shader.h"
 #include "render/paint/PaintTexture.h"
+#include "render/paint/SplatCoverage.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
 
@@ -210,10 +211,36 @@ TEST(Residency, FinePaintGoesToTheNearestWithinReachFirst) {
     }
 }
 
+// Bottom row 0 and 255, top row 255 and 255; texel centres at a quarter and three quarters.
+TEST(SplatCoverage, MaskIsFilteredBilinearlyAndClampedAtItsEdges) {
+    const AlphaMask mask{2, 2, {0, 255, 255, 255}};
+    const struct {
+        vec2 uv;
+        float coverage;
+    } cases[] = {{{0.25f, 0.25f}, 0.0f}, {{0.75f, 0.25f}, 1.0f}, {{0.5f, 0.25f}, 0.5f},
+                 {{0.25f, 0.5f}, 0.5f},  {{0.5f, 0.5f}, 0.75f},  {{0.0f, 0.0f}, 0.0f},
+                 {{0.5f, 1.0f}, 1.0f}};
+    for (const auto& c : cases) EXPECT_NEAR(maskCoverage(mask, c.uv), c.coverage, 1e-5f) << c.uv.x;
+    EXPECT_EQ(maskCoverage(AlphaMask{}, vec2(0.5f)), 1.0f);
+}
+
 class PaintTextureOnTheGame : public FrameTest {
 protected:
     PaintTextureOnTheGame() : FrameTest(160, 120) {}
 };
+
+// A terrain tile is as far as its cell's middle, a wall's as the wall's nearest point.
+TEST_F(PaintTextureOnTheGame, TilesAreAsFarAsTheirCellOrTheirWall) {
+    const SurfaceGrids grids = kesto::scene::surfaceGridsOf(*g->terrain, g->walls);
+    const PaintSurfaces surfaces{*g->terrain, g->walls, grids};
+    const kesto::scene::WallObject& wall = *g->walls.at(0);
+    const vec2 along = glm::normalize(wall.end - wall.start);
+    const vec2 beside = 0.5f * (wall.start + wall.end) + 3.0f * vec2(-along.y, along.x);
+    const PaintedTile onWall{{0, 0}, wallSurface(0, kBackFace), vec2(40.0f, 0.0f)};
+    const PaintedTile cell{{0, 0}, kTerrainSurface, vec2(100.0f, 200.0f)};
+    EXPECT_NEAR(tileDistance(onWall, beside, surfaces), 3.0f, 1e-3f);
+    EXPECT_NEAR(tileDistance(cell, vec2(100.5f, 204.5f), surfaces), 4.0f, 1e-3f);
+}
 
 // The projector's square reaches tiles its splat leaves bare: they are not taken. A wall
 // whose tiles all hold fine paint is drawn with it.

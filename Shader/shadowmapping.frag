@@ -2,7 +2,8 @@
 // Grassy hills and stone walls under a low sun, with soft shadows from the light's depth map.
 // Built as it stands for any receiver, or in variants: WALLS_ONLY or TERRAIN_ONLY leave out the
 // other surface's colours, NO_CASTERS the shadow lookups (nothing casts inside the light's
-// window), PAINTED adds the paint of the splats kept in tiles (render/PaintTiles.h). The software rasteriser pays for both sides of every branch.
+// window), PAINTED adds the paint of the splats kept in tiles (render/paint/PaintTexture.h). The
+// software rasteriser pays for both sides of every branch.
 in vec3 worldPosition;
 in vec3 worldNormal;
 in vec3 localPosition;
@@ -36,8 +37,11 @@ flat in vec3 paintBase;
 out vec4 fragColor;
 
 // The sun the balls are lit by (phong); shadows fall from nearly overhead on the same side.
-const vec3 sunDirection = vec3(-0.35, 0.85, -0.4);
-const vec3 skyColour = vec3(1.0);
+#include "lighting.glsl"
+#include "stone.glsl"
+#ifdef PAINTED
+#include "paintSlots.glsl"
+#endif
 
 vec3 terrainColour(vec3 p, vec3 n) {
     float slope = 1.0 - clamp(n.y, 0.0, 1.0);
@@ -59,8 +63,7 @@ vec3 wallColour(vec3 local, vec3 n) {
     // Joints between courses of blocks 1.0 long and 0.5 high, every other course shifted by half.
     float along = local.x * wallLength + local.z;
     float up = local.y;
-    float course = floor(up / 0.5);
-    vec2 f = fract(vec2(along + 0.5 * mod(course, 2.0), up / 0.5));
+    vec2 f = fract(stoneBlock(vec2(along, up)));
     float toJoint = min(min(f.x, 1.0 - f.x), min(f.y, 1.0 - f.y) * 0.5);
     float pixel = fwidth(along) + fwidth(up);
     float stone = smoothstep(0.02, 0.02 + pixel + 0.015, toJoint);
@@ -94,13 +97,6 @@ float sunVisibility() {
 #endif
 }
 
-vec3 lightSurface(vec3 albedo, vec3 n, float visibility) {
-    float diffuse = max(dot(n, normalize(sunDirection)), 0.0);
-    vec3 ambient = mix(vec3(0.30, 0.28, 0.26), vec3(0.44, 0.48, 0.54), 0.5 + 0.5 * n.y);
-    vec3 sun = vec3(1.0, 0.95, 0.86) * 0.8 * diffuse;
-    return albedo * (ambient * (0.65 + 0.35 * visibility) + sun * visibility);
-}
-
 #ifdef PAINTED
 // The paint's colour and its coverage. A tile's paint sits in a slot of a layer, PAINT_INNER
 // texels a tile with PAINT_BORDER of its neighbours' round them; PAINT_PER_SIDE slots along a
@@ -114,21 +110,14 @@ vec4 paintAt() {
 #else
     vec2 t = (paintCoord - paint_place.xy) / PAINT_TILE_UNITS;
     vec2 cell = floor(t);
-    ivec2 at = ivec2(cell.x, paint_place.z + paintFace * paint_place.w + cell.y);
-    at = clamp(at, ivec2(0), textureSize(paint_index, 0) - 1);
-#ifdef PAINT_COARSE
-    uint code = texelFetch(paint_index, at, 0).g;
-#else
-    uint code = texelFetch(paint_index, at, 0).r;
-#endif
-    uint slot = max(code, 1u) - 1u;
-    uint inLayer = slot % (PAINT_PER_SIDE * PAINT_PER_SIDE);
-    vec2 corner = vec2(inLayer % PAINT_PER_SIDE, inLayer / PAINT_PER_SIDE) * PAINT_SLOT;
-    vec2 uv = (corner + PAINT_BORDER + (t - cell) * PAINT_INNER) / PAINT_SIDE;
+    uint code = paintCode(paint_index,
+                          ivec2(cell.x, paint_place.z + paintFace * paint_place.w + cell.y));
+    vec3 slot = paintSlot(code);
+    vec2 uv = (slot.xy + (t - cell) * PAINT_INNER) / PAINT_SIDE;
     // Derivatives of the unbroken coordinate, as the tile's own jump at its edges.
     const float scale = PAINT_INNER / PAINT_SIDE;
-    vec4 paint = textureGrad(paint_layers, vec3(uv, float(slot / (PAINT_PER_SIDE * PAINT_PER_SIDE))),
-                             dFdx(t) * scale, dFdy(t) * scale);
+    vec4 paint =
+        textureGrad(paint_layers, vec3(uv, slot.z), dFdx(t) * scale, dFdy(t) * scale);
     return (code == 0u || paintFace < 0.0) ? vec4(0.0) : paint;
 #endif
 }
@@ -148,11 +137,9 @@ void main() {
 #ifdef PAINTED
     // Paint is opaque where half covered or more, and casts no shadow on itself.
     vec4 paint = paintAt();
-    float painted = step(0.5, paint.a);
+    float painted = step(PAINT_SHOWN, paint.a);
     albedo = mix(albedo, paint.rgb, painted);
     visibility = max(visibility, painted);
 #endif
-    vec3 colour = lightSurface(albedo, n, visibility);
-    float haze = smoothstep(60.0, 205.0, viewDepth) * 0.8;
-    fragColor = vec4(mix(colour, skyColour, haze), 1.0);
+    fragColor = vec4(withHaze(lightSurface(albedo, n, visibility), viewDepth), 1.0);
 }

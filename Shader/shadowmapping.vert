@@ -6,7 +6,7 @@ layout(location = 1) in vec3 normal;
 uniform mat4 PV_cam;
 uniform mat4 M;
 uniform mat4 shadow_tex_mat;
-// The piece of a wall drawn (render/PaintTiles.h): from .. to along its box (x, y) and bottom ..
+// The piece of a wall drawn (render/paint/PaintPieces.h): from .. to along its box (x, y) and bottom ..
 // top (z, w); the whole box where x and y are 0. Its edges are the vertices' own values, so the
 // pieces meet without a crack.
 uniform vec4 wall_piece;
@@ -33,8 +33,8 @@ out vec4 shadowCoord;
 out float viewDepth;
 flat out float isWall;
 flat out float wallLength;
-// Where paint is kept (render/PaintTiles.h): the terrain at world (x, z); a wall's faces (0 front,
-// 1 back, 2 top, 3 the ends, -1 the unseen bottom) at (along, up) as the stone, the top across.
+// Where paint is kept (render/paint/PaintLayout.h): the terrain at world (x, z); a wall's faces at
+// (along, up) as the stone, the top at (along, across).
 out vec2 paintCoord;
 flat out float paintFace;
 #if defined(PAINTED) && defined(TERRAIN_ONLY)
@@ -42,11 +42,15 @@ flat out float paintFace;
 flat out vec3 paintBase;
 #endif
 
+#if defined(PAINTED) && defined(TERRAIN_ONLY)
+#include "paintSlots.glsl"
+#endif
+
 void main() {
     vec3 box = position;
     if (wall_piece.y > wall_piece.x) {
         box.x = position.x > 0.5 ? wall_piece.y : wall_piece.x;
-        box.y = position.y > 0.0 ? wall_piece.w : wall_piece.z;
+        box.y = position.y > 0.5 * (WALL_BOX_BOTTOM + WALL_BOX_TOP) ? wall_piece.w : wall_piece.z;
     }
     vec4 world = M * vec4(box, 1.0);
     gl_Position = PV_cam * world;
@@ -66,26 +70,19 @@ void main() {
     paintFace = 0.0;
     if (isWall > 0.5) {
         bool across = abs(normal.y) > 0.5;
-        paintCoord = across ? vec2(box.x * wallLength, box.z + 0.5)
+        paintCoord = across ? vec2(box.x * wallLength, box.z + PAINT_TOP_ACROSS)
                             : vec2(box.x * wallLength + box.z, box.y);
-        paintFace = across ? (normal.y > 0.0 ? 2.0 : -1.0)
-                           : (abs(normal.x) > 0.5 ? 3.0 : (normal.z > 0.0 ? 0.0 : 1.0));
+        paintFace = across ? (normal.y > 0.0 ? PAINT_FACE_TOP : PAINT_FACE_NONE)
+                           : (abs(normal.x) > 0.5 ? PAINT_FACE_ENDS
+                                                  : (normal.z > 0.0 ? PAINT_FACE_FRONT
+                                                                    : PAINT_FACE_BACK));
     }
 #if defined(PAINTED) && defined(TERRAIN_ONLY)
     vec2 cell = floor((world.xz + vec2(-0.5, 0.5) - paint_place.xy) / PAINT_TILE_UNITS);
-    ivec2 at = clamp(ivec2(cell.x, paint_place.z + cell.y), ivec2(0),
-                     textureSize(paint_index, 0) - 1);
-#ifdef PAINT_COARSE
-    uint code = texelFetch(paint_index, at, 0).g;
-#else
-    uint code = texelFetch(paint_index, at, 0).r;
-#endif
-    uint slot = max(code, 1u) - 1u;
-    uint inLayer = slot % (PAINT_PER_SIDE * PAINT_PER_SIDE);
-    vec2 corner = vec2(inLayer % PAINT_PER_SIDE, inLayer / PAINT_PER_SIDE) * PAINT_SLOT;
-    paintBase.xy = (corner + PAINT_BORDER - cell * PAINT_INNER) / PAINT_SIDE -
-                   paint_place.xy * PAINT_TEXEL_STEP;
-    paintBase.z = code == 0u ? -1.0 : float(slot / (PAINT_PER_SIDE * PAINT_PER_SIDE));
+    uint code = paintCode(paint_index, ivec2(cell.x, paint_place.z + cell.y));
+    vec3 slot = paintSlot(code);
+    paintBase.xy = (slot.xy - cell * PAINT_INNER) / PAINT_SIDE - paint_place.xy * PAINT_TEXEL_STEP;
+    paintBase.z = code == 0u ? -1.0 : slot.z;
 #endif
 #ifdef PAINT_BAKE
     // A tile keeps a texel of its neighbours' paint round its edge, for the filters.

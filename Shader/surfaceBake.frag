@@ -7,6 +7,8 @@ uniform int surface;  // 0 terrain, 1 walls
 
 out vec4 fragColor;
 
+#include "stone.glsl"
+
 float hash(vec2 p) {
     return fract(sin(dot(p, vec2(127.1, 311.7))) * 43758.5453);
 }
@@ -32,8 +34,7 @@ void main() {
     }
     // Courses of stone blocks, 1.0 long and 0.5 high, every other course shifted by half; each
     // block tinted on its own (kept in alpha for the lighter caps).
-    float course = floor(p.y / 0.5);
-    vec2 block = vec2(p.x + 0.5 * mod(course, 2.0), p.y / 0.5);
+    vec2 block = stoneBlock(p);
     float tint = hash(floor(block));
     vec3 stone = vec3(0.63, 0.58, 0.50) * (0.85 + 0.25 * tint) +
                  vec3(0.04) * valueNoise(block * vec2(6.0, 3.0));

@@ -23,6 +23,7 @@ FrameStats summarise(std::vector<double> millis) {
     };
     stats.median = rank(0.5);
     stats.p95 = rank(0.95);
+    stats.p99 = rank(0.99);
     stats.max = millis.back();
     return stats;
 }

@@ -9,10 +9,11 @@ struct FrameStats {
     std::size_t frames = 0;
     double median = 0.0;  // milliseconds, as are the others
     double p95 = 0.0;
+    double p99 = 0.0;
     double max = 0.0;
 };
 
-// Nearest-rank median and 95th percentile, and the slowest frame.
+// Nearest-rank median, 95th and 99th percentile, and the slowest frame.
 FrameStats summarise(std::vector<double> millis);
 
 // Seconds since the kernel started this process; negative when /proc cannot tell.

@@ -146,10 +146,9 @@ std::vector<SplatSpot> splatSpotsAlongTheWay(const Game& game, const std::vector
             if (!nearest || d < best) best = d, nearest = wall.get();
         }
         const vec2 along = nearest->end - nearest->start;
-        const float t = glm::clamp(
-            glm::dot(at.position - nearest->start, along) / std::max(glm::dot(along, along), 1e-6f),
-            0.0f, 1.0f);
-        const vec2 onWall = nearest->start + along * t;
+        // The route's walls all have a length.
+        const vec2 onWall =
+            nearest->start + along * nearestOnSegment(at.position, nearest->start, nearest->end);
         const vec2 side = glm::normalize(at.position - onWall);
         const vec2 ball = onWall + side * kOffWall;
         const float ground = game.terrain->cellHeight(ball.x, ball.y);

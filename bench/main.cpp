@@ -2,9 +2,11 @@
 // Run it from the repository root on an otherwise quiet display, for example
 //   xvfb-run -a -s "-screen 0 1280x1024x24" build/bench/quillora-bench
 // The game's own log goes to /dev/null (or to --log FILE); the figures go to standard output.
+#include <FreeImage.h>
 #include <GL/glew.h>
 #include <GLFW/glfw3.h>
 #include <fcntl.h>
+#include <getopt.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,8 +17,10 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "GameRules.h"
 #include "Measure.h"
 #include "Scenes.h"
 #include "game/Game.h"
@@ -50,6 +54,7 @@ void usage(FILE* out) {
 }
 
 bool parsePositive(const char* text, int& value) {
+    if (!text) return false;
     char* end = nullptr;
     const long parsed = std::strtol(text, &end, 10);
     if (end == text || *end != '\0' || parsed < 1 || parsed > 100000) return false;
@@ -58,33 +63,35 @@ bool parsePositive(const char* text, int& value) {
 }
 
 bool parseOptions(int argc, char** argv, Options& options) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string name = argv[i];
-        if (name == "--help" || name == "-h") {
-            usage(stdout);
-            std::exit(0);
-        }
-        if (name == "--full-pass") {
-            options.fullPass = true;
-            continue;
-        }
-        if (i + 1 >= argc) return false;
-        const char* value = argv[++i];
-        if (name == "--rounds") {
-            if (!parsePositive(value, options.rounds)) return false;
-        } else if (name == "--frames") {
-            if (!parsePositive(value, options.frames)) return false;
-        } else if (name == "--warmup") {
-            if (!parsePositive(value, options.warmup)) return false;
-        } else if (name == "--log") {
-            options.log = value;
-        } else if (name == "--shots") {
-            options.shots = value;
-        } else {
-            return false;
+    enum { kRounds = 1, kFrames, kWarmup, kLog, kShots, kFullPass };
+    static const option kOptions[] = {{"help", no_argument, nullptr, 'h'},
+                                      {"rounds", required_argument, nullptr, kRounds},
+                                      {"frames", required_argument, nullptr, kFrames},
+                                      {"warmup", required_argument, nullptr, kWarmup},
+                                      {"log", required_argument, nullptr, kLog},
+                                      {"shots", required_argument, nullptr, kShots},
+                                      {"full-pass", no_argument, nullptr, kFullPass},
+                                      {nullptr, 0, nullptr, 0}};
+    opterr = 0;  // usage says what is wrong
+    for (int option = 0; (option = getopt_long(argc, argv, "h", kOptions, nullptr)) != -1;) {
+        switch (option) {
+        case 'h': usage(stdout); std::exit(0);
+        case kRounds:
+            if (!parsePositive(optarg, options.rounds)) return false;
+            break;
+        case kFrames:
+            if (!parsePositive(optarg, options.frames)) return false;
+            break;
+        case kWarmup:
+            if (!parsePositive(optarg, options.warmup)) return false;
+            break;
+        case kLog: options.log = optarg; break;
+        case kShots: options.shots = optarg; break;
+        case kFullPass: options.fullPass = true; break;
+        default: return false;
         }
     }
-    return true;
+    return optind == argc;
 }
 
 // The game prints its log with printf; the report keeps the real standard output for itself.
@@ -98,19 +105,21 @@ FILE* divertGameLog(const std::string& path) {
     return fdopen(report, "w");
 }
 
+// The window's picture as a PNG file; GL's rows come bottom-up, as FreeImage keeps them.
 void keepPicture(const std::string& folder, const std::string& name) {
     if (folder.empty()) return;
     const int width = windowWidth, height = windowHeight;
-    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    std::vector<unsigned char> bgra(static_cast<size_t>(width) * height * 4);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    FILE* file = std::fopen((folder + "/" + name + ".ppm").c_str(), "wb");
-    if (!file) return;
-    std::fprintf(file, "P6 %d %d 255\n", width, height);
-    for (int y = height - 1; y >= 0; --y)
-        std::fwrite(&rgb[static_cast<size_t>(y) * width * 3], 1, static_cast<size_t>(width) * 3,
-                    file);
-    std::fclose(file);
+    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, bgra.data());
+    for (std::size_t i = 3; i < bgra.size(); i += 4) bgra[i] = 255;
+    FIBITMAP* picture =
+        FreeImage_ConvertFromRawBits(bgra.data(), width, height, 4 * width, 32, FI_RGBA_RED_MASK,
+                                     FI_RGBA_GREEN_MASK, FI_RGBA_BLUE_MASK);
+    const std::string path = folder + "/" + name + ".png";
+    if (!picture || !FreeImage_Save(FIF_PNG, picture, path.c_str()))
+        std::fprintf(stderr, "quillora-bench: could not write %s\n", path.c_str());
+    if (picture) FreeImage_Unload(picture);
 }
 
 double previousTime = 0.0;
@@ -143,6 +152,15 @@ FrameTime frame() {
 }
 
 struct Scene {
+    Scene(std::string key, std::string name, std::function<void()> prepare,
+          std::function<bool()> beforeFrame, int frames = 0)
+        : key(std::move(key)),
+          name(std::move(name)),
+          prepare(std::move(prepare)),
+          beforeFrame(std::move(beforeFrame)),
+          frames(frames) {}
+
+    std::string key;  // what the report and the pictures call it
     std::string name;
     std::function<void()> prepare;  // sets the splats and bursts before each run of frames
     // Before each frame; false when the frame is an arrival, not timed with the others.
@@ -151,6 +169,7 @@ struct Scene {
     std::vector<double> millis;
     std::vector<double> processorMillis;
     std::vector<double> arrivals;
+    long residentKiB = 0;  // after its first run of frames (later ones follow every scene)
 };
 
 // Pictures for the player's guide: a few fresh splats with the HUD, and the finish gate seen
@@ -254,6 +273,7 @@ struct Material {
     std::vector<Projection> inView;       // 300 at the start
     std::vector<Projection> alongTheWay;  // every splat a game can hold
     std::vector<Stance> wayViews;
+    std::vector<vec2> way;  // from the start to the gate
 };
 
 constexpr std::size_t kSplatsInView = 300;
@@ -266,14 +286,28 @@ Material makeMaterial() {
     m.start = currentStance();
     m.spots = splatSpotsInView(*game, kSplatsInView);
     m.inView = addSplats(m.spots);
-    const std::vector<vec2> way =
-        wayThroughTheMaze(*game, vec2(m.start.position.x, m.start.position.z));
-    m.alongTheWay = addSplats(splatSpotsAlongTheWay(*game, way, kSplatsAlongTheWay));
-    for (const Viewpoint& place : viewpointsAlongTheWay(way, kWayViews)) {
+    m.way = wayThroughTheMaze(*game, vec2(m.start.position.x, m.start.position.z));
+    m.alongTheWay = addSplats(splatSpotsAlongTheWay(*game, m.way, kSplatsAlongTheWay));
+    for (const Viewpoint& place : viewpointsAlongTheWay(m.way, kWayViews)) {
         m.wayViews.push_back({vec3(place.position.x, m.start.position.y, place.position.y),
                               std::atan2(place.heading.x, place.heading.y), 0.0f});
     }
     return m;
+}
+
+// The scenes the report compares, by name.
+const char* const kStartBare = "start";
+const char* const kStart300 = "start-300";
+const char* const kWayBare = "way";
+const char* const kWay400 = "way-400";
+
+Scene& sceneNamed(std::vector<Scene>& scenes, const std::string& key) {
+    return *std::find_if(scenes.begin(), scenes.end(),
+                         [&key](const Scene& scene) { return scene.key == key; });
+}
+
+const Scene& sceneNamed(const std::vector<Scene>& scenes, const std::string& key) {
+    return sceneNamed(const_cast<std::vector<Scene>&>(scenes), key);
 }
 
 std::vector<Scene> makeScenes(const Options& options, const Material& m,
@@ -303,22 +337,17 @@ std::vector<Scene> makeScenes(const Options& options, const Material& m,
         if (arriving && !m.wayViews.empty()) takeStance(m.wayViews[place % m.wayViews.size()]);
         return !arriving;
     };
+    auto bursts = [&]() {
+        keepBurstsAlive(*game, m.spots, 20, nextBurstSpot);
+        return true;
+    };
     std::vector<Scene> scenes = {
-        {"start view, no splats", fromStart(m.inView, 0), nullptr, 0, {}, {}, {}},
-        {"100 splats (50 walls, 50 ground)", fromStart(m.inView, 100), nullptr, 0, {}, {}, {}},
-        {"300 splats (150 walls, 150 ground)", fromStart(m.inView, 300), nullptr, 0, {}, {}, {}},
-        {"20 live particle bursts",
-         fromStart(m.inView, 0),
-         [&]() {
-             keepBurstsAlive(*game, m.spots, 20, nextBurstSpot);
-             return true;
-         },
-         0,
-         {},
-         {},
-         {}},
-        {"along the way, no splats", alongTheWay(0), nextPlace, 0, {}, {}, {}},
-        {"along the way, 400 splats", alongTheWay(kSplatsAlongTheWay), nextPlace, 0, {}, {}, {}},
+        {kStartBare, "start view, no splats", fromStart(m.inView, 0), nullptr},
+        {"start-100", "100 splats (50 walls, 50 ground)", fromStart(m.inView, 100), nullptr},
+        {kStart300, "300 splats (150 walls, 150 ground)", fromStart(m.inView, 300), nullptr},
+        {"bursts", "20 live particle bursts", fromStart(m.inView, 0), bursts},
+        {kWayBare, "along the way, no splats", alongTheWay(0), nextPlace},
+        {kWay400, "along the way, 400 splats", alongTheWay(kSplatsAlongTheWay), nextPlace},
     };
     if (options.fullPass) {
         auto everything = [&m]() {
@@ -328,7 +357,7 @@ std::vector<Scene> makeScenes(const Options& options, const Material& m,
             game->particleSystems.clear();
         };
         scenes.push_back(
-            {"300 splats, every wall, whole terrain", everything, nullptr, 2, {}, {}, {}});
+            {"full-pass", "300 splats, every wall, whole terrain", everything, nullptr, 2});
     }
     return scenes;
 }
@@ -352,15 +381,91 @@ void runRounds(const Options& options, std::vector<Scene>& scenes) {
                 scene.millis.push_back(time.wall);
                 scene.processorMillis.push_back(time.processor);
             }
-            if (round == options.rounds - 1) {
-                keepPicture(options.shots, "scene" + std::to_string(&scene - scenes.data() + 1));
-            }
+            if (round == 0) scene.residentKiB = processMemoryKiB("VmRSS");
+            if (round == options.rounds - 1) keepPicture(options.shots, scene.key);
         }
     }
 }
 
+// Frames in motion among the 400 splats, each moving the player on by as much as the frame
+// before it took; the first, a jump to where the motion starts, is left out.
+struct Motion {
+    std::string name;
+    std::vector<double> millis, processorMillis;
+};
+
+// The player's brisk look round: the game turns 0.005 radians for a pixel of the pointer, and a
+// player sweeping the view round moves it some 400 pixels a second.
+constexpr double kTurnRadiansPerSecond = 2.0;
+constexpr double kTurns = 2.0;
+
+template <typename StanceAfter>
+Motion move(const Material& m, const char* name, const StanceAfter& stanceAfter) {
+    Motion motion{name, {}, {}};
+    projections = m.alongTheWay;
+    game->particleSystems.clear();
+    double seconds = 0.0;
+    Stance stance;
+    for (bool first = true; stanceAfter(seconds, stance); first = false) {
+        takeStance(stance);
+        game->elapsedTime = 0.0;
+        const FrameTime time = frame();
+        if (!first) motion.millis.push_back(time.wall);
+        if (!first) motion.processorMillis.push_back(time.processor);
+        seconds += time.wall / 1000.0;
+    }
+    return motion;
+}
+
+// From the start to the gate at walking speed.
+Motion walkTheWay(const Material& m) {
+    std::vector<double> legEnds;  // distance along the way at the end of each leg
+    for (std::size_t i = 1; i < m.way.size(); ++i)
+        legEnds.push_back((legEnds.empty() ? 0.0 : legEnds.back()) +
+                          glm::distance(m.way[i - 1], m.way[i]));
+    return move(m, "walking the way", [&](double seconds, Stance& stance) {
+        const double along = seconds * kWalkSpeed;
+        const auto end = std::upper_bound(legEnds.begin(), legEnds.end(), along);
+        if (end == legEnds.end()) return false;
+        const std::size_t i = static_cast<std::size_t>(end - legEnds.begin());
+        const double begin = i == 0 ? 0.0 : legEnds[i - 1];
+        const vec2 a = m.way[i], b = m.way[i + 1];
+        // The leg found ends beyond along, so it has a length.
+        const vec2 at = a + (b - a) * static_cast<float>((along - begin) / (*end - begin));
+        stance = {vec3(at.x, m.start.position.y, at.y), std::atan2(b.x - a.x, b.y - a.y), 0.0f};
+        return true;
+    });
+}
+
+// Twice round on the spot, halfway along the way.
+Motion turnOnTheSpot(const Material& m) {
+    const Stance place = m.wayViews.empty() ? m.start : m.wayViews[m.wayViews.size() / 2];
+    return move(m, "turning on the spot", [&](double seconds, Stance& stance) {
+        const double turned = seconds * kTurnRadiansPerSecond;
+        stance = place;
+        stance.horizontal += static_cast<float>(turned);
+        return turned < kTurns * 2.0 * 3.14159265358979;
+    });
+}
+
+void printMotion(FILE* report, const std::vector<Motion>& motions) {
+    std::fprintf(report, "%-36s %6s %9s %8s %8s %10s | %10s %8s %8s %10s\n",
+                 "in motion, 400 splats", "frames", "median ms", "p99 ms", "max ms", "max/median",
+                 "cpu median", "cpu p99", "cpu max", "max/median");
+    for (const Motion& motion : motions) {
+        const FrameStats s = summarise(motion.millis);
+        const FrameStats p = summarise(motion.processorMillis);
+        std::fprintf(report, "%-36s %6zu %9.2f %8.2f %8.2f %10.2f | %10.2f %8.2f %8.2f %10.2f\n",
+                     motion.name.c_str(), s.frames, s.median, s.p99, s.max,
+                     s.median > 0.0 ? s.max / s.median : 0.0, p.median, p.p99, p.max,
+                     p.median > 0.0 ? p.max / p.median : 0.0);
+    }
+    std::fprintf(report, "(goal: no frame over 2 x the median while walking and turning)\n\n");
+}
+
 // Milliseconds of each pass of the frame, each finished before the next begins.
 struct PassTimes {
+    std::string scene;
     std::vector<std::string> names;
     std::vector<std::vector<double>> millis;
 };
@@ -385,6 +490,7 @@ void passDone(const char* name) {
 // The diagnostic round: the given scene's frames again, each pass timed on its own.
 PassTimes timePasses(const Options& options, Scene& scene) {
     PassTimes times;
+    times.scene = scene.name;
     timedPasses = &times;
     scene.prepare();
     for (int i = 0; i < options.warmup + options.frames; ++i) {
@@ -410,8 +516,9 @@ PassTimes timePasses(const Options& options, Scene& scene) {
 }
 
 void printReport(FILE* report, const Options& options, const StartUp& startUp,
-                 const std::vector<Scene>& scenes, const std::vector<PassTimes>& passes,
-                 const std::string& loadBefore, std::size_t splatCount) {
+                 const std::vector<Scene>& scenes, const std::vector<Motion>& motions,
+                 const std::vector<PassTimes>& passes, const std::string& loadBefore,
+                 std::size_t splatCount) {
     const std::string loadAfter = loadAverage();
     const char* renderer = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
     std::fprintf(report, "Quillora benchmark: %d x %d window, %s\n", windowWidth, windowHeight,
@@ -423,16 +530,17 @@ void printReport(FILE* report, const Options& options, const StartUp& startUp,
     // Other work on the machine shows in every figure: say how busy it was.
     std::fprintf(report, "%ld processors; load average %s at the start, %s at the end\n\n",
                  sysconf(_SC_NPROCESSORS_ONLN), loadBefore.c_str(), loadAfter.c_str());
-    std::fprintf(report, "%-36s %6s %9s %8s %8s | %9s %8s\n", "scene", "frames", "median ms",
-                 "p95 ms", "max ms", "cpu median", "cpu max");
+    std::fprintf(report, "%-36s %6s %9s %8s %8s | %9s %8s | %7s\n", "scene", "frames", "median ms",
+                 "p95 ms", "max ms", "cpu median", "cpu max", "RSS MiB");
     std::vector<FrameStats> stats, processor;
     for (const Scene& scene : scenes) {
         stats.push_back(summarise(scene.millis));
         processor.push_back(summarise(scene.processorMillis));
         const FrameStats& s = stats.back();
         const FrameStats& p = processor.back();
-        std::fprintf(report, "%-36s %6zu %9.2f %8.2f %8.2f | %9.2f %8.2f\n", scene.name.c_str(),
-                     s.frames, s.median, s.p95, s.max, p.median, p.max);
+        std::fprintf(report, "%-36s %6zu %9.2f %8.2f %8.2f | %9.2f %8.2f | %7.1f\n",
+                     scene.name.c_str(), s.frames, s.median, s.p95, s.max, p.median, p.max,
+                     static_cast<double>(scene.residentKiB) / 1024.0);
     }
     std::fprintf(report,
                  "(ms of the clock from the clear to glFinish; cpu: ms of processor time of all "
@@ -440,15 +548,19 @@ void printReport(FILE* report, const Options& options, const StartUp& startUp,
     for (const Scene& scene : scenes) {
         if (scene.arrivals.empty()) continue;
         const FrameStats a = summarise(scene.arrivals);
+        const FrameStats looking = summarise(scene.millis);
         std::fprintf(report,
                      "%s: %zu frames, one at each arrival, not in the figures above (they bake "
-                     "the detail of the paint near): median %.2f ms, max %.2f ms\n",
-                     scene.name.c_str(), a.frames, a.median, a.max);
+                     "the detail of the paint near): median %.2f ms, max %.2f ms, max / the "
+                     "looking frames' median %.2f (goal: at most 3)\n",
+                     scene.name.c_str(), a.frames, a.median, a.max,
+                     looking.median > 0.0 ? a.max / looking.median : 0.0);
     }
     std::fprintf(report, "\n");
+    printMotion(report, motions);
     for (std::size_t k = 0; k < passes.size(); ++k) {
         std::fprintf(report, "where the frame goes in \"%s\" (median ms, glFinish after each):\n",
-                     scenes[k == 0 ? 0 : 2].name.c_str());
+                     passes[k].scene.c_str());
         double total = 0.0;
         for (std::size_t i = 0; i < passes[k].names.size(); ++i) {
             const double median = summarise(passes[k].millis[i]).median;
@@ -474,7 +586,12 @@ void printReport(FILE* report, const Options& options, const StartUp& startUp,
                  "%.1f MiB; goal: at most 300 MiB)\n",
                  splatCount, static_cast<double>(processMemoryKiB("VmRSS")) / 1024.0,
                  static_cast<double>(processMemoryKiB("VmHWM")) / 1024.0);
-    auto ratios = [report](const char* what, const std::vector<FrameStats>& figures) {
+    const auto at = [&scenes](const char* key) {
+        return static_cast<std::size_t>(&sceneNamed(scenes, key) - scenes.data());
+    };
+    auto ratios = [&](const char* what, const std::vector<FrameStats>& all) {
+        const FrameStats figures[] = {
+            all[at(kStartBare)], {}, all[at(kStart300)], {}, all[at(kWayBare)], all[at(kWay400)]};
         if (!(figures[0].median > 0.0) || !(figures[4].median > 0.0)) return;
         std::fprintf(report,
                      "%s: 300-splat / no-splat median %.2f; 400 splats along the way / none "
@@ -514,12 +631,14 @@ int main(int argc, char** argv) {
     std::size_t nextBurstSpot = 0;
     std::vector<Scene> scenes = makeScenes(options, material, nextBurstSpot);
     runRounds(options, scenes);
+    const std::vector<Motion> motions = {walkTheWay(material), turnOnTheSpot(material)};
     // The 400 splats stay for the memory figure; the passes are timed after the rounds.
-    const std::vector<PassTimes> passes = {timePasses(options, scenes[0]),
-                                           timePasses(options, scenes[2])};
-    scenes[5].prepare();
+    const std::vector<PassTimes> passes = {timePasses(options, sceneNamed(scenes, kStartBare)),
+                                           timePasses(options, sceneNamed(scenes, kStart300))};
+    sceneNamed(scenes, kWay400).prepare();
     frame();
-    printReport(report, options, startUp, scenes, passes, loadBefore, material.alongTheWay.size());
+    printReport(report, options, startUp, scenes, motions, passes, loadBefore,
+                material.alongTheWay.size());
     if (!options.shots.empty()) {
         takeStance(material.start);
         keepGuidePictures(options.shots, material.inView);

@@ -25,3 +25,10 @@ inline const mat4 biasMatrix{0.5f, 0.0f, 0.0f, 0.0f,  //
                              0.0f, 0.5f, 0.0f, 0.0f,  //
                              0.0f, 0.0f, 0.5f, 0.0f,  //
                              0.5f, 0.5f, 0.5f, 1.0f};
+
+// How far along the segment from a to b the point nearest p lies: 0 at a, 1 at b. The segment
+// needs a length; what a segment of none means is each caller's own rule.
+inline float nearestOnSegment(vec2 p, vec2 a, vec2 b) {
+    const vec2 ab = b - a;
+    return glm::clamp(glm::dot(p - a, ab) / glm::dot(ab, ab), 0.0f, 1.0f);
+}

@@ -139,9 +139,18 @@ bool readTgaPixels(const char* path, TgaPixels& out, bool powerOfTwoSides) {
            parseTga(path, bytes.data(), bytes.size(), out, powerOfTwoSides);
 }
 
-GLuint loadTgaTexture(const char* path) {
+GLuint loadTgaTexture(const char* path, AlphaMask* mask) {
     TgaPixels picture;
     if (!readTgaPixels(path, picture)) return 0;
+    if (mask) {
+        mask->width = picture.width;
+        mask->height = picture.height;
+        mask->alpha.assign(static_cast<size_t>(picture.width) * picture.height, 255);
+        if (picture.format == GL_RGBA) {
+            for (size_t i = 0; i < mask->alpha.size(); ++i)
+                mask->alpha[i] = picture.pixels[i * 4 + 3];
+        }
+    }
 
     GLuint name = 0;
     glGenTextures(1, &name);
@@ -160,7 +169,7 @@ GLuint loadTgaTexture(const char* path) {
 }
 
 Texture::Texture(const std::string& path, bool dds) {
-    textureName = dds ? loadDdsTexture(path.c_str()) : loadTgaTexture(path.c_str());
+    textureName = dds ? loadDdsTexture(path.c_str()) : loadTgaTexture(path.c_str(), &mask);
     if (textureName == 0) {
         // Nothing of ours is bound now: leave whatever texture is bound alone.
         fprintf(stderr, "Error reading texture from file '%s'\n", path.c_str());
@@ -199,6 +208,13 @@ void Texture::storeUncompressed() {
             glGetTexImage(GL_TEXTURE_2D, level, GL_RGBA, GL_UNSIGNED_BYTE, next.rgba.data());
             levels.push_back(std::move(next));
         }
+    }
+    if (!levels.empty()) {
+        mask.width = levels[0].width;
+        mask.height = levels[0].height;
+        mask.alpha.clear();
+        for (size_t i = 3; i < levels[0].rgba.size(); i += 4)
+            mask.alpha.push_back(levels[0].rgba[i]);
     }
     TightRows alignment(GL_UNPACK_ALIGNMENT);
     for (size_t level = 0; level < levels.size(); ++level) {

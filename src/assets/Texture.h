@@ -8,6 +8,12 @@
 #include <string>
 #include <vector>
 
+// A picture's alpha, bottom row first, one byte a texel.
+struct AlphaMask {
+    int width = 0, height = 0;
+    std::vector<uint8_t> alpha;
+};
+
 class Texture {
 public:
     // dds selects the DDS reader, otherwise the TGA reader. On failure the name stays 0 and
@@ -20,13 +26,18 @@ public:
     // Swaps compressed levels for the renderer's own decoding of them, 8 bits a channel:
     // sampling gives the same colours, and a software renderer no longer decodes blocks at
     // every lookup. Leaves the texture bound; an uncompressed or empty one stays as it is.
+    // Keeps level 0's alpha in mask.
     void storeUncompressed();
 
     GLuint textureName = 0;
+    // Where the picture is opaque, for questions the processor asks without the GPU: a TGA
+    // picture's from reading, a DDS one's once stored uncompressed; empty otherwise.
+    AlphaMask mask;
 };
 
 GLuint loadDdsTexture(const char* path);
-GLuint loadTgaTexture(const char* path);
+// mask, when given, receives the picture's alpha (255 throughout for one without).
+GLuint loadTgaTexture(const char* path, AlphaMask* mask = nullptr);
 
 // The DDS file taken apart without GL, so it can be checked and fuzzed on its own.
 struct DdsLevel {

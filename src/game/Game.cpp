@@ -8,15 +8,16 @@
 #include "platform/Console.h"
 #include "platform/Sound.h"
 #include "platform/Window.h"
-#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
 #include "render/Receivers.h"
 #include "render/Shader.h"
 #include "render/TextOverlay.h"
+#include "render/paint/PaintTexture.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/MeshObjects.h"
+#include "scene/SurfaceGrids.h"
 #include "scene/WallObject.h"
 
 using namespace kesto::scene;
@@ -100,9 +101,10 @@ void loadMaze(Game& g) {
 // Grass and stone are the same every frame: drawn once here, looked up by the receivers.
 void bakeSurfaces(Game& g) {
     Shader bakeProgram("Shader/passthrough.vert", "Shader/surfaceBake.frag", "", true);
-    g.receivers = makeReceivers(bakeProgram, g.screenQuadVao, *g.terrain, g.walls);
+    const kesto::scene::SurfaceGrids grids = kesto::scene::surfaceGridsOf(*g.terrain, g.walls);
+    g.receivers = makeReceivers(bakeProgram, g.screenQuadVao, grids);
     if (!g.receivers) fatalError("Couldn't make the surface textures\n");
-    g.paintTiles = std::make_unique<PaintTiles>(*g.terrain, g.walls);
+    g.paintTexture = std::make_unique<PaintTexture>(grids);
 }
 
 // A missing texture leaves its name 0 and the game goes on.
@@ -212,7 +214,7 @@ Game::~Game() {
     posterWinTexture.reset();
     posterLoseTexture.reset();
     receivers.reset();
-    paintTiles.reset();
+    paintTexture.reset();
 
     glDeleteBuffers(1, &screenQuadBuffer);
     glDeleteVertexArrays(1, &screenQuadVao);

@@ -18,7 +18,7 @@ class Shader;
 class Texture;
 class ParticleSystem;
 struct Receivers;
-class PaintTiles;
+class PaintTexture;
 namespace audio {
 class SoundEngine;
 class Sound;
@@ -56,6 +56,8 @@ public:
     void renderFrame();
     // Called after each pass of the frame with its name, when set (the benchmark times them).
     void (*afterPass)(const char* pass) = nullptr;
+    // A copy of the particle template launched at position along direction.
+    void launchBurst(vec3 position, vec3 direction);
     void drawPoster();
     void drawCrosshair();
     bool isInFrustum(vec3 center, float radius, float farDistance) const;
@@ -69,7 +71,9 @@ public:
     std::unique_ptr<kesto::scene::HeightMapObject> terrain;
     vec3 cameraPosition{0.0f};
     mat4 viewMatrix{1.0f};
+    mat4 cameraPv{1.0f};  // projection times view, as uploaded to the programs as PV_cam
     mat4 depthMVP{1.0f};
+    mat4 shadowTextureMatrix{1.0f};  // the light's, as uploaded as shadow_tex_mat
     bool flyMode = false;
     bool wireframe = false;
     bool switchedTerrainShader = false;
@@ -122,7 +126,7 @@ public:
     // Grass and stone colours made once at start-up for the shadow receivers.
     std::unique_ptr<Receivers> receivers;
     // The splats' paint, kept on the surfaces it landed on.
-    std::unique_ptr<PaintTiles> paintTiles;
+    std::unique_ptr<PaintTexture> paintTexture;
     // Whether the last depth pass drew a ball or a hit item inside the light's window.
     bool castersInLightWindow = false;
     GLuint shadowMapTexture = 0;

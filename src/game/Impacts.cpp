@@ -4,11 +4,10 @@
 #include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "platform/Sound.h"
-#include "render/ParticleSystem.h"
-#include "render/SplatReach.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
+#include "scene/SplatReach.h"
 #include "scene/WallObject.h"
 
 std::vector<Projection> projections;
@@ -94,11 +93,7 @@ void Game::addProjection(vec3 position, vec3 direction, vec3 up) {
     findSplatReach(splat, splat.textureMatrix, walls, *terrain);
     projections.push_back(splat);
 
-    if (particleSystem) {
-        auto burst = std::make_unique<ParticleSystem>(*particleSystem);
-        burst->launch(position, -axis);
-        particleSystems.push_back(std::move(burst));
-    }
+    launchBurst(position, -axis);
 
     std::printf(
         "Adding Projection on position: %0.2f/%0.2f/%0.2f | Pointing to: %0.2f/%0.2f/%0.2f \n",

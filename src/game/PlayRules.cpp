@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "scene/WallBox.h"
+
 namespace {
 
 constexpr float kSpawnDivisor = 2.0f;
@@ -13,8 +15,6 @@ constexpr float kRunningPower = 10.0f;
 
 constexpr double kLongestHop = 0.1;
 constexpr int kMostHops = 4096;
-
-constexpr double kWallTop = 4.0;
 
 }  // namespace
 
@@ -44,17 +44,14 @@ bool touchesGround(float ballY, float groundY) {
 }
 
 bool passesOverWalls(float ballY, float groundY) {
-    return static_cast<double>(ballY) - kBallRadius > static_cast<double>(groundY) + kWallTop;
+    return static_cast<double>(ballY) - kBallRadius > static_cast<double>(groundY) + kWallBoxMax[1];
 }
 
 bool reachesWall(vec2 start, vec2 end, float x, float z, vec2& away) {
     const vec2 along = end - start;
     const float lengthSquared = glm::dot(along, along);
     // A wall of no length is a post: its nearest point is its start.
-    const float t =
-        lengthSquared > 0.0f
-            ? std::clamp(glm::dot(vec2(x, z) - start, along) / lengthSquared, 0.0f, 1.0f)
-            : 0.0f;
+    const float t = lengthSquared > 0.0f ? nearestOnSegment(vec2(x, z), start, end) : 0.0f;
     const vec2 nearest = start + t * along;
     away = vec2(x, z) - nearest;
     if (!(std::sqrt(static_cast<double>(glm::dot(away, away))) < kBallRadius)) return false;

@@ -4,9 +4,9 @@
 #include <vector>
 
 #include "Math.h"
-#include "render/SplatReach.h"
+#include "scene/SplatReach.h"
 
-// The splat pass's reach (render/SplatReach.h) rides along with the record; found once when the
+// A splat's reach (scene/SplatReach.h) rides along with the record; found once when the
 // splat is added.
 struct Projection : SplatReach {
     vec3 projectorPosition{0.0f};

@@ -9,16 +9,16 @@
 #include "platform/Sound.h"
 #include "render/Frustum.h"
 #include "render/Hud.h"
-#include "render/PaintTiles.h"
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"
 #include "render/ShadowMap.h"
-#include "render/SplatReach.h"
 #include "render/TextOverlay.h"
+#include "render/paint/PaintTexture.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/MeshObjects.h"
+#include "scene/SplatReach.h"
 #include "scene/WallObject.h"
 
 namespace {
@@ -103,18 +103,12 @@ namespace {
 // with alpha at all, and one more around for the filtering), as fractions of the texture.
 vec4 opaqueArea(const Texture* texture) {
     const vec4 whole(0.0f, 0.0f, 1.0f, 1.0f);
-    if (!texture) return whole;
-    GLint width = 0, height = 0;
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
-    if (width <= 0 || height <= 0) return whole;
-    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    if (!texture || texture->mask.width <= 0 || texture->mask.height <= 0) return whole;
+    const int width = texture->mask.width, height = texture->mask.height;
     int low[2] = {width, height}, high[2] = {-1, -1};
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            if (rgba[(static_cast<size_t>(y) * width + x) * 4 + 3] == 0) continue;
+            if (texture->mask.alpha[static_cast<size_t>(y) * width + x] == 0) continue;
             low[0] = std::min(low[0], x), low[1] = std::min(low[1], y);
             high[0] = std::max(high[0], x), high[1] = std::max(high[1], y);
         }
@@ -172,18 +166,14 @@ void drawBalls(Game& game) {
 // The camera exactly as the splats are drawn with it, and the viewport: their screen rectangles.
 struct SplatScreen {
     mat4 cameraPv{1.0f};
-    GLint pvLocation = -1;
     GLint viewport[4] = {0, 0, 0, 0};
 
-    explicit SplatScreen(const Shader& program) {
-        pvLocation = glGetUniformLocation(program.programHandle, "PV_cam");
-        if (pvLocation >= 0) glGetUniformfv(program.programHandle, pvLocation, &cameraPv[0][0]);
+    explicit SplatScreen(const mat4& cameraPv) : cameraPv(cameraPv) {
         glGetIntegerv(GL_VIEWPORT, viewport);
     }
     // Limits the pixels of the next draw to where the hull shows; false when it does not.
     bool scissorTo(const SplatSurface& surface) const {
         int rect[4];
-        if (pvLocation < 0) return true;
         if (!screenRectOf(surface.hull, cameraPv, viewport, rect)) return false;
         glEnable(GL_SCISSOR_TEST);
         glScissor(rect[0], rect[1], rect[2], rect[3]);
@@ -227,7 +217,7 @@ void drawSplat(Game& game, const Projection& splat, const SplatScreen& screen) {
     if (splat.onTerrain && !splat.terrainRuns.empty() && screen.scissorTo(splat.terrainReach)) {
         setMatrix();
         setUniform(program, "M", game.terrain->modelMatrix);
-        drawTerrainRuns(*game.terrain, splat.terrainRuns);
+        game.terrain->drawRuns(splat.terrainRuns);
     }
 }
 
@@ -244,8 +234,8 @@ void drawSplatPass(Game& game) {
     applyTextureSampling(game.bilinearFiltering, game.mipmapMode);
     glUseProgram(game.projectionShader->programHandle);
     setUniform(*game.projectionShader, "proj_Map", kSplatUnit);
-    const SplatScreen screen(*game.projectionShader);
-    const std::vector<bool>& baked = game.paintTiles->baked();
+    const SplatScreen screen(game.cameraPv);
+    const std::vector<bool>& baked = game.paintTexture->baked();
     for (size_t i = 0; i < projections.size(); ++i) {
         const Projection& splat = projections[i];
         if (i < baked.size() && baked[i]) continue;
@@ -347,8 +337,7 @@ void Game::renderFrame() {
     };
     // New paint goes onto its tiles before anything is drawn: switching the render target
     // mid-frame would flush the queued work.
-    paintTiles->update(projections, cameraPosition, splatTexture ? splatTexture->textureName : 0,
-                       *terrain, walls);
+    paintTexture->update(projections, cameraPosition, splatTexture.get(), *terrain, walls);
     pass("paint");
     drawBalls(*this);
     pass("balls");
@@ -369,4 +358,11 @@ void Game::renderFrame() {
     if (showDebugHud) drawDebugRow(*this);
     if (wireframe) glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     pass("HUD");
+}
+
+void Game::launchBurst(vec3 position, vec3 direction) {
+    if (!particleSystem) return;
+    auto burst = std::make_unique<ParticleSystem>(*particleSystem);
+    burst->launch(position, direction);
+    particleSystems.push_back(std::move(burst));
 }

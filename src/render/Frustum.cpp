@@ -16,6 +16,10 @@ constexpr float kCornerRadius = 0.0f;
 constexpr float kCornerFar = 45.0f;
 constexpr float kNearestRadius = 3.0f;
 constexpr float kNearestFar = 10.0f;
+// Points closer to the camera plane than this project unreliably: use the whole viewport.
+constexpr float kNearestProjected = 0.05f;
+// Pixels added around a rectangle for the rasteriser's rounding.
+constexpr int kPixelSlack = 2;
 
 }  // namespace
 
@@ -59,12 +63,37 @@ bool wallInView(const mat4& viewMatrix, vec3 cameraPosition, float aspect, vec2 
 
     // Standing right beside a long wall, all four corners can be out of view.
     const vec2 along = end - start;
-    const float lengthSquared = glm::dot(along, along);
-    float t = 0.0f;
-    if (lengthSquared > 0.0f) {
-        const vec2 camera(cameraPosition.x, cameraPosition.z);
-        t = std::clamp(glm::dot(camera - start, along) / lengthSquared, 0.0f, 1.0f);
-    }
+    const vec2 camera(cameraPosition.x, cameraPosition.z);
+    const float t = glm::dot(along, along) > 0.0f ? nearestOnSegment(camera, start, end) : 0.0f;
     const vec2 q = start + t * along;
     return inView(vec3(q.x, groundHeight(q.x, q.y), q.y), kNearestRadius, kNearestFar);
+}
+
+bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewport[4],
+                  int rect[4]) {
+    if (hull.empty()) return false;
+    vec2 low(INFINITY), high(-INFINITY);
+    for (const vec3& p : hull) {
+        const vec4 clip = pv * vec4(p, 1.0f);
+        if (!(clip.w > kNearestProjected)) {
+            std::copy(viewport, viewport + 4, rect);
+            return true;
+        }
+        const vec2 ndc = vec2(clip) / clip.w;
+        low = glm::min(low, ndc);
+        high = glm::max(high, ndc);
+    }
+    if (low.x > 1.0f || low.y > 1.0f || high.x < -1.0f || high.y < -1.0f) return false;
+    auto pixel = [](float ndc, int origin, int size) {
+        return static_cast<double>(origin) + (std::clamp(ndc, -1.0f, 1.0f) + 1.0) * 0.5 * size;
+    };
+    const int x0 = static_cast<int>(std::floor(pixel(low.x, viewport[0], viewport[2])));
+    const int y0 = static_cast<int>(std::floor(pixel(low.y, viewport[1], viewport[3])));
+    const int x1 = static_cast<int>(std::ceil(pixel(high.x, viewport[0], viewport[2])));
+    const int y1 = static_cast<int>(std::ceil(pixel(high.y, viewport[1], viewport[3])));
+    rect[0] = std::max(x0 - kPixelSlack, viewport[0]);
+    rect[1] = std::max(y0 - kPixelSlack, viewport[1]);
+    rect[2] = std::min(x1 + kPixelSlack, viewport[0] + viewport[2]) - rect[0];
+    rect[3] = std::min(y1 + kPixelSlack, viewport[1] + viewport[3]) - rect[1];
+    return rect[2] > 0 && rect[3] > 0;
 }

@@ -15,8 +15,7 @@
 
 class Shader;
 namespace kesto::scene {
-class HeightMapObject;
-class WallObject;
+struct SurfaceGrids;
 }  // namespace kesto::scene
 
 // Texels per world unit: the terrain's noise varies over a third of a unit at the finest, the
@@ -44,6 +43,5 @@ struct Receivers {
 
 // Builds the program variants and bakes both textures with Shader/surfaceBake.frag; null when
 // the GPU cannot.
-std::unique_ptr<Receivers> makeReceivers(
-    Shader& bakeProgram, GLuint screenQuadVao, const kesto::scene::HeightMapObject& terrain,
-    const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
+std::unique_ptr<Receivers> makeReceivers(Shader& bakeProgram, GLuint screenQuadVao,
+                                         const kesto::scene::SurfaceGrids& grids);

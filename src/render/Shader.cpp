@@ -4,9 +4,42 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "platform/Console.h"
+#include "render/ShaderContracts.h"
+
+namespace {
+
+// Each line #include "name" replaced by the file of that name beside the including one: the
+// functions the programs share are written once. The driver's messages keep the including
+// file's line numbers after it.
+std::string withIncludes(const std::string& source, const std::filesystem::path& folder) {
+    static const std::string kInclude = "#include \"";
+    std::string expanded;
+    size_t at = 0;
+    for (int number = 1; at < source.size(); ++number) {
+        size_t end = source.find('\n', at);
+        end = end == std::string::npos ? source.size() : end + 1;
+        const std::string line = source.substr(at, end - at);
+        at = end;
+        if (line.compare(0, kInclude.size(), kInclude) != 0) {
+            expanded += line;
+            continue;
+        }
+        const std::string name =
+            line.substr(kInclude.size(), line.find('"', kInclude.size()) - kInclude.size());
+        const std::string path = (folder / name).string();
+        std::ifstream stream(path);
+        if (!stream) fatalError("Failed to open shader file: %s\n", path.c_str());
+        expanded.append(std::istreambuf_iterator<char>(stream), std::istreambuf_iterator<char>());
+        expanded += "\n#line " + std::to_string(number + 1) + "\n";
+    }
+    return expanded;
+}
+
+}  // namespace
 
 Shader::Shader(const std::string& vertexPath, const std::string& fragmentPath,
                const std::string& geometryPath, bool link, const std::string& defines) {
@@ -37,11 +70,10 @@ void Shader::loadShader(const std::string& path, GLenum type, const std::string&
         fatalError("Failed to open shader file: %s\n", path.c_str());
     std::string source((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
     stream.close();
-    if (!defines.empty()) {
-        const size_t afterVersion = source.find('\n');
-        source.insert(afterVersion == std::string::npos ? source.size() : afterVersion + 1,
-                      defines);
-    }
+    source = withIncludes(source, std::filesystem::path(path).parent_path());
+    const size_t afterVersion = source.find('\n');
+    source.insert(afterVersion == std::string::npos ? source.size() : afterVersion + 1,
+                  shaderContracts() + defines + "#line 2\n");
 
     outHandle = glCreateShader(type);
     if (outHandle == 0) fatalError("Failed to create shader\n");

@@ -9,9 +9,10 @@
 
 class Shader {
 public:
-    // An empty fragment or geometry path means the program has no such stage. defines (lines
-    // of "#define NAME") go into every stage's source after its #version line, for variants
-    // of one program.
+    // An empty fragment or geometry path means the program has no such stage. Every stage's
+    // source gets the shader contracts (render/ShaderContracts.h) and then defines (lines of
+    // "#define NAME", for variants of one program) after its #version line; a line
+    // #include "name" brings in the file of that name from the stage's folder.
     Shader(const std::string& vertexPath, const std::string& fragmentPath,
            const std::string& geometryPath, bool link, const std::string& defines = "");
     ~Shader();

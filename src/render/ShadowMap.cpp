@@ -6,8 +6,6 @@
 
 #include "assets/Texture.h"
 #include "game/Game.h"
-#include "render/PaintTiles.h"
-#include "render/Receivers.h"
 #include "render/Shader.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
@@ -18,11 +16,6 @@ namespace {
 
 constexpr float kItemCullRadius = 1.0f;
 constexpr float kItemCullFar = 25.0f;
-constexpr GLint kTerrainUnit = 6;
-constexpr GLint kWallUnit = 7;
-constexpr GLint kPaintLayersUnit = 8;
-constexpr GLint kPaintIndexUnit = 9;
-constexpr GLint kCoarsePaintUnit = 10;
 // How far past the light's window (in its normalised units, 1 at the edges) a caster's centre
 // may lie and still reach in with its shadow: a ball's radius, an item's rings.
 constexpr float kWindowSlack = 0.1f;
@@ -133,121 +126,8 @@ void Game::renderShadowMap() {
     glDisable(GL_POLYGON_OFFSET_FILL);
 
     glUseProgram(shadowShader->programHandle);
-    setUniform(*shadowShader, "shadow_tex_mat", biasMatrix * lightPV);
+    shadowTextureMatrix = biasMatrix * lightPV;
+    setUniform(*shadowShader, "shadow_tex_mat", shadowTextureMatrix);
 }
 
-namespace {
-
-// The camera and light matrices as uploaded to the game's receiving program.
-mat4 uniformMatrix(const Shader& program, const char* name) {
-    mat4 value(1.0f);
-    const GLint location = glGetUniformLocation(program.programHandle, name);
-    if (location >= 0) glGetUniformfv(program.programHandle, location, &value[0][0]);
-    return value;
-}
-
-}  // namespace
-
-void Game::bindShadowMapAndDrawReceivers() {
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, shadowMapTexture);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glActiveTexture(GL_TEXTURE0 + kTerrainUnit);
-    glBindTexture(GL_TEXTURE_2D, receivers->terrain.texture);
-    glActiveTexture(GL_TEXTURE0 + kWallUnit);
-    glBindTexture(GL_TEXTURE_2D, receivers->walls.texture);
-    glActiveTexture(GL_TEXTURE0);
-
-    const PaintTiles& paint = *paintTiles;
-    // The paint takes the filters F4 and F5 choose, as the splat image did.
-    for (const auto& [unit, kind] : {std::pair(kPaintLayersUnit, PaintKind::Fine),
-                                     std::pair(kCoarsePaintUnit, PaintKind::Coarse)}) {
-        glActiveTexture(GL_TEXTURE0 + unit);
-        glBindTexture(GL_TEXTURE_2D_ARRAY, paint.layers(kind));
-        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MAG_FILTER,
-                        magFilterFor(bilinearFiltering));
-        glTexParameteri(GL_TEXTURE_2D_ARRAY, GL_TEXTURE_MIN_FILTER, minFilterFor(mipmapMode));
-    }
-    glActiveTexture(GL_TEXTURE0 + kPaintIndexUnit);
-    glBindTexture(GL_TEXTURE_2D, paint.index());
-    glActiveTexture(GL_TEXTURE0);
-
-    // With nothing in the light's window the receivers skip the shadow lookups altogether, and
-    // surfaces without paint the paint lookups.
-    const int shadowed = castersInLightWindow ? 1 : 0;
-    const mat4 camera = uniformMatrix(*shadowShader, "PV_cam");
-    const mat4 light = uniformMatrix(*shadowShader, "shadow_tex_mat");
-    for (const auto& forSurface : receivers->programs) {
-        for (int kind = 0; kind < 3; ++kind) {
-            const Shader& program = *forSurface[shadowed][kind];
-            glUseProgram(program.programHandle);
-            setUniform(program, "PV_cam", camera);
-            setUniform(program, "shadow_tex_mat", light);
-            setUniform(program, "shadow_map", 0);
-            setUniform(program, "terrain_noise", kTerrainUnit);
-            setUniform(program, "wall_stone", kWallUnit);
-            setUniform(program, "terrain_lookup", receivers->terrain.lookup);
-            setUniform(program, "wall_lookup", receivers->walls.lookup);
-            setUniform(
-                program, "paint_layers",
-                kind == static_cast<int>(PaintKind::Coarse) ? kCoarsePaintUnit : kPaintLayersUnit);
-            setUniform(program, "paint_index", kPaintIndexUnit);
-        }
-    }
-    // Walls go in pieces, painted and not, unless something already drew them whole: the
-    // pieces' depths would not be equal to theirs. And the wireframe would show the cuts.
-    const std::vector<bool>& baked = paint.baked();
-    const bool inPieces = !wireframe && !switchedTerrainShader &&
-                          std::find(baked.begin(), baked.end(), false) == baked.end();
-    for (int kind = 0; kind < 3; ++kind) {
-        const Shader& program = *receivers->programs[1][shadowed][kind];
-        glUseProgram(program.programHandle);
-        for (size_t i = 0; i < walls.size(); ++i) {
-            kesto::scene::WallObject& wall = *walls[i];
-            if (frustumCulling && !wall.visible) continue;
-            bool placed = false;
-            const std::vector<WallPiece>& pieces = paint.wallPieces(i);
-            WallPiece whole;
-            whole.kind = paint.wallKind(i);
-            const WallPiece* first = inPieces ? pieces.data() : &whole;
-            const WallPiece* last = inPieces ? pieces.data() + pieces.size() : &whole + 1;
-            for (const WallPiece* part = first; part != last; ++part) {
-                const WallPiece& piece = *part;
-                if (piece.kind != static_cast<PaintKind>(kind)) continue;
-                if (!placed) {
-                    setUniform(program, "M", wall.modelMatrix);
-                    if (kind) setUniform(program, "paint_place", paint.wallPlace(i));
-                    placed = true;
-                }
-                setUniform(program, "wall_piece",
-                           vec4(piece.from, piece.to, piece.bottom, piece.top));
-                wall.draw();
-            }
-        }
-    }
-    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    for (int kind = 0; kind < 3; ++kind) {
-        const Shader& ground = *receivers->programs[0][shadowed][kind];
-        const std::vector<TerrainRun>& cells = paint.terrainRuns(static_cast<PaintKind>(kind));
-        if (cells.empty()) continue;
-        glUseProgram(ground.programHandle);
-        setUniform(ground, "M", terrain->modelMatrix);
-        setUniform(ground, "paint_place", paint.terrainPlace());
-        // Unpainted, the whole terrain is one draw.
-        if (kind == 0 && paint.terrainRuns(PaintKind::Fine).empty() &&
-            paint.terrainRuns(PaintKind::Coarse).empty()) {
-            terrain->draw();
-        } else {
-            drawTerrainRuns(*terrain, cells);
-        }
-    }
-    glProvokingVertex(GL_LAST_VERTEX_CONVENTION);
-
-    for (const GLint unit : {kPaintLayersUnit, kCoarsePaintUnit}) {
-        glActiveTexture(GL_TEXTURE0 + unit);
-        glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
-    }
-    glActiveTexture(GL_TEXTURE0);
-    glBindTexture(GL_TEXTURE_2D, 0);
-}
+namespace {}  // namespace

@@ -16,11 +16,21 @@ namespace kesto::scene {
 float gridCellHeight(const std::vector<vec3>& vertices, int width, int depth, float x, float z);
 float gridHeightAt(const std::vector<vec3>& vertices, int width, int depth, float x, float z);
 
+// A stretch of terrain cells in one grid row: columns cells from (column, row) on; cell (c, k)
+// lies between x = c .. c + 1 and z = k .. k + 1.
+struct TerrainRun {
+    int row = 0;
+    int column = 0;
+    int columns = 0;
+};
+
 class HeightMapObject : public StaticSceneObject {
 public:
     HeightMapObject(const mat4& modelMatrix, Shader* shader,
                     const std::string& path = "Util/Files/heightmap3.png");
     void draw() override;
+    // Draws only the given cells, in one call.
+    void drawRuns(const std::vector<TerrainRun>& runs) const;
 
     // Smoothed height over the 4 x 4 vertices around (x, z).
     float heightAt(float x, float z) const;

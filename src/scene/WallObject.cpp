@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "scene/MeshUpload.h"
+#include "scene/WallBox.h"
 
 namespace kesto::scene {
 
@@ -13,15 +14,26 @@ namespace {
 
 constexpr int kWallIndexCount = 36;
 
-// The unit box: x 0 to 1 along the wall, y 3 below to 4 above the foot, 0.1 thick.
-const std::vector<vec3> kBoxPositions = {
-    {0, -3, -0.05f}, {0, 4, -0.05f}, {1, 4, -0.05f},  {1, -3, -0.05f},  // back
-    {0, -3, 0.05f},  {1, -3, 0.05f}, {1, 4, 0.05f},   {0, 4, 0.05f},    // front
-    {1, 4, 0.05f},   {1, 4, -0.05f}, {0, 4, -0.05f},  {0, 4, 0.05f},    // top
-    {1, -3, 0.05f},  {0, -3, 0.05f}, {0, -3, -0.05f}, {1, -3, -0.05f},  // bottom
-    {1, 4, 0.05f},   {1, -3, 0.05f}, {1, -3, -0.05f}, {1, 4, -0.05f},   // right end
-    {0, 4, 0.05f},   {0, 4, -0.05f}, {0, -3, -0.05f}, {0, -3, 0.05f},   // left end
+// Each vertex as the box's low (0) or high (1) end in x, y and z, four to a face.
+constexpr int kBoxCorners[24][3] = {
+    {0, 0, 0}, {0, 1, 0}, {1, 1, 0}, {1, 0, 0},  // back
+    {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1},  // front
+    {1, 1, 1}, {1, 1, 0}, {0, 1, 0}, {0, 1, 1},  // top
+    {1, 0, 1}, {0, 0, 1}, {0, 0, 0}, {1, 0, 0},  // bottom
+    {1, 1, 1}, {1, 0, 1}, {1, 0, 0}, {1, 1, 0},  // right end
+    {0, 1, 1}, {0, 1, 0}, {0, 0, 0}, {0, 0, 1},  // left end
 };
+
+std::vector<vec3> boxPositions() {
+    std::vector<vec3> positions;
+    for (const auto& corner : kBoxCorners) {
+        vec3 p;
+        for (int axis = 0; axis < 3; ++axis)
+            p[axis] = corner[axis] ? kWallBoxMax[axis] : kWallBoxMin[axis];
+        positions.push_back(p);
+    }
+    return positions;
+}
 
 const std::array<vec3, 6> kFaceNormals = {vec3(0, 0, -1), vec3(0, 0, 1), vec3(0, 1, 0),
                                           vec3(0, -1, 0), vec3(1, 0, 0), vec3(-1, 0, 0)};
@@ -43,9 +55,10 @@ std::vector<unsigned> boxIndices() {
 
 WallObject::WallObject(const mat4& modelMatrix, Shader* shader)
     : StaticSceneObject(modelMatrix), shader(shader) {
+    const std::vector<vec3> positions = boxPositions();
     const std::vector<vec3> normals = boxNormals();
     const std::vector<unsigned> indices = boxIndices();
-    mesh = uploadMesh({&kBoxPositions, &normals, nullptr, &indices}, shader);
+    mesh = uploadMesh({&positions, &normals, nullptr, &indices}, shader);
 }
 
 void WallObject::draw() { drawMesh(mesh, kWallIndexCount); }

@@ -114,8 +114,7 @@ bool pushOutOfWall(vec3& p, vec2 start, vec2 end) {
     const float lengthSquared = glm::dot(segment, segment);
     if (!(lengthSquared > 0.0f)) return false;  // a wall of no length blocks nothing
     const vec2 position(p.x, p.z);
-    const float t = std::clamp(glm::dot(position - start, segment) / lengthSquared, 0.0f, 1.0f);
-    const vec2 closest = start + t * segment;
+    const vec2 closest = start + nearestOnSegment(position, start, end) * segment;
     const vec2 away = position - closest;
     const float d = glm::length(away);
     if (!(d < kPlayerRadius)) return false;
@@ -156,4 +155,5 @@ void uploadCameraMatrices(mat4 projection, mat4 view) {
     game->bonusItems->setCameraMatrices(projection, view);
     for (const auto& system : game->particleSystems) system->viewProjection = pv;
     game->viewMatrix = view;
+    game->cameraPv = pv;
 }

@@ -12,8 +12,7 @@ using kesto::scene::BonusItemSet;
 
 float distanceToSegment(vec2 p, vec2 a, vec2 b) {
     const vec2 ab = b - a;
-    const float len2 = glm::dot(ab, ab);
-    const float t = len2 > 0.0f ? glm::clamp(glm::dot(p - a, ab) / len2, 0.0f, 1.0f) : 0.0f;
+    const float t = glm::dot(ab, ab) > 0.0f ? nearestOnSegment(p, a, b) : 0.0f;
     return glm::length(p - (a + t * ab));
 }
 

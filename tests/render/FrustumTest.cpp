@@ -90,3 +90,21 @@ TEST(WallVisibility, ShownWhenAnyPartOfItsStandingBoxIsInView) {
         EXPECT_EQ(wallInView(view, walker, 4.0f / 3.0f, c.start, c.end, *c.ground), c.shown);
     }
 }
+
+TEST(ScreenRect, HoldsTheHullAndGivesUpBehindTheCamera) {
+    const mat4 pv = glm::perspective(glm::radians(45.0f), 4.0f / 3.0f, 0.1f, 210.0f) *
+                    glm::lookAt(vec3(0, 0, 0), vec3(0, 0, -1), vec3(0, 1, 0));
+    const int viewport[4] = {0, 0, 800, 600};
+    int rect[4] = {};
+    // A point straight ahead lands in the middle.
+    ASSERT_TRUE(screenRectOf({vec3(0, 0, -10)}, pv, viewport, rect));
+    EXPECT_TRUE(rect[0] <= 400 && rect[0] + rect[2] >= 400) << rect[0] << " + " << rect[2];
+    EXPECT_TRUE(rect[1] <= 300 && rect[1] + rect[3] >= 300) << rect[1] << " + " << rect[3];
+    EXPECT_LT(rect[2], 10);
+
+    EXPECT_FALSE(screenRectOf({vec3(100, 0, -10), vec3(120, 5, -10)}, pv, viewport, rect));
+    EXPECT_FALSE(screenRectOf({}, pv, viewport, rect));
+
+    ASSERT_TRUE(screenRectOf({vec3(0, 0, -10), vec3(0, 0, 5)}, pv, viewport, rect));
+    EXPECT_EQ(std::vector<int>(rect, rect + 4), (std::vector<int>{0, 0, 800, 600}));
+}

@@ -81,6 +81,15 @@ TEST_F(ShaderTest, TwoStagesLinkOnceFragColorIsOutputZeroAndMissingUniformsAreIg
     glUseProgram(0);
 }
 
+TEST_F(ShaderTest, StagesIncludeFilesBesideThem) {
+    dir.write("half.glsl", "float halved(float x) { return x * 0.5; }\n");
+    const Shader shader(dir.write("b.vert",
+                                  "#version 330 core\n#include \"half.glsl\"\n"
+                                  "void main() { gl_Position = vec4(halved(1.0)); }\n"),
+                        "", "", true);
+    EXPECT_TRUE(shader.linked);
+}
+
 TEST_F(ShaderTest, MissingFileEndsTheProcessNamingThePath) {
     // The child's scratch directory has a name of its own: match the file name only.
     const std::string missing = dir.file("missing.frag");
@@ -89,6 +98,11 @@ TEST_F(ShaderTest, MissingFileEndsTheProcessNamingThePath) {
     EXPECT_EXIT(build(vertex, missing, broken), testing::ExitedWithCode(255),
                 AllOf(StartsWith("Failed to open shader file: /"), HasSubstr("/missing.frag\n"),
                       Not(HasSubstr("compile"))));
+    // So does a file a stage includes.
+    const std::string including =
+        dir.write("including.vert", "#version 330 core\n#include \"gone.glsl\"\n");
+    EXPECT_EXIT(build(including), testing::ExitedWithCode(255),
+                AllOf(StartsWith("Failed to open shader file: /"), HasSubstr("/gone.glsl\n")));
     // A directory opens but is no shader file.
     EXPECT_EXIT(build(dir.path), testing::ExitedWithCode(255),
                 AllOf(StartsWith("Failed to open shader file: /"), Not(HasSubstr("compile"))));

@@ -185,7 +185,8 @@ std::vector<vec2> tighten(const std::vector<Wall>& walls, std::vector<vec2> poin
                 continue;
             }
             const vec2 ab = b - a;
-            const float t = std::clamp(glm::dot(p - a, ab) / glm::dot(ab, ab), 0.0f, 1.0f);
+            // a and b are two points of the path apart, never the same.
+            const float t = nearestOnSegment(p, a, b);
             vec2 best = p;
             float bestLength = glm::distance(a, p) + glm::distance(p, b);
             for (const vec2& toward : {a + t * ab, a, b}) {
@@ -296,9 +297,8 @@ std::vector<Wall> makeWalls(const std::vector<vec2>& starts, const std::vector<v
 
 float distanceToSegment(vec2 p, vec2 a, vec2 b) {
     const vec2 d = b - a;
-    const float lengthSquared = glm::dot(d, d);
-    float t = lengthSquared > 0.0f ? glm::dot(p - a, d) / lengthSquared : 0.0f;
-    t = std::clamp(t, 0.0f, 1.0f);
+    // A segment of no length is its one point.
+    const float t = glm::dot(d, d) > 0.0f ? nearestOnSegment(p, a, b) : 0.0f;
     return glm::distance(p, a + t * d);
 }
 

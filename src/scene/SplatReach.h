@@ -10,24 +10,23 @@
 #include <vector>
 
 #include "Math.h"
+#include "scene/HeightMapObject.h"
+#include "scene/WallBox.h"
 
 namespace kesto::scene {
 class WallObject;
-class HeightMapObject;
 }  // namespace kesto::scene
+using kesto::scene::TerrainRun;
 
-// How far along its axis a projector paints: the limits Shader/projTexture.frag discards by.
-// The reach must cover at least that span; the two change together.
+// How far along its axis a projector paints (the shaders take these from here, through
+// render/ShaderContracts.h; it stands 4 units in front of the hit point).
 constexpr float kNearestPainted = 1.0f;
 constexpr float kFarthestPainted = 5.5f;
-// Surfaces the projector sees at a glancing angle get no paint: the program discards where the
-// cosine between the surface's normal and the projector's axis is this or less.
+// Surfaces the projector sees at a glancing angle get no paint: none where the cosine between
+// the surface's normal and the projector's axis is this or less.
 constexpr float kLeastPaintedFacing = 0.2f;
-
-// The maze walls' box in their own space (scene/WallObject.cpp): x 0 to 1 along the wall, y 3
-// below to 4 above its foot, 0.1 thick; it changes with the wall mesh.
-constexpr float kWallBoxMin[3] = {0.0f, -3.0f, -0.05f};
-constexpr float kWallBoxMax[3] = {1.0f, 4.0f, 0.05f};
+// From this facing on the paint is laid at full strength.
+constexpr float kFullyPaintedFacing = 0.45f;
 
 // The corners of the painted volume, the splat image's square cone between the two distances;
 // false when the matrix is not a projector's.
@@ -64,13 +63,6 @@ struct SplatSurface {
     std::vector<vec3> hull;
 };
 
-// A stretch of terrain cells in one grid row: columns cells from (column, row) on.
-struct TerrainRun {
-    int row = 0;
-    int column = 0;
-    int columns = 0;
-};
-
 // Where one splat's paint can land: the walls it can reach and the terrain cells under it. The
 // splat pass draws only those, each only where its hull shows on the screen. A splat without it
 // (reachKnown false) paints over every wall and the whole terrain.
@@ -86,13 +78,3 @@ struct SplatReach {
 void findSplatReach(SplatReach& splat, const mat4& textureMatrix,
                     const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls,
                     const kesto::scene::HeightMapObject& terrain);
-
-// The window rectangle (x, y, width, height, as for glScissor) holding every pixel the camera
-// pv shows of the hull's points in the viewport; the whole viewport when the hull reaches behind
-// the camera. False when none of it can be on the screen.
-bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewport[4],
-                  int rect[4]);
-
-// Draws the given runs of terrain cells with the current program.
-void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain,
-                     const std::vector<TerrainRun>& runs);

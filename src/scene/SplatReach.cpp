@@ -1,10 +1,7 @@
-#include "render/SplatReach.h"
-
-#include <GL/glew.h>
+#include "scene/SplatReach.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
 
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
@@ -15,11 +12,6 @@ namespace {
 constexpr float kSlack = 0.05f;
 // Below this facing no surface can take paint, with room for rounding in the normals.
 constexpr float kFacingCutoff = kLeastPaintedFacing - 0.02f;
-constexpr int kIndicesPerCell = 6;
-// Points closer to the camera plane than this project unreliably: use the whole viewport.
-constexpr float kNearestProjected = 0.05f;
-// Pixels added around a rectangle for the rasteriser's rounding.
-constexpr int kPixelSlack = 2;
 
 GroundBox grown(GroundBox box, float by) {
     box.min -= vec2(by);
@@ -259,53 +251,4 @@ void findSplatReach(SplatReach& splat, const mat4& textureMatrix,
     }
     if (!splat.terrainRuns.empty()) splat.terrainReach.hull = std::move(hull);
     splat.reachKnown = true;
-}
-
-bool screenRectOf(const std::vector<vec3>& hull, const mat4& pv, const int viewport[4],
-                  int rect[4]) {
-    if (hull.empty()) return false;
-    vec2 low(INFINITY), high(-INFINITY);
-    for (const vec3& p : hull) {
-        const vec4 clip = pv * vec4(p, 1.0f);
-        if (!(clip.w > kNearestProjected)) {
-            std::copy(viewport, viewport + 4, rect);
-            return true;
-        }
-        const vec2 ndc = vec2(clip) / clip.w;
-        low = glm::min(low, ndc);
-        high = glm::max(high, ndc);
-    }
-    if (low.x > 1.0f || low.y > 1.0f || high.x < -1.0f || high.y < -1.0f) return false;
-    auto pixel = [](float ndc, int origin, int size) {
-        return static_cast<double>(origin) + (std::clamp(ndc, -1.0f, 1.0f) + 1.0) * 0.5 * size;
-    };
-    const int x0 = static_cast<int>(std::floor(pixel(low.x, viewport[0], viewport[2])));
-    const int y0 = static_cast<int>(std::floor(pixel(low.y, viewport[1], viewport[3])));
-    const int x1 = static_cast<int>(std::ceil(pixel(high.x, viewport[0], viewport[2])));
-    const int y1 = static_cast<int>(std::ceil(pixel(high.y, viewport[1], viewport[3])));
-    rect[0] = std::max(x0 - kPixelSlack, viewport[0]);
-    rect[1] = std::max(y0 - kPixelSlack, viewport[1]);
-    rect[2] = std::min(x1 + kPixelSlack, viewport[0] + viewport[2]) - rect[0];
-    rect[3] = std::min(y1 + kPixelSlack, viewport[1] + viewport[3]) - rect[1];
-    return rect[2] > 0 && rect[3] > 0;
-}
-
-void drawTerrainRuns(const kesto::scene::HeightMapObject& terrain,
-                     const std::vector<TerrainRun>& runs) {
-    if (!terrain.mesh || runs.empty()) return;
-    // One call draws every run; cells lie row after row, 6 indices each.
-    static std::vector<GLsizei> counts;
-    static std::vector<const void*> offsets;
-    counts.clear();
-    offsets.clear();
-    for (const TerrainRun& run : runs) {
-        const std::uintptr_t cell = static_cast<std::uintptr_t>(run.row) * (terrain.width - 1) +
-                                    static_cast<std::uintptr_t>(run.column);
-        counts.push_back(run.columns * kIndicesPerCell);
-        offsets.push_back(reinterpret_cast<const void*>(cell * kIndicesPerCell * sizeof(GLuint)));
-    }
-    glBindVertexArray(terrain.mesh->vao);
-    glMultiDrawElements(GL_TRIANGLES, counts.data(), GL_UNSIGNED_INT, offsets.data(),
-                        static_cast<GLsizei>(counts.size()));
-    glBindVertexArray(0);
 }

@@ -3,6 +3,7 @@ when started from anywhere."""
 
 import configparser
 import os
+import shlex
 import shutil
 import stat
 import subprocess
@@ -14,7 +15,12 @@ from PIL import Image
 
 from harness import GameRun, scaled, source_dir
 
-PREFIX = "/opt/quillora-test"
+PREFIX = "/opt/quillora test"  # a space: the menu entry must quote the path
+
+
+def exec_arguments(value):
+    """An Exec= value split as a menu does: the string's escapes first, then the quoting."""
+    return shlex.split(value.replace("\\\\", "\\"))
 
 
 class Install(unittest.TestCase):
@@ -64,13 +70,14 @@ class Install(unittest.TestCase):
         section = entry["Desktop Entry"]
         self.assertEqual(section["Type"], "Application")
         self.assertEqual(section["Name"], "Quillora")
-        self.assertEqual(section["Exec"], PREFIX + "/bin/quillora")
+        self.assertEqual(exec_arguments(section["Exec"]), [PREFIX + "/bin/quillora"])
         self.assertEqual(section["Icon"], "quillora")
         self.assertIn("Game", section["Categories"].split(";"))
-        actions = {entry["Desktop Action " + name]["Name"]: entry["Desktop Action " + name]["Exec"]
+        actions = {entry["Desktop Action " + name]["Name"]:
+                   exec_arguments(entry["Desktop Action " + name]["Exec"])
                    for name in section["Actions"].strip(";").split(";")}
-        self.assertEqual(actions, {"Play in a window": PREFIX + "/bin/quillora --windowed",
-                                   "Play fullscreen": PREFIX + "/bin/quillora --fullscreen"})
+        self.assertEqual(actions, {"Play in a window": [PREFIX + "/bin/quillora", "--windowed"],
+                                   "Play fullscreen": [PREFIX + "/bin/quillora", "--fullscreen"]})
 
     def test_metainfo_for_software_centres_is_valid_and_names_the_menu_entry(self):
         folder = self.path("share/metainfo")

@@ -100,43 +100,42 @@ TEST_F(PlayTest, ItemOnTheGroundPaysAndSplatsInOneTest) {
     const size_t splats = projections.size();
     EXPECT_TRUE(g->checkBallImpact(ballAt(ground + vec3(0, 0.1f, 0)).get()));
     duck.modelMatrix = saved;
-    EXPECT_EQ(g->ballsLeft, 10 + kDuckBonusBalls);
+    EXPECT_EQ(g->ballsLeft, 60);
     EXPECT_EQ(projections.size(), splats + 1);
 }
 
-TEST_F(PlayTest, CarGivesTimeBackAndStopsTheTicking) {
-    const size_t car = recordOf(kesto::scene::Car);
+// A car gives 30 s back (100 s left leave 130 s), never more than was played; a duck 50 balls,
+// up to 200; each pays once.
+TEST_F(PlayTest, BonusItemsPayOnceTheirTimeBallsAndTripleThrow) {
     ASSERT_NE(g->tickingSound, nullptr);
     g->tickingSound->setIsPaused(false);
-    g->elapsedTime = kCarBonusSeconds / 2;
-    const std::string out = hitAt(itemPosition(car));
-    EXPECT_DOUBLE_EQ(g->elapsedTime, 0.0);
-    EXPECT_NE(
-        out.find("Hit a car, got " + std::to_string(int(kCarBonusSeconds)) + " sec time bonus!\n"),
-        std::string::npos)
-        << out;
+    const vec3 car = itemPosition(recordOf(kesto::scene::Car));
+    const vec3 duck = itemPosition(recordOf(kesto::scene::Duck));
+    const struct {
+        vec3 item;
+        double elapsedBefore, elapsedAfter;
+        int ballsBefore, ballsAfter;
+        const char* says;
+    } hits[] = {
+        {car, 200.0, 170.0, 7, 7, "Hit a car, got 30 sec time bonus!\n"},
+        {car, 12.5, 12.5, 7, 7, "Already hit this bonus item\n"},
+        {duck, 12.5, 12.5, 180, 200, "Hit a duck, got 50 more balls!\n"},
+        {duck, 12.5, 12.5, 100, 100, "Already hit this bonus item\n"},
+    };
+    for (const auto& h : hits) {
+        g->elapsedTime = h.elapsedBefore;
+        g->ballsLeft = h.ballsBefore;
+        const std::string out = hitAt(h.item);
+        EXPECT_NE(out.find(h.says), std::string::npos) << out;
+        EXPECT_DOUBLE_EQ(g->elapsedTime, h.elapsedAfter) << h.says;
+        EXPECT_EQ(g->ballsLeft, h.ballsAfter) << h.says;
+    }
     EXPECT_TRUE(g->tickingSound->getIsPaused());
-
     g->hitBonusItems.clear();
-    g->elapsedTime = 100.0;
-    hitAt(itemPosition(car));
-    EXPECT_DOUBLE_EQ(g->elapsedTime, 100.0 - kCarBonusSeconds);
-}
+    g->elapsedTime = 12.5;
+    hitAt(car);
+    EXPECT_DOUBLE_EQ(g->elapsedTime, 0.0);
 
-TEST_F(PlayTest, DuckFillsUpToTwoHundredOnceAndCroctopusUnlocksTheTripleThrow) {
-    const vec3 at = itemPosition(recordOf(kesto::scene::Duck));
-    g->ballsLeft = kStartBalls - kDuckBonusBalls / 2;
-    std::string out = hitAt(at);
-    EXPECT_EQ(g->ballsLeft, kStartBalls);
-    EXPECT_NE(out.find("Hit a duck, got " + std::to_string(kDuckBonusBalls) + " more balls!\n"),
-              std::string::npos)
-        << out;
-    g->ballsLeft = 100;
-    out = hitAt(at);
-    EXPECT_EQ(g->ballsLeft, 100);
-    EXPECT_NE(out.find("Already hit this bonus item\n"), std::string::npos) << out;
-
-    const size_t croctopus = recordOf(kesto::scene::Croctopus);
-    hitAt(itemPosition(croctopus));
+    hitAt(itemPosition(recordOf(kesto::scene::Croctopus)));
     EXPECT_TRUE(g->tripleThrowUnlocked);
 }

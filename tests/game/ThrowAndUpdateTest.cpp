@@ -114,8 +114,8 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     EXPECT_DOUBLE_EQ(g->elapsedTime, 45.0);
     EXPECT_DOUBLE_EQ(g->frameTime, 3.0);
 
-    // Time running out loses.
-    g->elapsedTime = kTimeLimit - 0.5;
+    // Five minutes of play lose.
+    g->elapsedTime = 299.5;
     g->update(0.25);
     EXPECT_FALSE(g->posterVisible);
     g->update(0.25);
@@ -128,7 +128,7 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     g->loseJingle->setIsPaused(true);
     g->posterVisible = false;
     g->goalReached = true;
-    g->elapsedTime = kTimeLimit - 0.1;
+    g->elapsedTime = 299.9;
     g->update(0.2);
     EXPECT_TRUE(g->posterVisible);
     EXPECT_EQ(g->posterIndex, kPosterWin);

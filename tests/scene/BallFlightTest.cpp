@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "scene/BallObject.h"
 
 namespace {
@@ -38,7 +40,10 @@ TEST(BallFlight, PowerSpeedsTheParameterButNotTheGround) {
     EXPECT_NEAR(ball.position().x, 13.0f * 0.6f, 1e-4f);
     EXPECT_NEAR(ball.position().z, 13.0f * 0.8f, 1e-4f);
     EXPECT_NEAR(ball.position().y, ball.height, 1e-5f);
-    EXPECT_GT(ball.height, 10.0f);  // without the extra speed it would have fallen below 3
+    // 13 units a second along the ground, 9.81 of gravity over the launch speed of power + 12.
+    const double launch = 22.0 * std::cos(0.2);
+    EXPECT_NEAR(ball.height,
+                10.0 + 18.0 * std::tan(0.2) - 9.81 * 18.0 * 18.0 / (2 * launch * launch), 1e-3);
 }
 
 TEST(BallFlight, StraightUpDirectionOnlyRisesAndFalls) {

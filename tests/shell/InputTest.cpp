@@ -3,15 +3,15 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
-#include <iterator>
 #include <string>
+#include <vector>
 
+#include "assets/Texture.h"
 #include "game/Game.h"
-#include "game/PlayRules.h"
+#include "render/FrameFixture.h"
 #include "scene/BallObject.h"
-#include "shell/Globals.h"
+#include "scene/BonusItem.h"
 #include "shell/Input.h"
-#include "support/GameFixture.h"
 
 using ::testing::internal::CaptureStdout;
 using ::testing::internal::GetCapturedStdout;
@@ -20,136 +20,256 @@ namespace {
 
 constexpr int kPress = GLFW_PRESS, kRelease = GLFW_RELEASE;
 
-// The real game in the playing state, unless a test says otherwise.
-class Input : public GameTest {
+// The real game in the playing state, looking at the first duck's cone from 5 units, with the
+// HUD over it: every switch shows there.
+class Input : public FrameTest {
 protected:
+    Input() : FrameTest(200, 150) {}
     void SetUp() override {
-        GameTest::SetUp();
+        FrameTest::SetUp();
         keyState.fill(0);
         gameStarted = true;
-        g->posterVisible = false;
-        g->posterIndex = 1;
-        savedProjection = projectionMatrix;
         ballsBefore = g->balls.size();
+        g->goalDistance = 3.0f;
+        const vec3 duck =
+            translationOf(kesto::scene::BonusItemSet::bonusItemRecords.at(0).item->modelMatrix);
+        lookAt(duck + vec3(0.0f, 1.0f, -5.0f), duck + vec3(0.0f, 0.5f, 0.0f));
     }
     void TearDown() override {
         if (!g) return;
+        FrameTest::TearDown();
         keyState.fill(0);
-        projectionMatrix = savedProjection;
         windowWidth = g->windowWidth = 1024;
         windowHeight = g->windowHeight = 768;
-        g->posterVisible = true;
-        g->posterIndex = 1;
-        g->awaitingFirstStart = true;
+        g->posterVisible = g->awaitingFirstStart = true;
+        g->posterIndex = kPosterPlay;
         g->tripleThrowUnlocked = false;
         gameStarted = false;
+        g->balls.resize(ballsBefore);
     }
     std::string press(int key, int action = kPress) {
         CaptureStdout();
         onKey(key, action);
         return GetCapturedStdout();
     }
-    std::string click(int button) {
+    std::string click(int button, int action = kPress) {
         CaptureStdout();
-        onMouseButton(button, kPress);
+        onMouseButton(button, action);
         return GetCapturedStdout();
     }
 
-    mat4 savedProjection{1.0f};
     size_t ballsBefore = 0;
+
+public:
+    std::vector<Rgba> frameNow() { return frame(); }
+};
+
+// What a player meets of a key after one action on it, as one number.
+using Seen = int (*)(Input&, Game&, const std::vector<Rgba>& startFrame);
+
+int polygonMode(Input&, Game&, const std::vector<Rgba>&) {
+    GLint mode[2] = {0, 0};
+    glGetIntegerv(GL_POLYGON_MODE, mode);
+    return mode[0];
+}
+// The splat image's filter as the last frame left it.
+template <GLenum filter>
+int sampling(Input& test, Game& g, const std::vector<Rgba>&) {
+    test.frameNow();
+    GLint value = 0;
+    glBindTexture(GL_TEXTURE_2D, g.splatTexture->textureName);
+    glGetTexParameteriv(GL_TEXTURE_2D, filter, &value);
+    return value;
+}
+int pictureChanged(Input& test, Game&, const std::vector<Rgba>& startFrame) {
+    return test.frameNow() != startFrame;
+}
+int heldKeys(Input&, Game&, const std::vector<Rgba>&) {
+    int held = 0;
+    for (unsigned char state : keyState) held += state;
+    return held;
+}
+
+struct Action {
+    int action;
+    const char* says;  // after the key log's line
+    int shows;
+};
+struct Switch {
+    int key;
+    int logged;  // the key's code in the key log
+    Seen seen;
+    std::vector<Action> actions;  // one after another, from the game's starting switches
+};
+
+const Switch kSwitches[] = {
+    {GLFW_KEY_F1,
+     258,
+     [](Input&, Game& g, auto&) { return g.posterVisible * g.posterIndex; },
+     {{kPress, "Switching help screen on\n", kPosterHelp},
+      {kPress, "Switching help screen off\n", 0}}},
+    {GLFW_KEY_F2,
+     259,
+     pictureChanged,
+     {{kPress, "Switching printing of frame time on\n", 1},
+      {kPress, "Switching printing of frame time off\n", 0}}},
+    {GLFW_KEY_F3,
+     260,
+     polygonMode,
+     {{kPress, "Switching wireframe mode on\n", GL_LINE},
+      {kPress, "Switching wireframe mode off\n", GL_FILL}}},
+    {GLFW_KEY_F4,
+     261,
+     sampling<GL_TEXTURE_MAG_FILTER>,
+     {{kPress, "Switching texture sampling quality to nearest neighbor\n", GL_NEAREST},
+      {kPress, "Switching texture sampling quality to bilinear\n", GL_LINEAR}}},
+    {GLFW_KEY_F5,
+     262,
+     sampling<GL_TEXTURE_MIN_FILTER>,
+     {{kPress, "Switching mip mapping-quality to none\n", GL_LINEAR},
+      {kPress, "Switching mip mapping-quality to nearest neighbor\n", GL_NEAREST_MIPMAP_NEAREST},
+      {kPress, "Switching mip mapping-quality to linear\n", GL_LINEAR_MIPMAP_LINEAR}}},
+    {GLFW_KEY_F7,
+     264,
+     pictureChanged,
+     {{kPress, "Switching shader of heightmap\n", 1},
+      {kPress, "Switching shader of heightmap\n", 0}}},
+    {GLFW_KEY_F8,
+     265,
+     [](Input&, Game& g, auto&) { return int(g.frustumCulling); },
+     {{kPress, "Switching view frustum culling off\n", 0},
+      {kPress, "Switching view frustum culling on\n", 1}}},
+    {GLFW_KEY_F9,
+     266,
+     pictureChanged,
+     {{kPress, "Switching transparency mode off\n", 1},
+      {kPress, "Switching transparency mode on\n", 0}}},
+    {GLFW_KEY_F10,
+     267,
+     pictureChanged,
+     {{kPress, "Showing debug HUD is on\n", 1}, {kPress, "Showing debug HUD is off\n", 0}}},
+    // Last of the pictures' switches: the distance leaves the HUD when flying starts and comes
+    // back with the next step.
+    {GLFW_KEY_F6,
+     263,
+     [](Input&, Game& g, auto&) { return g.flyMode * 2 + (g.goalDistance < 0); },
+     {{kPress, "Switching flying mode on\n", 3}, {kPress, "Switching flying mode off\n", 1}}},
+    // Walking keys are held while pressed; every other key is only logged.
+    {'W', 'W', heldKeys, {{kPress, "", 1}, {GLFW_REPEAT, "", 1}, {kRelease, "", 0}}},
+    {GLFW_KEY_ESCAPE, 257, heldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
+    {GLFW_KEY_F11, GLFW_KEY_F11, heldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
+    {GLFW_KEY_F3, 260, polygonMode, {{kRelease, "", GL_FILL}}},
 };
 
 }  // namespace
 
+TEST_F(Input, EverySwitchShowsWhatItsMessageSays) {
+    const std::vector<Rgba> start = frame();
+    for (const Switch& s : kSwitches) {
+        for (const Action& a : s.actions) {
+            SCOPED_TRACE(testing::Message() << "key " << s.logged << " action " << a.action);
+            EXPECT_EQ(press(s.key, a.action), "Key '" + std::to_string(s.logged) + "', state '" +
+                                                  std::to_string(a.action) + "'\n" + a.says);
+            EXPECT_EQ(s.seen(*this, *g, start), a.shows);
+        }
+    }
+}
+
 // Before the first click keys are dead too: the session test holds W there.
 TEST_F(Input, KeysIgnoredUnderPostersReleasesIncluded) {
-    const bool wireframe = g->wireframe;
     keyState['W'] = 1;  // held when the poster came up
     g->posterVisible = true;
-    g->posterIndex = 2;
+    g->posterIndex = kPosterHelp;
     EXPECT_EQ(press(GLFW_KEY_F3), "");
     EXPECT_EQ(press('W', kRelease), "");
     EXPECT_EQ(keyState['W'], 1);  // stays held after the poster closes
-    EXPECT_EQ(g->wireframe, wireframe);
-}
-
-TEST_F(Input, HeldKeysAreRecordedAndSpecialKeysNeverTouchKeyState) {
-    EXPECT_EQ(press('W'), "Key '87', state '1'\n");
-    EXPECT_EQ(keyState['W'], 1);
-    EXPECT_EQ(press('W', kRelease), "Key '87', state '0'\n");
-    EXPECT_EQ(keyState['W'], 0);
-    onKey('A', GLFW_REPEAT);
-    for (int key : {GLFW_KEY_ESCAPE, GLFW_KEY_RIGHT, GLFW_KEY_F11, GLFW_KEY_F1 + 20, GLFW_KEY_LAST,
-                    GLFW_KEY_UNKNOWN}) {
-        onKey(key, kPress);
-        onKey(key, kRelease);
-    }
-    onKey(GLFW_KEY_F2, kRelease);
-    for (unsigned char state : keyState) EXPECT_EQ(state, 0);
-}
-
-// F1 opening and closing the help poster is the session test's; on an end poster it only clears
-// the poster's flag.
-TEST_F(Input, F1OnAnEndPosterOnlyClearsItsFlag) {
-    g->posterVisible = true;
-    g->posterIndex = 3;
+    EXPECT_FALSE(g->wireframe);
+    g->posterIndex = kPosterWin;  // F1 on an end poster only clears the poster's flag
     press(GLFW_KEY_F1);
     EXPECT_FALSE(g->posterVisible);
-    EXPECT_EQ(g->posterIndex, 3);
-    press(GLFW_KEY_F1);  // restore helpShown
+    EXPECT_EQ(g->posterIndex, kPosterWin);
+    press(GLFW_KEY_F1);  // helpShown back
 }
 
-TEST_F(Input, FirstLeftClickStartsAfreshLaterOnesThrowRunningWhileWIsHeld) {
+TEST_F(Input, FirstLeftClickStartsAfreshWithTwoHundredBallsOthersWaitTillThen) {
     gameStarted = false;
     g->posterVisible = g->awaitingFirstStart = true;
     g->elapsedTime = 42.0;
     g->ballsLeft = 3;
-    click(GLFW_MOUSE_BUTTON_LEFT);
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_RIGHT), "");
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_LEFT, kRelease), "");
+    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_LEFT), "Clicked on left mouse button - firing 1 ball\n");
     EXPECT_TRUE(gameStarted);
     EXPECT_FALSE(g->posterVisible);
     EXPECT_EQ(g->elapsedTime, 0.0);
-    EXPECT_EQ(g->ballsLeft, kStartBalls);
+    EXPECT_EQ(g->ballsLeft, 200);
     EXPECT_EQ(g->balls.size(), ballsBefore);
-
-    // A standing throw has no run-up power; a running one (W held) has the running power.
-    viewDirection = vec3(0.0f, 0.0f, 1.0f);
-    for (const bool running : {false, true}) {
-        keyState['W'] = running;
-        click(GLFW_MOUSE_BUTTON_LEFT);
-        ASSERT_EQ(g->balls.size(), ++ballsBefore);
-        const Launch launch = launchFrom(playerPosition, viewDirection, running);
-        EXPECT_EQ(g->balls.back()->power, running ? launch.power : 0.0f) << running;
-        EXPECT_FLOAT_EQ(g->balls.back()->angle, launch.angle);
-    }
-    g->balls.clear();
-
-    // Leaving the help poster goes on with the clock where it stood.
+    // Under a poster after the start nothing answers; leaving the help poster keeps the clock.
     g->posterVisible = true;
+    for (int button : {GLFW_MOUSE_BUTTON_LEFT, GLFW_MOUSE_BUTTON_MIDDLE})
+        EXPECT_EQ(click(button), "");
     g->elapsedTime = 42.0;
     startGame();
     EXPECT_FALSE(g->posterVisible);
     EXPECT_EQ(g->elapsedTime, 42.0);
 }
 
-TEST_F(Input, ButtonsIgnoredUnderAPosterOnReleaseAndRightRefusesUntilUnlocked) {
-    gameStarted = false;
-    g->posterVisible = true;
-    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_RIGHT), "");
-    gameStarted = true;
-    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_MIDDLE), "");
-    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_LEFT), "");
-    g->posterVisible = false;
-    CaptureStdout();
-    onMouseButton(GLFW_MOUSE_BUTTON_LEFT, kRelease);
-    EXPECT_EQ(GetCapturedStdout(), "");
-    EXPECT_EQ(g->balls.size(), ballsBefore);
-
-    g->tripleThrowUnlocked = false;
-    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_RIGHT),
-              "Clicked on right mouse button but not allowed to throw multiple balls yet (find "
-              "the bonus item!)\n");
-    EXPECT_EQ(g->balls.size(), ballsBefore);
-    EXPECT_EQ(click(GLFW_MOUSE_BUTTON_MIDDLE), "Clicked on middle mouse button\n");
-    EXPECT_EQ(click(5),
-              "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n");
+// Looking along +z: what each button throws, standing or running (W held).
+TEST_F(Input, EachButtonThrowsItsBalls) {
+    const struct {
+        int button;
+        bool running, unlocked;
+        const char* says;  // the first line
+        std::vector<vec3> directions;
+        float power;
+    } throws[] = {
+        {GLFW_MOUSE_BUTTON_LEFT,
+         false,
+         false,
+         "Clicked on left mouse button - firing 1 ball\n",
+         {{0, 0, 1}},
+         0.0f},
+        {GLFW_MOUSE_BUTTON_LEFT,
+         true,
+         false,
+         "Clicked on left mouse button - firing 1 ball\n",
+         {{0, 0, 1}},
+         10.0f},
+        {GLFW_MOUSE_BUTTON_RIGHT,
+         false,
+         false,
+         "Clicked on right mouse button but not allowed to throw multiple balls yet (find the "
+         "bonus item!)\n",
+         {},
+         0.0f},
+        // The side balls go off along world x and z, whatever the view.
+        {GLFW_MOUSE_BUTTON_RIGHT,
+         true,
+         true,
+         "Clicked on right mouse button - firing 3 balls\n",
+         {{0, 0, 1}, {-0.2f, 0, 0.8f}, {0.2f, 0, 1.2f}},
+         10.0f},
+        {GLFW_MOUSE_BUTTON_MIDDLE, false, true, "Clicked on middle mouse button\n", {}, 0.0f},
+        {5,
+         false,
+         true,
+         "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n",
+         {},
+         0.0f},
+    };
+    viewDirection = vec3(0.0f, 0.0f, 2.0f);
+    for (const auto& t : throws) {
+        SCOPED_TRACE(testing::Message() << t.button << " running " << t.running);
+        keyState['W'] = t.running;
+        g->tripleThrowUnlocked = t.unlocked;
+        const size_t before = g->balls.size();
+        EXPECT_EQ(click(t.button).rfind(t.says, 0), 0u);
+        ASSERT_EQ(g->balls.size(), before + t.directions.size());
+        for (size_t i = 0; i < t.directions.size(); ++i) {
+            const kesto::scene::BallObject& ball = *g->balls[before + i];
+            EXPECT_NEAR(glm::distance(ball.direction, glm::normalize(t.directions[i])), 0.0f,
+                        1e-6f);
+            EXPECT_EQ(ball.power, t.power);
+        }
+    }
 }

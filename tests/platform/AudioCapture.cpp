@@ -31,8 +31,11 @@ void readWave(const std::string& path, Capture& capture) {
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) return;
     std::vector<float> frame(info.channels);
-    while (sf_readf_float(file, frame.data(), 1) == 1)
+    while (sf_readf_float(file, frame.data(), 1) == 1) {
+        capture.left.push_back(frame[0]);
+        capture.right.push_back(frame[info.channels - 1]);
         capture.mono.push_back(0.5f * (frame[0] + frame[info.channels - 1]));
+    }
     sf_close(file);
 }
 
@@ -84,14 +87,15 @@ double Capture::loudSeconds(double threshold) const {
     return loudWindows * 0.01;
 }
 
-double Capture::toneAmplitude(double frequency, long from, long to) const {
+double Capture::toneAmplitude(const std::vector<float>& channel, double frequency, long from,
+                              long to) const {
     to = std::min(to, frames());
     from = std::max(from, 0L);
     if (from >= to) return 0.0;
     double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / kCaptureRate);
     double s1 = 0.0, s2 = 0.0;
     for (long i = from; i < to; ++i) {
-        double s = mono[i] + coefficient * s1 - s2;
+        double s = channel[i] + coefficient * s1 - s2;
         s2 = s1;
         s1 = s;
     }

@@ -28,12 +28,18 @@ struct Capture {
     int exitCode = -1;
     std::string out, err;     // what the scenario printed on standard output and error
     std::vector<float> mono;  // the average of both channels
+    std::vector<float> left, right;
 
     long frames() const { return static_cast<long>(mono.size()); }
     // Seconds of output whose 10 ms windows are louder than the threshold (root mean square).
     double loudSeconds(double threshold = 0.02) const;
-    // Strength of one frequency (Goertzel, normalised to amplitude) over frames [from, to).
-    double toneAmplitude(double frequency, long from, long to) const;
+    // Strength of one frequency (Goertzel, normalised to amplitude) over frames [from, to), in
+    // the average of both channels or in one of them.
+    double toneAmplitude(double frequency, long from, long to) const {
+        return toneAmplitude(mono, frequency, from, to);
+    }
+    double toneAmplitude(const std::vector<float>& channel, double frequency, long from,
+                         long to) const;
 };
 
 // Runs the scenario in a child process with a fresh engine on the wave backend and returns the

@@ -147,3 +147,51 @@ TEST(SoundHandles, PlayPositionSeeksAFinishedSound) {
     EXPECT_GT(c.loudSeconds(), 0.38);  // once and a half
     EXPECT_LT(c.loudSeconds(), 0.55);
 }
+
+// Music, jingles and the grunt sound alike wherever the player stands and looks: centred and at
+// full strength. Effects in the world come from where they are.
+TEST(SoundPlacement, TwoDimensionalSoundsStayCentredAndFullThreeDimensionalOnesArePlaced) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        SoundSource* effect = engine.addSoundSourceFromFile(files().tone660.c_str());
+        SoundSource* placed = engine.addSoundSourceFromFile(files().tone880Long.c_str());
+        if (!effect || !placed) return 1;
+        engine.play2D(files().tone440Ogg.c_str());
+        sleepMs(400);
+        // Far away, looking along +x: +z is to the right.
+        const vec3 listener(500.0f, 20.0f, -300.0f);
+        engine.setListenerPosition(listener, vec3(1, 0, 0));
+        engine.play2D(effect);
+        engine.play3D(placed, listener + vec3(0, 0, 4));
+        sleepMs(1700);
+        return 0;
+    });
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    const auto level = [&](const std::vector<float>& channel, double frequency) {
+        return c.toneAmplitude(channel, frequency, 0, c.frames());
+    };
+    const double centred = level(c.left, 440);
+    EXPECT_GT(centred, 0.05);
+    for (const std::vector<float>* channel : {&c.left, &c.right}) {
+        EXPECT_NEAR(level(*channel, 440), centred, 0.1 * centred);
+        EXPECT_NEAR(level(*channel, 660), centred, 0.1 * centred);
+    }
+    EXPECT_GT(level(c.right, 880), 2 * level(c.left, 880));
+}
+
+// A held handle keeps its voice after the end, for a later rewind; an effect nobody holds is
+// freed once it has played (every frame's listener update collects it).
+TEST(SoundHandles, TrackedVoiceLivesUntilDroppedFireAndForgetIsFreedWhenDone) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        Sound* tracked = engine.play2D(files().tone440Ogg.c_str(), false, false, true);
+        engine.play2D(files().tone660.c_str());
+        report("playing", static_cast<long>(engine.voiceCount()));
+        sleepMs(700);
+        engine.setListenerPosition(vec3(0.0f), vec3(0, 0, -1));
+        report("ended", static_cast<long>(engine.voiceCount()));
+        report("finished", tracked->isFinished());
+        tracked->drop();
+        report("dropped", static_cast<long>(engine.voiceCount()));
+        return 0;
+    });
+    expectReported(c, {"playing=2", "ended=1", "finished=1", "dropped=0"});
+}

@@ -3,6 +3,7 @@
 #define GLFW_INCLUDE_NONE
 #include <GLFW/glfw3.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,7 @@ constexpr int kPress = GLFW_PRESS, kRelease = GLFW_RELEASE;
 // The real game in the playing state, looking at the first duck's cone from 5 units, with the
 // HUD over it: every switch shows there.
 class Input : public FrameTest {
-protected:
+public:
     Input() : FrameTest(200, 150) {}
     void SetUp() override {
         FrameTest::SetUp();
@@ -58,119 +59,86 @@ protected:
         return GetCapturedStdout();
     }
 
+    // What a player meets of a switch, as one number.
+    enum Seen { HelpPoster, Picture, PolygonMode, MagFilter, MinFilter, Culling, Flying, HeldKeys };
+    int seen(Seen what, const std::vector<Rgba>& startFrame) {
+        GLint value[2] = {0, 0};
+        switch (what) {
+        case HelpPoster: return g->posterVisible * g->posterIndex;
+        case Picture: return frame() != startFrame;
+        case PolygonMode: glGetIntegerv(GL_POLYGON_MODE, value); return value[0];
+        case MagFilter:
+        case MinFilter:  // of the splat image, as the last frame left it
+            frame();
+            glBindTexture(GL_TEXTURE_2D, g->splatTexture->textureName);
+            glGetTexParameteriv(GL_TEXTURE_2D,
+                                what == MagFilter ? GL_TEXTURE_MAG_FILTER : GL_TEXTURE_MIN_FILTER,
+                                value);
+            return value[0];
+        case Culling: return g->frustumCulling;
+        // The distance leaves the HUD when flying starts and comes back with the next step.
+        case Flying: return g->flyMode * 2 + (g->goalDistance < 0);
+        case HeldKeys: return std::count(keyState.begin(), keyState.end(), 1);
+        }
+        return -1;
+    }
+
     size_t ballsBefore = 0;
-
-public:
-    std::vector<Rgba> frameNow() { return frame(); }
 };
-
-// What a player meets of a key after one action on it, as one number.
-using Seen = int (*)(Input&, Game&, const std::vector<Rgba>& startFrame);
-
-int polygonMode(Input&, Game&, const std::vector<Rgba>&) {
-    GLint mode[2] = {0, 0};
-    glGetIntegerv(GL_POLYGON_MODE, mode);
-    return mode[0];
-}
-// The splat image's filter as the last frame left it.
-template <GLenum filter>
-int sampling(Input& test, Game& g, const std::vector<Rgba>&) {
-    test.frameNow();
-    GLint value = 0;
-    glBindTexture(GL_TEXTURE_2D, g.splatTexture->textureName);
-    glGetTexParameteriv(GL_TEXTURE_2D, filter, &value);
-    return value;
-}
-int pictureChanged(Input& test, Game&, const std::vector<Rgba>& startFrame) {
-    return test.frameNow() != startFrame;
-}
-int heldKeys(Input&, Game&, const std::vector<Rgba>&) {
-    int held = 0;
-    for (unsigned char state : keyState) held += state;
-    return held;
-}
 
 struct Action {
     int action;
     const char* says;  // after the key log's line
     int shows;
 };
-struct Switch {
-    int key;
-    int logged;  // the key's code in the key log
-    Seen seen;
-    std::vector<Action> actions;  // one after another, from the game's starting switches
-};
-
-const Switch kSwitches[] = {
-    {GLFW_KEY_F1,
-     258,
-     [](Input&, Game& g, auto&) { return g.posterVisible * g.posterIndex; },
-     {{kPress, "Switching help screen on\n", kPosterHelp},
-      {kPress, "Switching help screen off\n", 0}}},
-    {GLFW_KEY_F2,
-     259,
-     pictureChanged,
-     {{kPress, "Switching printing of frame time on\n", 1},
-      {kPress, "Switching printing of frame time off\n", 0}}},
-    {GLFW_KEY_F3,
-     260,
-     polygonMode,
-     {{kPress, "Switching wireframe mode on\n", GL_LINE},
-      {kPress, "Switching wireframe mode off\n", GL_FILL}}},
-    {GLFW_KEY_F4,
-     261,
-     sampling<GL_TEXTURE_MAG_FILTER>,
+// The key, its code in the key log, what it changes and its actions one after another, from
+// the game's starting switches. Flying goes last: the distance it hides is in the pictures.
+const struct {
+    int key, logged;
+    Input::Seen seen;
+    std::vector<Action> actions;
+} kSwitches[] = {
+    // clang-format off
+    {GLFW_KEY_F1, 258, Input::HelpPoster, {{kPress, "Switching help screen on\n", kPosterHelp},
+                                           {kPress, "Switching help screen off\n", 0}}},
+    {GLFW_KEY_F2, 259, Input::Picture, {{kPress, "Switching printing of frame time on\n", 1},
+                                        {kPress, "Switching printing of frame time off\n", 0}}},
+    {GLFW_KEY_F3, 260, Input::PolygonMode, {{kPress, "Switching wireframe mode on\n", GL_LINE},
+                                            {kPress, "Switching wireframe mode off\n", GL_FILL}}},
+    {GLFW_KEY_F4, 261, Input::MagFilter,
      {{kPress, "Switching texture sampling quality to nearest neighbor\n", GL_NEAREST},
       {kPress, "Switching texture sampling quality to bilinear\n", GL_LINEAR}}},
-    {GLFW_KEY_F5,
-     262,
-     sampling<GL_TEXTURE_MIN_FILTER>,
+    {GLFW_KEY_F5, 262, Input::MinFilter,
      {{kPress, "Switching mip mapping-quality to none\n", GL_LINEAR},
       {kPress, "Switching mip mapping-quality to nearest neighbor\n", GL_NEAREST_MIPMAP_NEAREST},
       {kPress, "Switching mip mapping-quality to linear\n", GL_LINEAR_MIPMAP_LINEAR}}},
-    {GLFW_KEY_F7,
-     264,
-     pictureChanged,
-     {{kPress, "Switching shader of heightmap\n", 1},
-      {kPress, "Switching shader of heightmap\n", 0}}},
-    {GLFW_KEY_F8,
-     265,
-     [](Input&, Game& g, auto&) { return int(g.frustumCulling); },
-     {{kPress, "Switching view frustum culling off\n", 0},
-      {kPress, "Switching view frustum culling on\n", 1}}},
-    {GLFW_KEY_F9,
-     266,
-     pictureChanged,
-     {{kPress, "Switching transparency mode off\n", 1},
-      {kPress, "Switching transparency mode on\n", 0}}},
-    {GLFW_KEY_F10,
-     267,
-     pictureChanged,
-     {{kPress, "Showing debug HUD is on\n", 1}, {kPress, "Showing debug HUD is off\n", 0}}},
-    // Last of the pictures' switches: the distance leaves the HUD when flying starts and comes
-    // back with the next step.
-    {GLFW_KEY_F6,
-     263,
-     [](Input&, Game& g, auto&) { return g.flyMode * 2 + (g.goalDistance < 0); },
-     {{kPress, "Switching flying mode on\n", 3}, {kPress, "Switching flying mode off\n", 1}}},
+    {GLFW_KEY_F7, 264, Input::Picture, {{kPress, "Switching shader of heightmap\n", 1},
+                                        {kPress, "Switching shader of heightmap\n", 0}}},
+    {GLFW_KEY_F8, 265, Input::Culling, {{kPress, "Switching view frustum culling off\n", 0},
+                                        {kPress, "Switching view frustum culling on\n", 1}}},
+    {GLFW_KEY_F9, 266, Input::Picture, {{kPress, "Switching transparency mode off\n", 1},
+                                        {kPress, "Switching transparency mode on\n", 0}}},
+    {GLFW_KEY_F10, 267, Input::Picture, {{kPress, "Showing debug HUD is on\n", 1},
+                                         {kPress, "Showing debug HUD is off\n", 0}}},
+    {GLFW_KEY_F6, 263, Input::Flying, {{kPress, "Switching flying mode on\n", 3},
+                                       {kPress, "Switching flying mode off\n", 1}}},
     // Walking keys are held while pressed; every other key is only logged.
-    {'W', 'W', heldKeys, {{kPress, "", 1}, {GLFW_REPEAT, "", 1}, {kRelease, "", 0}}},
-    {GLFW_KEY_ESCAPE, 257, heldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
-    {GLFW_KEY_F11, GLFW_KEY_F11, heldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
-    {GLFW_KEY_F3, 260, polygonMode, {{kRelease, "", GL_FILL}}},
+    {'W', 'W', Input::HeldKeys, {{kPress, "", 1}, {GLFW_REPEAT, "", 1}, {kRelease, "", 0}}},
+    {GLFW_KEY_ESCAPE, 257, Input::HeldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
+    {GLFW_KEY_F11, GLFW_KEY_F11, Input::HeldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
+    // clang-format on
 };
 
 }  // namespace
 
 TEST_F(Input, EverySwitchShowsWhatItsMessageSays) {
     const std::vector<Rgba> start = frame();
-    for (const Switch& s : kSwitches) {
+    for (const auto& s : kSwitches) {
         for (const Action& a : s.actions) {
             SCOPED_TRACE(testing::Message() << "key " << s.logged << " action " << a.action);
             EXPECT_EQ(press(s.key, a.action), "Key '" + std::to_string(s.logged) + "', state '" +
                                                   std::to_string(a.action) + "'\n" + a.says);
-            EXPECT_EQ(s.seen(*this, *g, start), a.shows);
+            EXPECT_EQ(seen(s.seen, start), a.shows);
         }
     }
 }

@@ -106,11 +106,3 @@ const kesto::scene::WallObject& PlayTest::lonelyWall(vec2& mid, vec2& across) co
     ADD_FAILURE() << "no wall stands alone";
     return *g->walls.front();
 }
-
-int countOf(const std::string& text, const std::string& what) {
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos;
-         at = text.find(what, at + what.size()))
-        ++count;
-    return count;
-}

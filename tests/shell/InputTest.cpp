@@ -9,6 +9,7 @@
 
 #include "assets/Texture.h"
 #include "game/Game.h"
+#include "platform/Sound.h"
 #include "render/FrameFixture.h"
 #include "scene/BallObject.h"
 #include "scene/BonusItem.h"
@@ -30,7 +31,7 @@ public:
         FrameTest::SetUp();
         keyState.fill(0);
         gameStarted = true;
-        ballsBefore = g->balls.size();
+        g->balls.clear();
         g->goalDistance = 3.0f;
         const vec3 duck =
             translationOf(kesto::scene::BonusItemSet::bonusItemRecords.at(0).item->modelMatrix);
@@ -46,7 +47,7 @@ public:
         g->posterIndex = kPosterPlay;
         g->tripleThrowUnlocked = false;
         gameStarted = false;
-        g->balls.resize(ballsBefore);
+        g->balls.clear();
     }
     std::string press(int key, int action = kPress) {
         CaptureStdout();
@@ -82,8 +83,6 @@ public:
         }
         return -1;
     }
-
-    size_t ballsBefore = 0;
 };
 
 struct Action {
@@ -171,7 +170,7 @@ TEST_F(Input, FirstLeftClickStartsAfreshWithTwoHundredBallsOthersWaitTillThen) {
     EXPECT_FALSE(g->posterVisible);
     EXPECT_EQ(g->elapsedTime, 0.0);
     EXPECT_EQ(g->ballsLeft, 200);
-    EXPECT_EQ(g->balls.size(), ballsBefore);
+    EXPECT_TRUE(g->balls.empty());
     // Under a poster after the start nothing answers; leaving the help poster keeps the clock.
     g->posterVisible = true;
     for (int button : {GLFW_MOUSE_BUTTON_LEFT, GLFW_MOUSE_BUTTON_MIDDLE})
@@ -182,62 +181,62 @@ TEST_F(Input, FirstLeftClickStartsAfreshWithTwoHundredBallsOthersWaitTillThen) {
     EXPECT_EQ(g->elapsedTime, 42.0);
 }
 
-// Looking along +z: what each button throws, standing or running (W held).
+// From (10, 5, 10) looking along +z: what each button throws, standing or running (W held).
 TEST_F(Input, EachButtonThrowsItsBalls) {
+    const std::string left = "Clicked on left mouse button - firing 1 ball\n",
+                      right = "Clicked on right mouse button - firing 3 balls\n";
     const struct {
         int button;
         bool running, unlocked;
-        const char* says;  // the first line
-        std::vector<vec3> directions;
-        float power;
+        int ballsLeft;
+        std::string says;              // at first
+        std::vector<vec3> directions;  // of the balls thrown, as asked for
+        int lacking;                   // throws refused for want of a ball
     } throws[] = {
-        {GLFW_MOUSE_BUTTON_LEFT,
-         false,
-         false,
-         "Clicked on left mouse button - firing 1 ball\n",
-         {{0, 0, 1}},
-         0.0f},
-        {GLFW_MOUSE_BUTTON_LEFT,
-         true,
-         false,
-         "Clicked on left mouse button - firing 1 ball\n",
-         {{0, 0, 1}},
-         10.0f},
-        {GLFW_MOUSE_BUTTON_RIGHT,
-         false,
-         false,
-         "Clicked on right mouse button but not allowed to throw multiple balls yet (find the "
-         "bonus item!)\n",
-         {},
-         0.0f},
+        // clang-format off
+        {GLFW_MOUSE_BUTTON_LEFT, false, false, 200, left + "Adding Ball on position: "
+         "10.00/5.00/10.00 | Direction: 0.00/0.00/2.00 \nBall created with angle 0.35\nBall 1 "
+         "created\n", {{0, 0, 1}}, 0},
+        {GLFW_MOUSE_BUTTON_LEFT, true, false, 200, left, {{0, 0, 1}}, 0},
+        {GLFW_MOUSE_BUTTON_RIGHT, false, false, 200, "Clicked on right mouse button but not "
+         "allowed to throw multiple balls yet (find the bonus item!)\n", {}, 0},
         // The side balls go off along world x and z, whatever the view.
-        {GLFW_MOUSE_BUTTON_RIGHT,
-         true,
-         true,
-         "Clicked on right mouse button - firing 3 balls\n",
-         {{0, 0, 1}, {-0.2f, 0, 0.8f}, {0.2f, 0, 1.2f}},
-         10.0f},
-        {GLFW_MOUSE_BUTTON_MIDDLE, false, true, "Clicked on middle mouse button\n", {}, 0.0f},
-        {5,
-         false,
-         true,
-         "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n",
-         {},
-         0.0f},
+        {GLFW_MOUSE_BUTTON_RIGHT, true, true, 200, right,
+         {{0, 0, 1}, {-0.2f, 0, 0.8f}, {0.2f, 0, 1.2f}}, 0},
+        {GLFW_MOUSE_BUTTON_RIGHT, false, true, 2, right, {{0, 0, 1}, {-0.2f, 0, 0.8f}}, 1},
+        {GLFW_MOUSE_BUTTON_LEFT, false, false, 0, left, {}, 1},
+        {GLFW_MOUSE_BUTTON_MIDDLE, false, true, 200, "Clicked on middle mouse button\n", {}, 0},
+        {5, false, true, 200,
+         "I do not know this mouse button. WHAT CRAZY KIND OF MOUSE ARE YOU HAVING?\n", {}, 0},
+        // clang-format on
     };
+    playerPosition = vec3(10.0f, 5.0f, 10.0f);
     viewDirection = vec3(0.0f, 0.0f, 2.0f);
     for (const auto& t : throws) {
         SCOPED_TRACE(testing::Message() << t.button << " running " << t.running);
         keyState['W'] = t.running;
         g->tripleThrowUnlocked = t.unlocked;
-        const size_t before = g->balls.size();
-        EXPECT_EQ(click(t.button).rfind(t.says, 0), 0u);
-        ASSERT_EQ(g->balls.size(), before + t.directions.size());
+        g->ballsLeft = t.ballsLeft;
+        g->balls.clear();
+        const size_t voices = g->soundEngine->voiceCount();
+        const std::string out = click(t.button);
+        EXPECT_EQ(out.rfind(t.says, 0), 0u) << out;
+        // The empty sound and its message for each throw without a ball.
+        EXPECT_EQ(countOf(out, "There are no balls left to shoot"), t.lacking);
+        EXPECT_EQ(g->soundEngine->voiceCount(), voices + t.lacking);
+        ASSERT_EQ(g->balls.size(), t.directions.size());
+        EXPECT_EQ(g->ballsLeft, t.ballsLeft - static_cast<int>(t.directions.size()));
+        // Standing: from half the direction ahead, 20 degrees up; running: from two thirds of
+        // it, 10 degrees up and with power 10.
         for (size_t i = 0; i < t.directions.size(); ++i) {
-            const kesto::scene::BallObject& ball = *g->balls[before + i];
+            const kesto::scene::BallObject& ball = *g->balls[i];
+            const vec3 spawn = playerPosition + t.directions[i] / (t.running ? 1.5f : 2.0f);
+            EXPECT_NEAR(glm::distance(translationOf(ball.modelMatrix), spawn), 0.0f, 1e-5f);
+            EXPECT_FLOAT_EQ(ball.startHeight, 5.0f);
             EXPECT_NEAR(glm::distance(ball.direction, glm::normalize(t.directions[i])), 0.0f,
                         1e-6f);
-            EXPECT_EQ(ball.power, t.power);
+            EXPECT_FLOAT_EQ(ball.angle, t.running ? 0.1745329f : 0.3490658f);
+            EXPECT_EQ(ball.power, t.running ? 10.0f : 0.0f);
         }
     }
 }

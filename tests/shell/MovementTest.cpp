@@ -76,10 +76,7 @@ TEST_P(WalkThroughTheGate, WinsAndStopsAtTheBackWall) {
     hold('W', walk.fps, walk.frames);
     const std::string out = testing::internal::GetCapturedStdout();
     // Said once by each step of the key that ends at the line, however many hops it took.
-    int said = 0;
-    for (size_t at = out.find("GOAL REACHED!!!\n"); at != std::string::npos;
-         at = out.find("GOAL REACHED!!!\n", at + 1))
-        ++said;
+    const int said = countOf(out, "GOAL REACHED!!!\n");
     EXPECT_GE(said, 1);
     EXPECT_LE(said, walk.frames);
     EXPECT_TRUE(g->goalReached);

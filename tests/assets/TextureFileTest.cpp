@@ -82,15 +82,6 @@ TEST(Dds, WrongMagicNamesTheBytesRead) {
     }
 }
 
-TEST(Dds, UnsupportedCompressionIsRejectedSilently) {
-    DdsImage image;
-    std::string err;
-    for (const char* fourCc : {"DXT2", "dxt1", "\0\0\0\0"}) {
-        EXPECT_FALSE(parse(dds(4, 4, 16, 1, fourCc, 16), image, err)) << fourCc;
-        EXPECT_EQ(err, "");
-    }
-}
-
 TEST(Dds, TruncatedOrOverstatedFilesAreRejected) {
     DdsImage image;
     std::string err;

@@ -8,7 +8,6 @@
 #include "scene/HeightMapObject.h"
 #include "scene/MeshObjects.h"
 #include "scene/WallObject.h"
-#include "shell/Globals.h"
 #include "support/GameFixture.h"
 
 using namespace kesto::scene;

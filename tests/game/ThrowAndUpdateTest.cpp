@@ -2,17 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "PlaySupport.h"
-#include "game/PlayRules.h"
 #include "game/Projection.h"
 #include "platform/Sound.h"
-#include "render/ParticleSystem.h"
-#include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "shell/Globals.h"
 
 using kesto::scene::BallObject;
-using kesto::scene::BonusItemSet;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStdout;
 

@@ -21,18 +21,6 @@ public:
 
 }  // namespace
 
-TEST(BallFlight, ZeroStepOnlyResetsTheHeightToTheParabola) {
-    FlyingBall ball({5, 10, 7}, 0.3f, 0.0f, {1, 0, 0});
-    ball.update(0.0);
-    EXPECT_EQ(ball.distance, 0.0f);
-    EXPECT_EQ(ball.position(), vec3(5, 10, 7));
-
-    // Moved off its path, the next step puts it back at the parabola height.
-    ball.modelMatrix = glm::translate(ball.modelMatrix, vec3(0, 3, 0));
-    ball.update(0.0);
-    EXPECT_FLOAT_EQ(ball.position().y, 10.0f);
-}
-
 TEST(BallFlight, PowerSpeedsTheParameterButNotTheGround) {
     FlyingBall ball({0, 10, 0}, 0.2f, 10.0f, {0.6f, 0.0f, 0.8f});
     for (int i = 0; i < 10; ++i) ball.update(0.1);

@@ -124,7 +124,6 @@ const struct {
     // Walking keys are held while pressed; every other key is only logged.
     {'W', 'W', Input::HeldKeys, {{kPress, "", 1}, {GLFW_REPEAT, "", 1}, {kRelease, "", 0}}},
     {GLFW_KEY_ESCAPE, 257, Input::HeldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
-    {GLFW_KEY_F11, GLFW_KEY_F11, Input::HeldKeys, {{kPress, "", 0}, {kRelease, "", 0}}},
     // clang-format on
 };
 

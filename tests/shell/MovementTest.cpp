@@ -4,7 +4,6 @@
 
 #include "GameRules.h"
 #include "game/Game.h"
-#include "render/Shader.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
 #include "shell/Globals.h"

@@ -63,11 +63,10 @@ TEST_F(GameSetup, WallsAreNumberedInOrderAndZeroLengthIsSkipped) {
 TEST_F(GameSetup, WallCopiesNeverFreeTheBoxThePrototypeFreesAllOfIt) {
     auto prototype = std::make_unique<WallObject>(mat4(1.0f), nullptr);
     const MeshBuffers& box = *prototype->mesh;
-    const GLuint vao = box.vao, buffers[] = {box.positionBuffer, box.normalBuffer, box.indexBuffer};
+    const GLuint vao = box.vao, position = box.positionBuffer, normal = box.normalBuffer,
+                 index = box.indexBuffer;
     const auto alive = [&] {
-        int names = glIsVertexArray(vao);
-        for (GLuint buffer : buffers) names += glIsBuffer(buffer);
-        return names;
+        return glIsVertexArray(vao) + glIsBuffer(position) + glIsBuffer(normal) + glIsBuffer(index);
     };
     ASSERT_EQ(alive(), 4);
     std::make_unique<WallObject>(*prototype).reset();

@@ -10,14 +10,14 @@
 
 using kesto::scene::BonusItemSet;
 
+namespace {
+
 float distanceToSegment(vec2 p, vec2 a, vec2 b) {
     const vec2 ab = b - a;
     const float len2 = glm::dot(ab, ab);
     const float t = len2 > 0.0f ? glm::clamp(glm::dot(p - a, ab) / len2, 0.0f, 1.0f) : 0.0f;
     return glm::length(p - (a + t * ab));
 }
-
-namespace {
 
 float nearestWall(const Game& g, vec2 p, const kesto::scene::WallObject* except) {
     float nearest = std::numeric_limits<float>::max();

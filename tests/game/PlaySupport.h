@@ -33,5 +33,3 @@ private:
         double elapsedTime, frameTime;
     } saved{};
 };
-
-float distanceToSegment(vec2 p, vec2 a, vec2 b);

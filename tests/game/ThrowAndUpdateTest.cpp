@@ -1,4 +1,4 @@
-// Throwing balls and the order of the game update, on the real game.
+// The order of the game update, on the real game.
 #include <gtest/gtest.h>
 
 #include "PlaySupport.h"

@@ -21,8 +21,10 @@ enum class FileKind { Wav, Ogg, Mp3 };
 // Directory for this test run's files (made once, removed at exit).
 const std::string& scratchDir();
 
-// Writes a mono sine at half amplitude; the path, or "" when libsndfile cannot write the format.
-std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds);
+// Writes a sine at half amplitude, mono, or stereo with another frequency on the right; the path,
+// or "" when libsndfile cannot write the format.
+std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds,
+                      double rightFrequency = 0.0);
 
 struct Capture {
     int exitCode = -1;
@@ -35,9 +37,6 @@ struct Capture {
     double loudSeconds(double threshold = 0.02) const;
     // Strength of one frequency (Goertzel, normalised to amplitude) over frames [from, to), in
     // the average of both channels or in one of them.
-    double toneAmplitude(double frequency, long from, long to) const {
-        return toneAmplitude(mono, frequency, from, to);
-    }
     double toneAmplitude(const std::vector<float>& channel, double frequency, long from,
                          long to) const;
 };

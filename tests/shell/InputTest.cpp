@@ -4,8 +4,6 @@
 #include <GLFW/glfw3.h>
 
 #include <algorithm>
-#include <string>
-#include <vector>
 
 #include "assets/Texture.h"
 #include "game/Game.h"

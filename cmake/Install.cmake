@@ -38,7 +38,9 @@ install(CODE "
   set(QUILLORA_LAUNCHER \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/quillora\")
   set(desktop_file \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/applications/quillora.desktop\")
   message(STATUS \"Installing: \${desktop_file}\")
-  configure_file(\"${CMAKE_SOURCE_DIR}/dist/quillora.desktop.in\" \"\${desktop_file}\" @ONLY)
+  set(QUILLORA_DESKTOP_IN \"${CMAKE_SOURCE_DIR}/dist/quillora.desktop.in\")
+  set(QUILLORA_DESKTOP_OUT \"\${desktop_file}\")
+  include(\"${CMAKE_SOURCE_DIR}/cmake/DesktopEntry.cmake\")
   list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\${desktop_file}\")
 ")
 

@@ -21,6 +21,14 @@ void setKeyState(int key, unsigned char value) {
     if (key >= 0 && key < static_cast<int>(keyState.size())) keyState[key] = value;
 }
 
+// The codes the key log has always shown: Escape 257 and F1 to F10 258 to 267; letters and other
+// printable keys already come as their upper-case character, the rest as GLFW numbers them.
+int loggedKeyCode(int key) {
+    if (key == GLFW_KEY_ESCAPE) return 257;
+    if (key >= GLFW_KEY_F1 && key <= GLFW_KEY_F10) return 258 + (key - GLFW_KEY_F1);
+    return key;
+}
+
 void recentreCursor() { setCursorPos(windowWidth / 2, windowHeight / 2); }
 
 void switchHelp() {
@@ -41,7 +49,7 @@ void switchHelp() {
 void onKey(int key, int action) {
     if (!gameStarted) return;
     if (game->posterVisible && key != GLFW_KEY_F1) return;
-    std::printf("Key '%d', state '%d'\n", key, action);
+    std::printf("Key '%d', state '%d'\n", loggedKeyCode(key), action);
     if (action == GLFW_RELEASE) {
         setKeyState(key, 0);
         return;

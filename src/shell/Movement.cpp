@@ -32,16 +32,34 @@ constexpr float kFinishLengthSquared = kFinishDx * kFinishDx + kFinishDz * kFini
 
 bool held(int key) { return keyState[key] == 1; }
 
-// Walks by delta in hops, checking the goal and the walls after each.
+// The goal test and the wall push-out of one hop; true when the hop ended at the finish line.
+bool checkHop(vec3& p) {
+    game->movedThisFrame = true;
+    game->goalDistance = finishLineDistance(p);
+    const bool atGoal = static_cast<double>(game->goalDistance) < 0.1;
+    if (atGoal) game->goalReached = true;
+    bool bumped = false;
+    for (const auto& wall : game->walls)
+        if (pushOutOfWall(p, wall->start, wall->end)) bumped = true;
+    if (bumped) game->bumpedWall = true;
+    return atGoal;
+}
+
+void announceGoal() { std::printf("GOAL REACHED!!!\n"); }
+
+// Walks by delta in hops, checking the goal and the walls after each; a step of a key that
+// reaches the line says so once, however many of its hops end there.
 void walk(vec3 delta, bool checked) {
     const float length = glm::length(delta);
     const int hops = checked && length > kLongestStep
                          ? static_cast<int>(std::min(std::ceil(length / kLongestStep), kMostSteps))
                          : 1;
+    bool atGoal = false;
     for (int hop = 0; hop < hops; ++hop) {
         playerPosition += delta / static_cast<float>(hops);
-        if (checked) stepCheck(playerPosition);
+        if (checked && checkHop(playerPosition)) atGoal = true;
     }
+    if (atGoal) announceGoal();
 }
 
 const Shader& use(const std::unique_ptr<Shader>& program) {
@@ -126,16 +144,7 @@ bool pushOutOfWall(vec3& p, vec2 start, vec2 end) {
 }
 
 void stepCheck(vec3& p) {
-    game->movedThisFrame = true;
-    game->goalDistance = finishLineDistance(p);
-    if (static_cast<double>(game->goalDistance) < 0.1) {
-        game->goalReached = true;
-        std::printf("GOAL REACHED!!!\n");
-    }
-    bool bumped = false;
-    for (const auto& wall : game->walls)
-        if (pushOutOfWall(p, wall->start, wall->end)) bumped = true;
-    if (bumped) game->bumpedWall = true;
+    if (checkHop(p)) announceGoal();
 }
 
 void uploadCameraMatrices(mat4 projection, mat4 view) {

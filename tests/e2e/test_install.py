@@ -3,6 +3,7 @@
 
 import configparser
 import os
+import shlex
 import shutil
 import stat
 import subprocess
@@ -14,7 +15,7 @@ from PIL import Image
 
 from harness import scaled, source_dir
 
-PREFIX = "/opt/quillora-test"
+PREFIX = "/opt/quillora test"  # a space: the menu entry must quote the path
 
 
 class Install(unittest.TestCase):
@@ -64,13 +65,15 @@ class Install(unittest.TestCase):
         section = entry["Desktop Entry"]
         self.assertEqual(section["Type"], "Application")
         self.assertEqual(section["Name"], "Quillora")
-        self.assertEqual(section["Exec"], PREFIX + "/bin/quillora")
+        # Split as a menu splits it (the prefix has no backslash to unescape first).
+        self.assertEqual(shlex.split(section["Exec"]), [PREFIX + "/bin/quillora"])
         self.assertEqual(section["Icon"], "quillora")
         self.assertIn("Game", section["Categories"].split(";"))
-        actions = {entry["Desktop Action " + name]["Name"]: entry["Desktop Action " + name]["Exec"]
+        actions = {entry["Desktop Action " + name]["Name"]:
+                   shlex.split(entry["Desktop Action " + name]["Exec"])
                    for name in section["Actions"].strip(";").split(";")}
-        self.assertEqual(actions, {"Play in a window": PREFIX + "/bin/quillora --windowed",
-                                   "Play fullscreen": PREFIX + "/bin/quillora --fullscreen"})
+        self.assertEqual(actions, {"Play in a window": [PREFIX + "/bin/quillora", "--windowed"],
+                                   "Play fullscreen": [PREFIX + "/bin/quillora", "--fullscreen"]})
 
     def test_metainfo_for_software_centres_is_valid_and_names_the_menu_entry(self):
         folder = self.path("share/metainfo")

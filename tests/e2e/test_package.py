@@ -2,7 +2,7 @@
 meets it: the installed game started from elsewhere writes its settings, obeys them once edited
 and lists the best times."""
 
-import glob, math, os, re, shutil, stat, subprocess, tempfile, time, unittest
+import glob, math, os, re, shlex, shutil, stat, subprocess, tempfile, time, unittest
 
 from harness import GameRun, scaled, source_dir
 
@@ -57,7 +57,8 @@ class Package(unittest.TestCase):
     def test_a_new_player_edits_the_settings_and_the_next_start_obeys_them(self):
         home = tempfile.mkdtemp(dir=self.scratch)
         with open(self.root + "/usr/share/applications/quillora.desktop") as entry:  # the menu's
-            launcher = self.root + re.search(r"^Exec=(/\S+)$", entry.read(), re.M).group(1)
+            exec_line = re.search(r"^Exec=(.*)$", entry.read(), re.M).group(1)
+        launcher = self.root + shlex.split(exec_line)[0]
         with open(home + "/zenity", "w") as zenity:  # records that it asked, answers no
             zenity.write("#!/bin/sh\necho >> %s/asked\nexit 1\n" % home)
         os.chmod(home + "/zenity", stat.S_IRWXU)

@@ -10,13 +10,13 @@
 
 using kesto::scene::BonusItemSet;
 
+namespace {
+
 float distanceToSegment(vec2 p, vec2 a, vec2 b) {
     const vec2 ab = b - a;
     const float t = glm::dot(ab, ab) > 0.0f ? nearestOnSegment(p, a, b) : 0.0f;
     return glm::length(p - (a + t * ab));
 }
-
-namespace {
 
 float nearestWall(const Game& g, vec2 p, const kesto::scene::WallObject* except) {
     float nearest = std::numeric_limits<float>::max();
@@ -104,12 +104,4 @@ const kesto::scene::WallObject& PlayTest::lonelyWall(vec2& mid, vec2& across) co
     }
     ADD_FAILURE() << "no wall stands alone";
     return *g->walls.front();
-}
-
-int countOf(const std::string& text, const std::string& what) {
-    int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos;
-         at = text.find(what, at + what.size()))
-        ++count;
-    return count;
 }

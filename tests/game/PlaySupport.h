@@ -33,7 +33,3 @@ private:
         double elapsedTime, frameTime;
     } saved{};
 };
-
-float distanceToSegment(vec2 p, vec2 a, vec2 b);
-// Counts the (non-overlapping) occurrences of what in text.
-int countOf(const std::string& text, const std::string& what);

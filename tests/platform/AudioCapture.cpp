@@ -31,8 +31,11 @@ void readWave(const std::string& path, Capture& capture) {
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (!file) return;
     std::vector<float> frame(info.channels);
-    while (sf_readf_float(file, frame.data(), 1) == 1)
+    while (sf_readf_float(file, frame.data(), 1) == 1) {
+        capture.left.push_back(frame[0]);
+        capture.right.push_back(frame[info.channels - 1]);
         capture.mono.push_back(0.5f * (frame[0] + frame[info.channels - 1]));
+    }
     sf_close(file);
 }
 
@@ -53,10 +56,11 @@ const std::string& scratchDir() {
     return path;
 }
 
-std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds) {
+std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds,
+                      double rightFrequency) {
     SF_INFO info{};
     info.samplerate = kCaptureRate;
-    info.channels = 1;
+    info.channels = rightFrequency > 0.0 ? 2 : 1;
     switch (kind) {
     case FileKind::Wav: info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16; break;
     case FileKind::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
@@ -65,10 +69,13 @@ std::string writeSine(const std::string& name, FileKind kind, double frequency, 
     std::string path = scratchDir() + "/" + name;
     SNDFILE* file = sf_format_check(&info) ? sf_open(path.c_str(), SFM_WRITE, &info) : nullptr;
     if (!file) return "";
-    std::vector<float> samples(static_cast<size_t>(std::lround(seconds * kCaptureRate)));
-    for (size_t i = 0; i < samples.size(); ++i)
-        samples[i] = static_cast<float>(0.5 * std::sin(2.0 * M_PI * frequency * i / kCaptureRate));
-    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size()));
+    std::vector<float> samples(std::lround(seconds * kCaptureRate) * info.channels);
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const double f = i % info.channels ? rightFrequency : frequency;
+        samples[i] =
+            static_cast<float>(0.5 * std::sin(2.0 * M_PI * f * (i / info.channels) / kCaptureRate));
+    }
+    sf_writef_float(file, samples.data(), static_cast<sf_count_t>(samples.size() / info.channels));
     sf_close(file);
     return path;
 }
@@ -84,14 +91,15 @@ double Capture::loudSeconds(double threshold) const {
     return loudWindows * 0.01;
 }
 
-double Capture::toneAmplitude(double frequency, long from, long to) const {
+double Capture::toneAmplitude(const std::vector<float>& channel, double frequency, long from,
+                              long to) const {
     to = std::min(to, frames());
     from = std::max(from, 0L);
     if (from >= to) return 0.0;
     double coefficient = 2.0 * std::cos(2.0 * M_PI * frequency / kCaptureRate);
     double s1 = 0.0, s2 = 0.0;
     for (long i = from; i < to; ++i) {
-        double s = mono[i] + coefficient * s1 - s2;
+        double s = channel[i] + coefficient * s1 - s2;
         s2 = s1;
         s1 = s;
     }

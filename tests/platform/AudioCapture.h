@@ -21,19 +21,24 @@ enum class FileKind { Wav, Ogg, Mp3 };
 // Directory for this test run's files (made once, removed at exit).
 const std::string& scratchDir();
 
-// Writes a mono sine at half amplitude; the path, or "" when libsndfile cannot write the format.
-std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds);
+// Writes a sine at half amplitude, mono, or stereo with another frequency on the right; the path,
+// or "" when libsndfile cannot write the format.
+std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds,
+                      double rightFrequency = 0.0);
 
 struct Capture {
     int exitCode = -1;
     std::string out, err;     // what the scenario printed on standard output and error
     std::vector<float> mono;  // the average of both channels
+    std::vector<float> left, right;
 
     long frames() const { return static_cast<long>(mono.size()); }
     // Seconds of output whose 10 ms windows are louder than the threshold (root mean square).
     double loudSeconds(double threshold = 0.02) const;
-    // Strength of one frequency (Goertzel, normalised to amplitude) over frames [from, to).
-    double toneAmplitude(double frequency, long from, long to) const;
+    // Strength of one frequency (Goertzel, normalised to amplitude) over frames [from, to), in
+    // the average of both channels or in one of them.
+    double toneAmplitude(const std::vector<float>& channel, double frequency, long from,
+                         long to) const;
 };
 
 // Runs the scenario in a child process with a fresh engine on the wave backend and returns the

@@ -2,9 +2,9 @@
 // process and the test looks at what reached the output file.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "AudioCapture.h"
@@ -17,8 +17,6 @@ using namespace testaudio;
 
 namespace {
 
-constexpr long kSecond = kCaptureRate;
-
 // The test files, written once per test program.
 struct TestFiles {
     std::string tone440Wav = writeSine("tone440.wav", FileKind::Wav, 440, 0.3);
@@ -27,6 +25,8 @@ struct TestFiles {
     std::string tone660 = writeSine("tone660.ogg", FileKind::Ogg, 660, 0.3);
     std::string tone880Long = writeSine("tone880.ogg", FileKind::Ogg, 880, 1.5);
     std::string longTone = writeSine("long440.wav", FileKind::Wav, 440, 1.5);
+    std::string stereo = writeSine("stereo.ogg", FileKind::Ogg, 550, 0.3, 990);
+    std::string stereoHigh = writeSine("stereo2.ogg", FileKind::Ogg, 1210, 0.3, 1430);
 };
 
 const TestFiles& files() {
@@ -72,9 +72,9 @@ TEST(SoundPlayback, EveryFileFormatReachesTheOutputOnce) {
         EXPECT_GT(c.loudSeconds(), 0.22);
         EXPECT_LT(c.loudSeconds(), 0.45);
         // The file's tone, not noise or a shifted pitch from a wrong sample rate.
-        double tone = c.toneAmplitude(440, 0, c.frames());
-        EXPECT_GT(tone, 10 * c.toneAmplitude(660, 0, c.frames()));
-        EXPECT_GT(tone, 10 * c.toneAmplitude(220, 0, c.frames()));
+        double tone = c.toneAmplitude(c.mono, 440, 0, c.frames());
+        EXPECT_GT(tone, 10 * c.toneAmplitude(c.mono, 660, 0, c.frames()));
+        EXPECT_GT(tone, 10 * c.toneAmplitude(c.mono, 220, 0, c.frames()));
     }
 }
 
@@ -95,12 +95,12 @@ TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
         return 0;
     });
     expectReported(c, {"musicPaused=1"});
-    ASSERT_GT(c.frames(), kSecond);
+    ASSERT_GT(c.frames(), kCaptureRate);
     // Judged after the pause only: a loaded machine may start the sounds a little late.
-    long tail0 = c.frames() - kSecond / 4, tail1 = c.frames();
-    EXPECT_GT(c.toneAmplitude(880, tail0, tail1), 0.1);
-    EXPECT_LT(c.toneAmplitude(440, tail0, tail1), 0.01);
-    EXPECT_LT(c.toneAmplitude(660, tail0, tail1), 0.01);
+    long tail0 = c.frames() - kCaptureRate / 4, tail1 = c.frames();
+    EXPECT_GT(c.toneAmplitude(c.mono, 880, tail0, tail1), 0.1);
+    EXPECT_LT(c.toneAmplitude(c.mono, 440, tail0, tail1), 0.01);
+    EXPECT_LT(c.toneAmplitude(c.mono, 660, tail0, tail1), 0.01);
 }
 
 TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
@@ -123,19 +123,21 @@ TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
     expectReported(c, {"missing2D=0", "missing3D=0", "brokenSource=0", "emptySource=0",
                        "nullSource2D=0", "nullSource3D=0", "voices=0"});
 
-    std::vector<std::string> lines;
-    std::istringstream err(c.err);
-    for (std::string line; std::getline(err, line);) lines.push_back(line);
-    ASSERT_EQ(lines.size(), 4u) << c.err;
-    const std::string named[] = {missing, missing, broken, empty};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_NE(lines[i].find("'" + named[i] + "'"), std::string::npos) << lines[i];
+    EXPECT_EQ(std::count(c.err.begin(), c.err.end(), '\n'), 4) << c.err;  // one per failed load
+    for (const std::string& named : {missing, broken, empty})
+        EXPECT_NE(c.err.find("'" + named + "'"), std::string::npos) << c.err;
 }
 
-// The clock's ticking is rewound and unpaused, even after it once ran out; here half way back.
-TEST(SoundHandles, PlayPositionSeeksAFinishedSound) {
-    Capture c = played2D(files().tone440Ogg, false, false, [](SoundEngine&, Sound* s) {
+// The clock's ticking is rewound and unpaused, even after it once ran out: a held sound keeps
+// its voice after the end, while every frame frees the ended effects nobody holds.
+TEST(SoundHandles, FinishedHeldSoundKeepsItsVoiceAndSeeksBack) {
+    Capture c = played2D(files().tone440Ogg, false, false, [](SoundEngine& engine, Sound* s) {
+        engine.play2D(files().tone660.c_str());
+        report("playing", static_cast<long>(engine.voiceCount()));
         report("finished", waitFor([&] { return s->isFinished(); }, 3000));
+        sleepMs(100);
+        engine.setListenerPosition(vec3(0.0f), vec3(0, 0, -1));
+        report("ended", static_cast<long>(engine.voiceCount()));
         s->setIsPaused(true);
         s->setPlayPosition(150);  // of 300 ms
         report("finishedAfterSeek", s->isFinished());
@@ -143,9 +145,47 @@ TEST(SoundHandles, PlayPositionSeeksAFinishedSound) {
         s->setIsPaused(false);
         sleepMs(600);
     });
-    expectReported(c, {"finished=1", "finishedAfterSeek=0"});
+    expectReported(c, {"playing=2", "finished=1", "ended=1", "finishedAfterSeek=0"});
     EXPECT_GT(c.loudSeconds(), 0.38);  // once and a half
     EXPECT_LT(c.loudSeconds(), 0.55);
+}
+
+// Music, jingles and the grunt sound alike wherever the player stands and looks: centred and at
+// full strength. Effects in the world come from where they are.
+TEST(SoundPlacement, TwoDimensionalSoundsStayCentredAndFullThreeDimensionalOnesArePlaced) {
+    Capture c = runCaptured([&](SoundEngine& engine) {
+        SoundSource* effect = engine.addSoundSourceFromFile(files().tone660.c_str());
+        SoundSource* placed = engine.addSoundSourceFromFile(files().tone880Long.c_str());
+        if (!effect || !placed) return 1;
+        engine.play2D(files().tone440Ogg.c_str());
+        sleepMs(400);
+        // Far away, looking along +x: +z is to the right.
+        const vec3 listener(500.0f, 20.0f, -300.0f);
+        engine.setListenerPosition(listener, vec3(1, 0, 0));
+        engine.play2D(effect);
+        engine.play3D(placed, listener + vec3(0, 0, 4));
+        sleepMs(400);
+        // A stereo file keeps its sides in 2D and is mixed down to one point in 3D.
+        engine.play2D(files().stereo.c_str());
+        engine.play3D(files().stereoHigh.c_str(), listener + vec3(0, 0, -4));
+        sleepMs(1300);
+        return 0;
+    });
+    ASSERT_EQ(c.exitCode, 0) << c.err;
+    const auto level = [&](const std::vector<float>& channel, double frequency) {
+        return c.toneAmplitude(channel, frequency, 0, c.frames());
+    };
+    const double centred = level(c.left, 440);
+    EXPECT_GT(centred, 0.05);
+    for (const std::vector<float>* channel : {&c.left, &c.right}) {
+        EXPECT_NEAR(level(*channel, 440), centred, 0.1 * centred);
+        EXPECT_NEAR(level(*channel, 660), centred, 0.1 * centred);
+    }
+    EXPECT_GT(level(c.right, 880), 2 * level(c.left, 880));
+    EXPECT_GT(level(c.left, 550), 10 * level(c.right, 550));
+    EXPECT_GT(level(c.right, 990), 10 * level(c.left, 990));
+    EXPECT_GT(level(c.left, 1210), 2 * level(c.right, 1210));
+    EXPECT_NEAR(level(c.left, 1430), level(c.left, 1210), 0.05 * level(c.left, 1210));
 }
 
 TEST(SoundPlayback, EffectsVolumeScalesTheSoundsStartedAfterIt) {
@@ -157,6 +197,7 @@ TEST(SoundPlayback, EffectsVolumeScalesTheSoundsStartedAfterIt) {
         sleepMs(400);
         return 0;
     });
-    EXPECT_NEAR(c.toneAmplitude(660, 0, c.frames()) / c.toneAmplitude(440, 0, c.frames()), 0.25,
-                0.03);
+    EXPECT_NEAR(
+        c.toneAmplitude(c.left, 660, 0, c.frames()) / c.toneAmplitude(c.left, 440, 0, c.frames()),
+        0.25, 0.03);
 }

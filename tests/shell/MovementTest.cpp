@@ -76,9 +76,13 @@ TEST_P(WalkThroughTheGate, WinsAndStopsAtTheBackWall) {
     playerPosition = crossing - viewDirection * (run / -viewDirection.z);
     testing::internal::CaptureStdout();
     hold('W', walk.fps, walk.frames);
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("GOAL REACHED!!!\n"), std::string::npos);
+    const std::string out = testing::internal::GetCapturedStdout();
+    // Said once by each step of the key that ends at the line, however many hops it took.
+    const int said = countOf(out, "GOAL REACHED!!!\n");
+    EXPECT_GE(said, 1);
+    EXPECT_LE(said, walk.frames);
     EXPECT_TRUE(g->goalReached);
-    EXPECT_GE(playerPosition.z, 116.5f + kPlayerRadius - 1e-3f);  // the maze's back wall
+    EXPECT_GE(playerPosition.z, 117.5f - 1e-3f);  // 1.0 from the maze's back wall
     EXPECT_TRUE(g->bumpedWall);
 }
 
@@ -100,12 +104,17 @@ TEST_F(Movement, EachKeyWalksItsOwnWayAtEyeHeightOverTheGround) {
         const vec3 start = kStartPosition;
         playerPosition = start;
         hold(key, 20, 1);
+        // 10 units a second, the eye 1.5 above the ground.
         EXPECT_NEAR(glm::distance(vec2(playerPosition.x, playerPosition.z),
-                                  vec2(start.x, start.z) + kWalkSpeed / 20 * vec2(way.x, way.z)),
+                                  vec2(start.x, start.z) + 0.5f * vec2(way.x, way.z)),
                     0.0f, 1e-4f);
         EXPECT_FLOAT_EQ(playerPosition.y,
-                        g->terrain->heightAt(playerPosition.x, playerPosition.z) + kEyeHeight);
+                        g->terrain->heightAt(playerPosition.x, playerPosition.z) + 1.5f);
         EXPECT_TRUE(g->movedThisFrame);
+        // The eye looks along the view direction with the horizon level.
+        const vec4 ahead = viewMatrix * vec4(playerPosition + viewDirection, 1.0f);
+        EXPECT_NEAR(glm::distance(vec3(ahead), vec3(0, 0, -1)), 0.0f, 1e-4f);
+        EXPECT_NEAR(viewMatrix[1][0], 0.0f, 1e-6f);
     }
 }
 
@@ -166,20 +175,15 @@ TEST_F(Movement, StepCheckTestsTheGoalThenEachWall) {
     std::swap(g->walls, maze);
 }
 
-// Measured from the line's start A and end B: on it, beside it, beyond either end.
+// The line runs from (175.35, 119.15) to (179.3, 119.15): on it, beside it, beyond either end.
 TEST(FinishLine, DistanceInTheGroundPlane) {
-    const vec3 a(kFinishStartX, 0, kFinishStartZ), b(kFinishEndX, 0, kFinishEndZ);
-    const vec3 across = glm::normalize(glm::cross(b - a, vec3(0, 1, 0)));
     const struct {
         vec3 p;
         float distance;
-    } cases[] = {{a, 0.0f},
-                 {b, 0.0f},
-                 {0.5f * (a + b) + vec3(0, 9, 0), 0.0f},
-                 {a + 2.0f * across, 2.0f},
-                 {b - 3.0f * across, 3.0f},
-                 {a + 1.35f * glm::normalize(a - b), 1.35f},
-                 {b + glm::normalize(b - a), 1.0f}};
+    } cases[] = {{{175.35f, 0, 119.15f}, 0.0f}, {{179.3f, 0, 119.15f}, 0.0f},
+                 {{177, 9, 119.15f}, 0.0f},     {{177, 0, 121.15f}, 2.0f},
+                 {{178, 0, 116.15f}, 3.0f},     {{174, 0, 119.15f}, 1.35f},
+                 {{180.3f, 0, 119.15f}, 1.0f}};
     for (const auto& c : cases) EXPECT_NEAR(finishLineDistance(c.p), c.distance, 2e-3f) << c.p.x;
 }
 

@@ -36,6 +36,14 @@ Game* buildGame() {
 
 }  // namespace
 
+int countOf(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos;
+         at = text.find(what, at + what.size()))
+        ++count;
+    return count;
+}
+
 Game* sharedGame() {
     static Game* built = buildGame();
     return built;

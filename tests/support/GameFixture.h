@@ -5,7 +5,12 @@
 
 #include "support/GlContext.h"
 
+#include <string>
+
 class Game;
+
+// Counts the (non-overlapping) occurrences of what in text: a message said once, or n times.
+int countOf(const std::string& text, const std::string& what);
 
 // Builds the game on first use (and sets the global `game`); null when it cannot.
 Game* sharedGame();

@@ -45,8 +45,7 @@ TEST(Heightmap, TwoByTwoCellIndicesAndNormals) {
     Terrain t;
     ASSERT_TRUE(t.load(path));
     EXPECT_EQ(t.out, "Loading heightmap file '" + path + "'...\nSize of the heightmap is 2 x 2\n");
-    EXPECT_EQ(t.width, 2);
-    EXPECT_EQ(t.height, 2);
+    EXPECT_EQ(std::pair(t.width, t.height), std::pair(2, 2));
     EXPECT_EQ(t.indices, (std::vector<unsigned>{1, 0, 2, 1, 2, 3}));
     EXPECT_EQ(t.positions, (std::vector<vec3>{{0, 0, 0}, {1, 0, 0}, {0, 0, 1}, {1, 17, 1}}));
     // T1 = (1, 0, 2) is flat; T2 = (1, 2, 3) leans away from the raised corner.

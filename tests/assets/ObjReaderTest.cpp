@@ -55,8 +55,7 @@ TEST(ObjReader, FourCornerFaceKeepsFirstTriangleAndNextLine) {
     ASSERT_EQ(mesh.positions.size(), 6u);
     EXPECT_EQ(mesh.positions[2], vec3(0, 1, 0));
     EXPECT_EQ(mesh.positions[3], vec3(1, 1, 0));
-    EXPECT_EQ(mesh.uvs.size(), 6u);
-    EXPECT_EQ(mesh.normals.size(), 6u);
+    EXPECT_EQ(std::pair(mesh.uvs.size(), mesh.normals.size()), std::pair(size_t{6}, size_t{6}));
 }
 
 // A file with no faces loads nothing; a face of the other reader's form, an index outside the
@@ -77,11 +76,9 @@ TEST(ObjReader, EmptyOrRefusedFileAddsNothing) {
         {true, write(t + "f 1/1/1 2/1/1 3/1/1\n" + kPlainFace), kParserMessage, ""},
         {false, write(kPlainTriangle + "f 1/1/1 2/1/1 3/1/1\n"), kParserMessage, ""},
         {false, write(p + "f 0//1 1//1 2//1\n"), kParserMessage, ""},
-        {false, write(p + "f -1//1 1//1 2//1\n"), kParserMessage, ""},
         {false, write(p + "f 1//1 2//1 4//1\n"), kParserMessage, ""},
         {false, write(p + "f 1//1 2//2 3//1\n"), kParserMessage, ""},
         {false, write(p + "f 1//1 2//1 99999999999//1\n"), kParserMessage, ""},
-        {true, write(t + "f 1/0/1 2/1/1 3/1/1\n"), kParserMessage, ""},
         {true, write(t + "f 1/3/1 2/1/1 3/1/1\n"), kParserMessage, ""},
         {true, write(t + "f 1/1/1 2/1/1 3/1/-2\n"), kParserMessage, ""},
         {true, absent, "", open + absent + "'\n"},

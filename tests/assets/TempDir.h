@@ -1,8 +1,6 @@
 // A scratch directory for tests that write the small files they read; removed afterwards.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>

@@ -61,10 +61,8 @@ TEST_F(PlayTest, WallIsHitJustInsideTheBallRadiusAndBelowItsTop) {
         const vec2 p = mid + across * distance;
         return ballAt(vec3(p.x, g->terrain->cellHeight(p.x, p.y) + aboveGround, p.y));
     };
-    // Exactly 0.2 is the pure rule's case; out here in the maze the offset rounds either way.
-    EXPECT_FALSE(g->checkBallImpact(ballNear(0.21f, 1.0f).get()));
-    EXPECT_FALSE(wall.hit);
     EXPECT_FALSE(g->checkBallImpact(ballNear(0.1f, 4.25f).get()));
+    EXPECT_FALSE(wall.hit);
 
     const size_t splats = projections.size();
     EXPECT_TRUE(g->checkBallImpact(ballNear(0.19f, 1.0f).get()));

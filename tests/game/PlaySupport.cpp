@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "game/Projection.h"
 #include "render/ParticleSystem.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
@@ -32,8 +31,7 @@ float nearestWall(const Game& g, vec2 p, const kesto::scene::WallObject* except)
 void PlayTest::SetUp() {
     GameTest::SetUp();
     if (!g) return;
-    saved = {g->posterVisible, g->frustumCulling, g->goalReached, g->tripleThrowUnlocked,
-             g->posterIndex,   g->ballsLeft,      g->elapsedTime, g->frameTime};
+    saved = state();
     g->posterVisible = false;
     g->goalReached = false;
     g->elapsedTime = 0.0;
@@ -52,14 +50,7 @@ void PlayTest::TearDown() {
     if (!g) return;
     g->balls.clear();
     g->particleSystems.clear();
-    g->posterVisible = saved.posterVisible;
-    g->frustumCulling = saved.frustumCulling;
-    g->goalReached = saved.goalReached;
-    g->tripleThrowUnlocked = saved.tripleThrowUnlocked;
-    g->posterIndex = saved.posterIndex;
-    g->ballsLeft = saved.ballsLeft;
-    g->elapsedTime = saved.elapsedTime;
-    g->frameTime = saved.frameTime;
+    state() = saved;
 }
 
 std::unique_ptr<kesto::scene::BallObject> PlayTest::ballAt(vec3 p) const {

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <tuple>
 
 #include "game/Game.h"
 #include "scene/BallObject.h"
@@ -27,9 +28,9 @@ protected:
 
 private:
     // The switches and rules state these tests change, put back for the other rooms' tests.
-    struct Saved {
-        bool posterVisible, frustumCulling, goalReached, tripleThrowUnlocked;
-        int posterIndex, ballsLeft;
-        double elapsedTime, frameTime;
-    } saved{};
+    auto state() const {
+        return std::tie(g->posterVisible, g->frustumCulling, g->goalReached, g->tripleThrowUnlocked,
+                        g->posterIndex, g->ballsLeft, g->elapsedTime, g->frameTime);
+    }
+    std::tuple<bool, bool, bool, bool, int, int, double, double> saved;
 };

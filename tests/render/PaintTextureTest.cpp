@@ -2,7 +2,6 @@
 // whole on the game's own terrain and walls.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
 #include <string>
 

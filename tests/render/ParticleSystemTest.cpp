@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 #include "render/ParticleSystem.h"
 #include "render/Shader.h"

@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <memory>
 
 #include "assets/TempDir.h"
 #include "render/Shader.h"
@@ -61,7 +60,6 @@ protected:
 
 TEST_F(ShaderTest, TwoStagesLinkOnceFragColorIsOutputZeroAndMissingUniformsAreIgnored) {
     Shader shader(dir.write("a.vert", kVertex), dir.write("a.frag", kFragment), "", true);
-    EXPECT_EQ(shader.geometryShader, 0u);
     const GLuint p = shader.programHandle;
     EXPECT_EQ(glGetFragDataLocation(p, "fragColor"), 0);
     CaptureStderr();
@@ -79,15 +77,6 @@ TEST_F(ShaderTest, TwoStagesLinkOnceFragColorIsOutputZeroAndMissingUniformsAreIg
     setUniform(shader, "notInTheProgram", mat4(1.0f));
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
     glUseProgram(0);
-}
-
-TEST_F(ShaderTest, StagesIncludeFilesBesideThem) {
-    dir.write("half.glsl", "float halved(float x) { return x * 0.5; }\n");
-    const Shader shader(dir.write("b.vert",
-                                  "#version 330 core\n#include \"half.glsl\"\n"
-                                  "void main() { gl_Position = vec4(halved(1.0)); }\n"),
-                        "", "", true);
-    EXPECT_TRUE(shader.linked);
 }
 
 TEST_F(ShaderTest, MissingFileEndsTheProcessNamingThePath) {

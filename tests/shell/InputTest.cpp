@@ -6,7 +6,6 @@
 #include <algorithm>
 
 #include "assets/Texture.h"
-#include "game/Game.h"
 #include "platform/Sound.h"
 #include "render/FrameFixture.h"
 #include "scene/BallObject.h"

@@ -4,7 +4,6 @@
 
 #include "GameRules.h"
 #include "game/Game.h"
-#include "render/Shader.h"
 #include "scene/BallObject.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
@@ -89,8 +88,7 @@ TEST_P(WalkThroughTheGate, WinsAndStopsAtTheBackWall) {
 INSTANTIATE_TEST_SUITE_P(FrameRates, WalkThroughTheGate,
                          testing::Values(GateWalk{60, 60, 0.0f, 125}, GateWalk{20, 20, 0.0f, 125},
                                          GateWalk{5, 5, 0.0f, 125}, GateWalk{2, 2, 0.0f, 125},
-                                         GateWalk{60, 60, 0.3f, 125}, GateWalk{20, 20, -0.3f, 125},
-                                         GateWalk{5, 5, 0.3f, 125}, GateWalk{2, 2, -0.3f, 125},
+                                         GateWalk{60, 60, 0.3f, 125}, GateWalk{2, 2, -0.3f, 125},
                                          GateWalk{2, 1, 0.0f, 119.6f}));
 
 // Seen from +z with the view along +z, W goes forward, S back, A to +x (left) and D to -x.

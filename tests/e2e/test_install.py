@@ -56,7 +56,6 @@ class Install(unittest.TestCase):
             wanted = sorted(name for name in os.listdir(source) if not name.startswith("README"))
             installed = sorted(os.listdir(self.path(os.path.join("share/quillora", folder))))
             self.assertEqual(installed, wanted, folder)
-            self.assertGreater(len(installed), 0, folder)
 
     def test_desktop_entry_starts_the_installed_launcher(self):
         entry = configparser.ConfigParser(interpolation=None)

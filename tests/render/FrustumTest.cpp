@@ -3,9 +3,9 @@
 #include "render/Frustum.h"
 
 TEST(Frustum, PlanesOfTheViewVolume) {
-    const vec3 eye(0.0f);
-    // Looking down -z, y up: right is +x.
-    const mat4 view = glm::lookAt(eye, vec3(0.0f, 0.0f, -1.0f), vec3(0.0f, 1.0f, 0.0f));
+    // Away from the origin, looking down -z, y up: right is +x. Cases are given from the eye.
+    const vec3 eye(100.0f, 5.0f, 50.0f);
+    const mat4 view = glm::lookAt(eye, eye + vec3(0.0f, 0.0f, -1.0f), vec3(0.0f, 1.0f, 0.0f));
     // At depth 10 a side lies 10 tan(22.5 degrees) = 4.142 out; a radius r adds
     // r / cos(22.5 degrees) (4.683 for 0.5), at aspect 2 the sides reach 8.284 (8.934 for 0.5).
     const struct {
@@ -38,7 +38,7 @@ TEST(Frustum, PlanesOfTheViewVolume) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.p.x << "," << c.p.y << "," << c.p.z << " r "
                                         << c.radius << " far " << c.far << " aspect " << c.aspect);
-        EXPECT_EQ(sphereInFrustum(view, eye, c.aspect, c.p, c.radius, c.far), c.shown);
+        EXPECT_EQ(sphereInFrustum(view, eye, c.aspect, eye + c.p, c.radius, c.far), c.shown);
     }
 }
 

@@ -1,8 +1,6 @@
 // Helpers of the play tests: a clean game state and places in the maze to throw at.
 #pragma once
 
-#include <gtest/gtest.h>
-
 #include <memory>
 #include <string>
 #include <tuple>

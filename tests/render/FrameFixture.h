@@ -1,8 +1,6 @@
 // The real game set to draw a plain playing frame into an off-screen target of a given size.
 #pragma once
 
-#include <GL/glew.h>
-
 #include <cstdint>
 #include <cstring>
 #include <vector>

@@ -12,7 +12,6 @@
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
-#include "shell/Globals.h"
 
 namespace {
 

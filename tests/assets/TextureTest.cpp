@@ -25,7 +25,6 @@ GLint textureParameter(GLenum name) {
     return value;
 }
 
-// Unpack alignment, pack alignment or the bound texture.
 GLuint integer(GLenum name) {
     GLint value = -1;
     glGetIntegerv(name, &value);

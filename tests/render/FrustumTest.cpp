@@ -44,7 +44,6 @@ TEST(Frustum, PlanesOfTheViewVolume) {
 
 TEST(WallVisibility, ShownWhenAnyPartOfItsStandingBoxIsInView) {
     const vec3 walker(0.0f, 1.7f, 0.0f);
-    // Walking along +x.
     const mat4 view = glm::lookAt(walker, walker + vec3(1.0f, 0.0f, 0.0f), vec3(0, 1, 0));
     const GroundHeight flat = [](float, float) { return 0.0f; };
     const GroundHeight cliff = [](float x, float) { return x > 10.0f ? 40.0f : 0.0f; };

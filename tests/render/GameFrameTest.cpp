@@ -20,7 +20,6 @@ protected:
     GameFrame() : FrameTest(400, 300) {}
 };
 
-// How many pixels pass a test.
 template <typename Test>
 long count(const std::vector<Rgba>& pixels, Test test) {
     return std::count_if(pixels.begin(), pixels.end(), test);

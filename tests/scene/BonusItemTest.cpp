@@ -39,7 +39,6 @@ protected:
         BonusItemSet::bonusItemRecords.push_back(std::move(record));
     }
 
-    // The index and type of the record hit by a ball at the position.
     std::pair<int, int> find(vec3 ballPosition) {
         int index = 99, type = 99;
         BonusItemSet::findHitItem(Ball(ballPosition), index, type);

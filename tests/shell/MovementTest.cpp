@@ -41,7 +41,6 @@ protected:
         verticalAngle = 0.0f;
         lookAround(0, 0);
     }
-    // Holds a key for whole frames of 1/fps seconds.
     static void hold(char key, int fps, int frames) {
         keyState[key] = 1;
         for (int i = 0; i < frames; ++i) handleMovement(1.0f / static_cast<float>(fps));

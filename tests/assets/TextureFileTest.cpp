@@ -18,7 +18,6 @@ bool parse(const std::vector<uint8_t>& bytes, DdsImage& image, std::string& err)
     return ok;
 }
 
-// Width, height and size of every level.
 std::vector<std::array<size_t, 3>> levelsOf(const DdsImage& image) {
     std::vector<std::array<size_t, 3>> levels;
     for (const DdsLevel& l : image.levels)

@@ -81,7 +81,6 @@ TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
     const auto after = frame(true);
     record.item->hit = false;
 
-    // The cone is pure blue; the outline near-black.
     const auto blue = [](Rgba p) { return p.b > 120 && p.b > p.r + 60 && p.b > p.g + 60; };
     const auto dark = [](Rgba p) { return p.r < 30 && p.g < 30 && p.b < 30; };
     EXPECT_GT(count(before, blue), 500) << "no blue cone over the duck";

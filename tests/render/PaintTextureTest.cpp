@@ -4,6 +4,7 @@
 
 #include <set>
 #include <string>
+#include <tuple>
 
 #include "assets/TempDir.h"
 #include "assets/Texture.h"
@@ -278,6 +279,49 @@ TEST_F(PaintTextureOnTheGame, KeepsOnlyTheTilesASplatShowsOn) {
                                                                : PaintKind::Coarse;
         EXPECT_EQ(paint.wallKind(w), drawn) << w;
     }
+    projections.clear();
+}
+
+// Sixteen fine slots, all held by the paint round a; the paint round b, 40 units on, is coarse.
+// A jump to b brings its fine paint five tiles a frame till every slot is b's; walking back
+// to a brings a's two a frame.
+TEST_F(PaintTextureOnTheGame, FinePaintComesAFewTilesAFrameMoreAfterAJump) {
+    projections.clear();
+    const auto paintRound = [&](float x) {
+        for (const float dx : {-2.0f, 0.0f, 2.0f})
+            for (const float dz : {-2.0f, 0.0f, 2.0f})
+                g->addProjection(vec3(x + dx, g->terrain->cellHeight(x + dx, 30 + dz), 30 + dz),
+                                 vec3(0.0f, 0.1f, 0.0f), vec3(1.0f, 0.0f, 1.0f));
+    };
+    const vec3 a(282.0f, 0.0f, 30.0f), b(322.0f, 0.0f, 30.0f);
+    PaintTexture paint(kesto::scene::surfaceGridsOf(*g->terrain, g->walls), 16);
+    paint.fineTilesPerUpdate = 2;
+    paint.fineTilesAfterAJump = 5;
+    const auto fineOf = [&](bool ofB) {
+        int fine = 0;
+        for (const auto& [key, tile] : paint.tiles())
+            fine += tile.fineSlot >= 0 && (tile.splats.at(0) >= 9) == ofB;
+        return fine;
+    };
+    const auto update = [&](vec3 camera) {
+        paint.update(projections, camera, g->splatTexture.get(), *g->terrain, g->walls);
+    };
+    paintRound(a.x);
+    paintRound(b.x);
+    update(a);
+    ASSERT_EQ(std::tuple(fineOf(false), fineOf(true)), std::tuple(16, 0));
+    for (const int expected : {5, 10, 15, 16}) {
+        EXPECT_FALSE(paint.fineSettled());
+        update(b);
+        EXPECT_EQ(fineOf(true), expected);
+    }
+    EXPECT_TRUE(paint.fineSettled());
+    for (vec3 camera = b; camera.x >= a.x; camera.x -= 1.0f) {
+        const int before = fineOf(false);
+        update(camera);
+        EXPECT_LE(fineOf(false) - before, 2) << camera.x;
+    }
+    EXPECT_EQ(fineOf(false), 16);
     projections.clear();
 }
 

@@ -50,7 +50,14 @@ inline vec2 faceCoordinate(vec3 local, float length, int face) {
 // Tiles this near the camera (walls by their nearest point) get their fine paint, the nearest
 // first, as many as the fine layers hold.
 constexpr float kFinePaintReach = 14.0f;
-constexpr int kMostFineLayers = 1024;
+constexpr int kMostFineLayers = 768;
 // Tiles coming into reach get their fine paint this many at a time, so that no frame bakes much
-// more than the others; the coarse paint shows meanwhile.
-constexpr int kFineTilesPerUpdate = 12;
+// more than the others; the coarse paint shows meanwhile. On a software rasteriser a tile costs
+// a few tenths of a millisecond, mostly waits for each of its levels: four a frame keep up
+// with a walk and stay out of sight in its frame times.
+constexpr int kFineTilesPerUpdate = 4;
+// After a jump to a new place (the camera this far from where the last frame had it) each
+// frame takes more till they all have it, so that the detail round the new place comes in a
+// few frames.
+constexpr float kJumpDistance = 3.0f;
+constexpr int kFineTilesAfterAJump = 32;

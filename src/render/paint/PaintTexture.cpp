@@ -167,8 +167,9 @@ std::vector<BakeDraw> PaintTexture::bakeNew(const std::vector<Projection>& splat
 }
 
 // The tiles nearest the camera that lack their fine paint get it; the draws that bake it.
-std::vector<BakeDraw> PaintTexture::refine(vec3 camera, const PaintSurfaces& surfaces) {
+std::vector<BakeDraw> PaintTexture::refine(vec3 camera, int budget, const PaintSurfaces& surfaces) {
     std::vector<BakeDraw> draws;
+    fineStale = fineStale && !tileRecords.empty();
     if (tileRecords.empty() || (!fineStale && glm::distance(camera, lastLook) < kLookAgainAfter))
         return draws;
     lastLook = camera;
@@ -178,7 +179,7 @@ std::vector<BakeDraw> PaintTexture::refine(vec3 camera, const PaintSurfaces& sur
         tile.distance = tileDistance(tile.place, eye, surfaces);
         all.push_back(&tile);
     }
-    const FineChoice choice = chooseFineTiles(all, fineSlots, fineTilesPerUpdate);
+    const FineChoice choice = chooseFineTiles(all, fineSlots, budget);
     fineStale = !choice.complete;
     for (TileRecord* tile : choice.demoted) {
         countWallTile(*tile, 0, -1);
@@ -212,7 +213,11 @@ void PaintTexture::update(const std::vector<Projection>& splats, vec3 camera,
     static const AlphaMask kNoMask;
     std::vector<BakeDraw> draws = bakeNew(splats, splatImage ? splatImage->mask : kNoMask,
                                           vec2(camera.x, camera.z), surfaces);
-    std::vector<BakeDraw> fine = refine(camera, surfaces);
+    catchingUp = catchingUp || glm::distance(camera, lastCamera) > kJumpDistance;
+    lastCamera = camera;
+    std::vector<BakeDraw> fine =
+        refine(camera, catchingUp ? fineTilesAfterAJump : fineTilesPerUpdate, surfaces);
+    catchingUp = catchingUp && fineStale;
     draws.insert(draws.end(), fine.begin(), fine.end());
     // Switching the render target costs a flush: only when there is paint to bake.
     const bool baking = !draws.empty();

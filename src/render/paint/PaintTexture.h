@@ -47,7 +47,8 @@ public:
     PaintTexture& operator=(const PaintTexture&) = delete;
 
     // Bakes the splats added since the last call, then gives the tiles near the camera their
-    // fine paint, at most fineTilesPerUpdate of them.
+    // fine paint, at most fineTilesPerUpdate of them (fineTilesAfterAJump from a jump of the
+    // camera till they all have it).
     void update(const std::vector<Projection>& splats, vec3 camera, const Texture* splatImage,
                 const kesto::scene::HeightMapObject& terrain,
                 const std::vector<std::unique_ptr<kesto::scene::WallObject>>& walls);
@@ -67,14 +68,17 @@ public:
     // The painted tiles, for looking into.
     const std::unordered_map<int, TileRecord>& tiles() const { return tileRecords; }
 
-    int fineTilesPerUpdate = kFineTilesPerUpdate;
+    // Whether every tile in reach that can have fine paint has it.
+    bool fineSettled() const { return !fineStale; }
+
+    int fineTilesPerUpdate = kFineTilesPerUpdate, fineTilesAfterAJump = kFineTilesAfterAJump;
 
 private:
     void forget();
     std::vector<BakeDraw> bakeNew(const std::vector<Projection>& splats, const AlphaMask& mask,
                                   vec2 eye, const PaintSurfaces& surfaces);
     TileRecord& addTile(const PaintedTile& place, float distance, std::vector<BakeDraw>& draws);
-    std::vector<BakeDraw> refine(vec3 camera, const PaintSurfaces& surfaces);
+    std::vector<BakeDraw> refine(vec3 camera, int budget, const PaintSurfaces& surfaces);
     void setEntry(const TileRecord& tile);
     void countWallTile(const TileRecord& tile, int tiles, int fineTiles);
     void uploadIndex();
@@ -92,7 +96,9 @@ private:
     std::vector<int> wallTiles, wallFineTiles;  // per wall: painted tiles, and those fine
     bool piecesStale = true;
     std::vector<bool> bakedSplats;
-    mat4 lastBaked{0.0f};  // the last splat baked: the list is still the same while it is there
-    vec3 lastLook{1e9f};   // the camera when the fine tiles were last chosen
+    mat4 lastBaked{0.0f};     // the last splat baked: the list is still the same while it is there
+    vec3 lastLook{1e9f};      // the camera when the fine tiles were last chosen
+    vec3 lastCamera{1e9f};    // the camera at the last update
+    bool catchingUp = false;  // since a jump, till the tiles in reach have their fine paint
     bool fineStale = true;
 };

@@ -31,14 +31,16 @@ SurfaceGrids gridsWithWalls(std::vector<float> lengths) {
 TEST(SlotPool, TakesGivesBackGrowsByStepsAndFills) {
     SlotPool pool(4, 1, 2);  // 4 slots a layer, a layer a step, 2 layers at most
     const struct {
-        int give;  // -1: take
+        int give;  // -1: take, -2: clear (the layers stay)
         int slot, layers, room;
-    } steps[] = {{-1, 0, 1, 7}, {-1, 1, 1, 6}, {-1, 2, 1, 5}, {-1, 3, 1, 4},
-                 {-1, 4, 2, 3}, {2, -1, 2, 4}, {-1, 2, 2, 3}, {-1, 5, 2, 2},
-                 {-1, 6, 2, 1}, {-1, 7, 2, 0}, {-1, -1, 2, 0}};
+    } steps[] = {{-1, 0, 1, 7},  {-1, 1, 1, 6},  {-1, 2, 1, 5}, {-1, 3, 1, 4}, {-1, 4, 2, 3},
+                 {2, -1, 2, 4},  {-1, 2, 2, 3},  {-1, 5, 2, 2}, {-1, 6, 2, 1}, {-1, 7, 2, 0},
+                 {-1, -1, 2, 0}, {-2, -1, 2, 8}, {-1, 0, 2, 7}};
     for (const auto& step : steps) {
         SCOPED_TRACE(&step - steps);
-        if (step.give >= 0)
+        if (step.give == -2)
+            pool.clear();
+        else if (step.give >= 0)
             pool.give(step.give);
         else
             EXPECT_EQ(pool.take(), step.slot);
@@ -71,6 +73,25 @@ TEST_F(PageArrayTest, GrowingKeepsWhatTheLayersHold) {
     glBindTexture(GL_TEXTURE_2D_ARRAY, 0);
     EXPECT_EQ(std::count(texels.begin(), texels.begin() + layer, Rgba{0, 128, 255, 255}),
               static_cast<long>(layer));
+}
+
+// A rectangle's tiles on a grid of 10 x 5 from the origin, clamped to it; none outside it.
+TEST(PageTable, SpanHoldsTheTilesARectangleTouchesWithinTheGrid) {
+    const struct {
+        vec2 low, high;
+        TileSpan span;  // columns, then rows
+    } cases[] = {{{2.3f, 1.2f}, {4.5f, 2.7f}, {2, 4, 1, 2}},
+                 {{8.5f, 3.5f}, {12, 7}, {8, 9, 3, 4}},
+                 {{-3, -2}, {0.5f, 0.5f}, {0, 0, 0, 0}},
+                 {{11, 1}, {12, 2}, {}},
+                 {{1, 6}, {2, 7}, {}},
+                 {{-4, 1}, {-1, 2}, {}}};
+    for (const auto& c : cases) {
+        const TileSpan s = tileSpanOf(c.low, c.high, vec2(0.0f), 10, 5), e = c.span;
+        EXPECT_EQ(std::tuple(s.column, s.lastColumn, s.row, s.lastRow),
+                  std::tuple(e.column, e.lastColumn, e.row, e.lastRow))
+            << c.low.x << " " << c.low.y;
+    }
 }
 
 // Every tile of the terrain and of every wall face has an entry of its own, and the receiving
@@ -286,18 +307,17 @@ TEST_F(PaintTextureOnTheGame, KeepsOnlyTheTilesASplatShowsOn) {
 // A jump to b brings its fine paint five tiles a frame till every slot is b's; walking back
 // to a brings a's two a frame.
 TEST_F(PaintTextureOnTheGame, FinePaintComesAFewTilesAFrameMoreAfterAJump) {
+    const vec3 a(282.0f, 0.0f, 30.0f), b(322.0f, 0.0f, 30.0f);
     projections.clear();
-    const auto paintRound = [&](float x) {
+    for (const float x : {a.x, b.x})
         for (const float dx : {-2.0f, 0.0f, 2.0f})
             for (const float dz : {-2.0f, 0.0f, 2.0f})
                 g->addProjection(vec3(x + dx, g->terrain->cellHeight(x + dx, 30 + dz), 30 + dz),
                                  vec3(0.0f, 0.1f, 0.0f), vec3(1.0f, 0.0f, 1.0f));
-    };
-    const vec3 a(282.0f, 0.0f, 30.0f), b(322.0f, 0.0f, 30.0f);
     PaintTexture paint(kesto::scene::surfaceGridsOf(*g->terrain, g->walls), 16);
     paint.fineTilesPerUpdate = 2;
     paint.fineTilesAfterAJump = 5;
-    const auto fineOf = [&](bool ofB) {
+    const auto fineOf = [&](bool ofB) {  // the fine tiles round a or b
         int fine = 0;
         for (const auto& [key, tile] : paint.tiles())
             fine += tile.fineSlot >= 0 && (tile.splats.at(0) >= 9) == ofB;
@@ -306,8 +326,6 @@ TEST_F(PaintTextureOnTheGame, FinePaintComesAFewTilesAFrameMoreAfterAJump) {
     const auto update = [&](vec3 camera) {
         paint.update(projections, camera, g->splatTexture.get(), *g->terrain, g->walls);
     };
-    paintRound(a.x);
-    paintRound(b.x);
     update(a);
     ASSERT_EQ(std::tuple(fineOf(false), fineOf(true)), std::tuple(16, 0));
     for (const int expected : {5, 10, 15, 16}) {

@@ -287,18 +287,46 @@ TEST_F(PaintTextureOnTheGame, KeepsOnlyTheTilesASplatShowsOn) {
     EXPECT_FALSE(paint.tiles().empty());
     std::vector<int> wallTiles(g->walls.size()), fineTiles(g->walls.size());
     for (const auto& [key, tile] : paint.tiles()) {
-        const Projection& splat = projections[static_cast<size_t>(tile.splats.at(0))];
-        EXPECT_TRUE(splatShowsOn(splat, tile.place, g->splatTexture->mask, surfaces));
         if (tile.place.surface == kTerrainSurface) continue;
         ++wallTiles[wallOfSurface(tile.place.surface)];
         fineTiles[wallOfSurface(tile.place.surface)] += tile.fineSlot >= 0;
     }
-    EXPECT_GT(wallTiles[0], 0);
     for (size_t w = 0; w < g->walls.size(); ++w) {
         const PaintKind drawn = wallTiles[w] == 0              ? PaintKind::None
                                 : fineTiles[w] == wallTiles[w] ? PaintKind::Fine
                                                                : PaintKind::Coarse;
         EXPECT_EQ(paint.wallKind(w), drawn) << w;
+    }
+    projections.clear();
+}
+
+// A splat thrown square at one side of a wall paints that side of it alone (the ground, -1,
+// lies beyond its reach).
+TEST_F(PaintTextureOnTheGame, ASplatPaintsTheSideOfTheWallItFaces) {
+    const kesto::scene::WallObject& wall = *g->walls.at(0);
+    const auto world = [&](vec3 local) { return vec3(wall.modelMatrix * vec4(local, 1.0f)); };
+    const vec3 along = glm::normalize(world(vec3(1, 0, 0)) - world(vec3(0))), up(0, 1, 0);
+    const vec3 out = glm::normalize(world(vec3(0, 0, 1)) - world(vec3(0)));
+    const struct {
+        vec3 onFace, normal;
+        std::set<int> faces;
+    } cases[] = {{world(vec3(0.5f, 2.5f, kWallBoxMax[2])), out, {kFrontFace}},
+                 {world(vec3(0.5f, 2.5f, kWallBoxMin[2])), -out, {kBackFace}},
+                 {world(vec3(0.5f, kWallBoxMax[1], 0)), up, {kTopFace}},
+                 {world(vec3(0, 2.5f, 0)), -along, {kEndFaces}},
+                 {world(vec3(1, 2.5f, 0)), along, {kEndFaces}}};
+    for (const auto& c : cases) {
+        projections.clear();
+        g->addProjection(c.onFace + 0.15f * c.normal, c.normal, c.normal == up ? along : up);
+        PaintTexture paint(kesto::scene::surfaceGridsOf(*g->terrain, g->walls));
+        paint.update(projections, c.onFace, g->splatTexture.get(), *g->terrain, g->walls);
+        std::set<int> faces;
+        for (const auto& [key, tile] : paint.tiles()) {
+            const int surface = tile.place.surface;
+            if (surface == kTerrainSurface || wallOfSurface(surface) == 0)
+                faces.insert(surface == kTerrainSurface ? -1 : faceOfSurface(surface));
+        }
+        EXPECT_EQ(faces, c.faces) << &c - cases;
     }
     projections.clear();
 }

@@ -116,9 +116,9 @@ run_ctest() {
 failure_digest() {
     local log
     for log in "$RELEASE_DIR/ctest-output.log" "$SANITIZE_DIR/ctest-output.log"; do
-        [ -f "$log" ] && grep -q -E '\*\*\*(Failed|Exception|Timeout)|Failed  ' "$log" || continue
+        [ -f "$log" ] && grep -q -E 'Test +#[0-9]+:.*\*\*\*' "$log" || continue
         say "Failed runs in $log"
-        grep -E 'Test +#[0-9]+:.*(\*\*\*|Failed)' "$log" | head -n 20 || true
+        grep -E 'Test +#[0-9]+:.*\*\*\*' "$log" | head -n 20 || true
         grep -E -A4 '(: Failure$|^ERROR: |^SUMMARY: |runtime error:|Traceback|^FAIL: |^ERROR: test)' \
             "$log" | grep -v -E 'created with angle' | head -n 80 || true
     done

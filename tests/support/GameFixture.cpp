@@ -31,6 +31,12 @@ Game* buildGame() {
     soundEngine = audio::SoundEngine::create();
     if (!soundEngine) return nullptr;
     game = new Game(soundEngine);
+    // The game's teardown stops its sounds and drops the engine, closing the sound device.
+    releaseAfterTheLastTest([] {
+        delete game;
+        game = nullptr;
+        soundEngine = nullptr;
+    });
     return game;
 }
 

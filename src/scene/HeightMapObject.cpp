@@ -51,4 +51,8 @@ float HeightMapObject::cellHeight(float x, float z) const {
     return gridCellHeight(vertices, width, depth, x, z);
 }
 
+float HeightMapObject::surfaceHeight(float x, float z) const {
+    return gridSurfaceHeight(vertices, width, depth, x, z);
+}
+
 }  // namespace kesto::scene

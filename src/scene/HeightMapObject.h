@@ -12,9 +12,11 @@ class Shader;
 namespace kesto::scene {
 
 // Height queries on a grid of width x depth vertices (vertex (c, r) at index r * width + c).
-// Both clamp every coordinate into the grid, so they never fail.
+// All clamp every coordinate into the grid, so they never fail.
 float gridCellHeight(const std::vector<vec3>& vertices, int width, int depth, float x, float z);
 float gridHeightAt(const std::vector<vec3>& vertices, int width, int depth, float x, float z);
+// The surface the mesh draws: two triangles per cell, split from (c + 1, r) to (c, r + 1).
+float gridSurfaceHeight(const std::vector<vec3>& vertices, int width, int depth, float x, float z);
 
 // A stretch of terrain cells in one grid row: columns cells from (column, row) on; cell (c, k)
 // lies between x = c .. c + 1 and z = k .. k + 1.
@@ -36,6 +38,8 @@ public:
     float heightAt(float x, float z) const;
     // Height of the single grid vertex at the truncated, clamped coordinates.
     float cellHeight(float x, float z) const;
+    // Height of the drawn triangles.
+    float surfaceHeight(float x, float z) const;
 
     SharedMesh mesh;
     Shader* shader = nullptr;

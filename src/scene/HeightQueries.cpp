@@ -1,4 +1,5 @@
-// The terrain's two height queries, kept free of GL so that they work without a window.
+// The terrain's height queries, kept free of GL so that they work without a window.
+#include <algorithm>
 #include <cmath>
 
 #include "scene/HeightMapObject.h"
@@ -68,6 +69,22 @@ float gridHeightAt(const std::vector<vec3>& vertices, int width, int depth, floa
         }
     }
     return sum * 0.0625f;
+}
+
+float gridSurfaceHeight(const std::vector<vec3>& vertices, int width, int depth, float x, float z) {
+    if (!gridUsable(vertices, width, depth)) return 0.0f;
+    if (std::isnan(x)) x = 0.0f;
+    if (std::isnan(z)) z = 0.0f;
+    const int c = truncatedIndex(x, std::max(width - 2, 0));
+    const int r = truncatedIndex(z, std::max(depth - 2, 0));
+    const auto y = [&](int dc, int dr) {
+        const int column = std::min(c + dc, width - 1), row = std::min(r + dr, depth - 1);
+        return vertices[static_cast<size_t>(row) * width + column].y;
+    };
+    const float fx = std::clamp(x - static_cast<float>(c), 0.0f, 1.0f);
+    const float fz = std::clamp(z - static_cast<float>(r), 0.0f, 1.0f);
+    if (fx + fz <= 1.0f) return y(0, 0) + fx * (y(1, 0) - y(0, 0)) + fz * (y(0, 1) - y(0, 0));
+    return y(1, 1) + (1.0f - fx) * (y(0, 1) - y(1, 1)) + (1.0f - fz) * (y(1, 0) - y(1, 1));
 }
 
 }  // namespace kesto::scene

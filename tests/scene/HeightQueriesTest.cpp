@@ -8,6 +8,7 @@
 
 using kesto::scene::gridCellHeight;
 using kesto::scene::gridHeightAt;
+using kesto::scene::gridSurfaceHeight;
 
 namespace {
 
@@ -26,6 +27,9 @@ struct Grid {
     }
     float cell(float x, float z) const { return gridCellHeight(vertices, kWidth, kDepth, x, z); }
     float smooth(float x, float z) const { return gridHeightAt(vertices, kWidth, kDepth, x, z); }
+    float surface(float x, float z) const {
+        return gridSurfaceHeight(vertices, kWidth, kDepth, x, z);
+    }
 };
 
 const float kInf = std::numeric_limits<float>::infinity(), kNan = std::nanf("");
@@ -70,6 +74,33 @@ TEST(HeightQueries, HeightAtFollowsARampAtAnyFraction) {
     for (vec2 p : {vec2(2.25f, 1.7f), vec2(3.8f, 2.1f), vec2(4.0f, 3.0f), vec2(1.13f, 4.91f)})
         EXPECT_NEAR(gridHeightAt(ramp, 8, 7, p.x, p.y), 0.5f * p.x - 0.25f * p.y + 3.0f, 1e-5f)
             << p.x << ", " << p.y;
+}
+
+// The drawn surface at a point is the weighted mean of the vertices of the triangle under it
+// (the mesh splits each cell from (c + 1, r) to (c, r + 1)); outside the grid, the edge.
+TEST(HeightQueries, SurfaceFollowsTheDrawnTrianglesAndClamps) {
+    const Grid g;
+    constexpr float kThird = 1.0f / 3.0f;
+    const struct {
+        float x, z;
+        struct {
+            int c, r;
+            float weight;
+        } parts[3];
+    } cases[] = {
+        {2.5f, 1.25f, {{2, 1, 0.25f}, {3, 1, 0.5f}, {2, 2, 0.25f}}},
+        {4.75f, 3.5f, {{5, 4, 0.25f}, {4, 4, 0.25f}, {5, 3, 0.5f}}},
+        {5 + 2 * kThird, 4 + 2 * kThird, {{6, 4, kThird}, {5, 5, kThird}, {6, 5, kThird}}},
+        {0.5f, 0.5f, {{1, 0, 0.5f}, {0, 1, 0.5f}, {0, 0, 0.0f}}},
+        {3.0f, 2.0f, {{3, 2, 1.0f}, {0, 0, 0.0f}, {0, 0, 0.0f}}},
+        {1e6f, 2.5f, {{6, 2, 0.5f}, {6, 3, 0.5f}, {0, 0, 0.0f}}},
+        {-4.0f, kNan, {{0, 0, 1.0f}, {0, 0, 0.0f}, {0, 0, 0.0f}}},
+    };
+    for (const auto& q : cases) {
+        float mean = 0.0f;
+        for (const auto& part : q.parts) mean += part.weight * g.at(part.c, part.r);
+        EXPECT_NEAR(g.surface(q.x, q.z), mean, 1e-4f) << q.x << ", " << q.z;
+    }
 }
 
 TEST(HeightQueries, SingleVertexOrEmptyOrShortGrid) {

@@ -86,24 +86,6 @@ bool showsIn(const Projection& splat, const AlphaMask& mask, vec2 low, vec2 high
     return false;
 }
 
-// The terrain's own surface at (x, z): its two triangles per cell, split from (c + 1, r) to
-// (c, r + 1).
-vec3 terrainPoint(const kesto::scene::HeightMapObject& terrain, vec2 q) {
-    const int c = std::clamp(static_cast<int>(std::floor(q.x)), 0, std::max(terrain.width - 2, 0));
-    const int r = std::clamp(static_cast<int>(std::floor(q.y)), 0, std::max(terrain.depth - 2, 0));
-    const auto y = [&](int dc, int dr) {
-        const int column = std::min(c + dc, terrain.width - 1);
-        const int row = std::min(r + dr, terrain.depth - 1);
-        return terrain.vertices[static_cast<size_t>(row) * terrain.width + column].y;
-    };
-    const float fx = std::clamp(q.x - c, 0.0f, 1.0f), fz = std::clamp(q.y - r, 0.0f, 1.0f);
-    const float height =
-        fx + fz <= 1.0f
-            ? y(0, 0) + fx * (y(1, 0) - y(0, 0)) + fz * (y(0, 1) - y(0, 0))
-            : y(1, 1) + (1.0f - fx) * (y(0, 1) - y(1, 1)) + (1.0f - fz) * (y(1, 0) - y(1, 1));
-    return vec3(q.x, height, q.y);
-}
-
 // Each part of a wall face inside the tile as a rectangle of its coordinates and the box point
 // at a coordinate.
 bool showsOnWall(const Projection& splat, const PaintedTile& tile, const AlphaMask& mask,
@@ -172,7 +154,7 @@ bool splatShowsOn(const Projection& splat, const PaintedTile& tile, const AlphaM
     const vec3 towardProjector = -vec3(m[0][3], m[1][3], m[2][3]);
     return showsIn(splat, mask, tile.corner, tile.corner + kPaintTileUnits, false,
                    [&](vec2 q, vec3& world, vec3& normal) {
-                       world = terrainPoint(surfaces.terrain, q);
+                       world = vec3(q.x, surfaces.terrain.surfaceHeight(q.x, q.y), q.y);
                        normal = towardProjector;
                    });
 }

@@ -8,8 +8,6 @@
 #include "scene/WallObject.h"
 
 using kesto::scene::BallObject;
-using testing::internal::CaptureStdout;
-using testing::internal::GetCapturedStdout;
 
 TEST_F(PlayTest, BallsThatHitLeaveTheListAndTheOthersKeepTheirOrder) {
     const vec3 ground = openGround();

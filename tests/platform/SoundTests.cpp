@@ -67,7 +67,6 @@ TEST(SoundPlayback, EveryFileFormatReachesTheOutputOnce) {
             report("finished", s->isFinished());
         });
         expectReported(c, {"finished=1"});
-        ASSERT_GT(c.frames(), 0);
         // Played once: about as long as the file, not cut short and not repeated.
         EXPECT_GT(c.loudSeconds(), 0.22);
         EXPECT_LT(c.loudSeconds(), 0.45);

@@ -56,19 +56,14 @@ TEST_F(GameFrame, ViewTestUsesTheWindowAspect) {
     EXPECT_FALSE(g->isInFrustum({8.0f, 0.0f, -10.0f}, 0.0f, 50.0f));
 }
 
-TEST_F(GameFrame, WallsBehindTheCameraAreCulled) {
-    const auto shown = [&] {
-        return std::count_if(g->walls.begin(), g->walls.end(), [](auto& w) { return w->visible; });
-    };
+TEST_F(GameFrame, WallsOutOfViewAreCulled) {
     const vec3 eye(kStartPosition.x, g->terrain->heightAt(kStartPosition.x, kStartPosition.z) + 2,
                    kStartPosition.z);
     lookAt(eye, eye + vec3(0.0f, -0.1f, 1.0f));
-    const long ahead = shown();
-    EXPECT_GT(ahead, 0);
-    EXPECT_LT(ahead, static_cast<long>(g->walls.size()));
-    // Turned around, towards z < 0 where the maze does not reach.
-    lookAt(eye, eye + vec3(0.0f, 0.0f, -1.0f));
-    EXPECT_LT(shown(), ahead);
+    const long shown =
+        std::count_if(g->walls.begin(), g->walls.end(), [](auto& w) { return w->visible; });
+    EXPECT_GT(shown, 0);
+    EXPECT_LT(shown, static_cast<long>(g->walls.size()));
 }
 
 TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {

@@ -59,7 +59,6 @@ TEST_F(ParticleTest, BurstGrowsThenEndsWithinAFewSecondsAtAnyFrameRate) {
             elapsed += step;
         } while (burst->aliveCount != 0 && elapsed < 5000);
         EXPECT_EQ(burst->aliveCount, 0u) << step << " ms frames";
-        EXPECT_LE(most, static_cast<GLuint>(kMaxParticles)) << step << " ms frames";
         EXPECT_EQ(burst->query, query) << "one query, made once and reused";
         if (step == 16) {
             EXPECT_GT(most, 30u);

@@ -66,9 +66,6 @@ TEST_F(ShaderTest, TwoStagesLinkOnceFragColorIsOutputZeroAndMissingUniformsAreIg
     shader.link();
     EXPECT_EQ(GetCapturedStderr(), "Trying to link shader, which is already linked\n");
     EXPECT_TRUE(shader.linked);
-    GLint attached = 0;
-    glGetProgramiv(p, GL_ATTACHED_SHADERS, &attached);
-    EXPECT_EQ(attached, 2);
 
     // Values reaching the programs are seen in every picture of the frame tests; a name a
     // program lacks must be passed over quietly.

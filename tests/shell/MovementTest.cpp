@@ -120,7 +120,6 @@ TEST_F(Movement, CursorTurnsTheViewAndPitchStopsAtFortyFiveDegrees) {
     EXPECT_NEAR(horizontalAngle, 0.5f, 1e-6f);
     EXPECT_NEAR(verticalAngle, 0.05f, 1e-6f);
     EXPECT_GT(viewDirection.x, 0.0f);  // left turns towards +x from +z
-    EXPECT_GT(viewDirection.y, 0.0f);
     for (const int cursorUp : {10000, -30000}) {
         lookAround(0, cursorUp);
         EXPECT_FLOAT_EQ(std::abs(verticalAngle), 0.7853982f);
@@ -140,10 +139,9 @@ TEST_F(Movement, FlyingAndPostersSkipTheChecks) {
 
     g->flyMode = false;
     g->posterVisible = true;
-    const vec3 before = playerPosition, direction = viewDirection;
+    const vec3 before = playerPosition;
     hold('W', 1, 1);
     EXPECT_EQ(playerPosition, before);
-    EXPECT_EQ(viewDirection, direction);
 }
 
 // A wall on the finish line: the goal counts before the wall pushes the player back; in a corner

@@ -78,9 +78,7 @@ TEST(ObjReader, EmptyOrRefusedFileAddsNothing) {
         {false, write(p + "f 0//1 1//1 2//1\n"), kParserMessage, ""},
         {false, write(p + "f 1//1 2//1 4//1\n"), kParserMessage, ""},
         {false, write(p + "f 1//1 2//2 3//1\n"), kParserMessage, ""},
-        {false, write(p + "f 1//1 2//1 99999999999//1\n"), kParserMessage, ""},
         {true, write(t + "f 1/3/1 2/1/1 3/1/1\n"), kParserMessage, ""},
-        {true, write(t + "f 1/1/1 2/1/1 3/1/-2\n"), kParserMessage, ""},
         {true, absent, "", open + absent + "'\n"},
         {false, dir.path, "", open + dir.path + "'\n"},
     };

@@ -35,7 +35,6 @@ TEST(WallFile, SegmentsInFileOrderSkippingCommentsAndBlanks) {
         Segments walls;
     } cases[] = {
         {"", {}},
-        {"// a\n\n//b\n", {}},
         {"// maze\n1/2 3/4\n\n-5.5/6 7/8.25\n", {first, {vec2(-5.5f, 6), vec2(7, 8.25f)}}},
         // A comment starts in the first column only.
         {"  // not a comment\n/ / half a marker\n", {{o, o}, {o, o}}},

@@ -62,7 +62,6 @@ TEST(Console, FatalErrorPrintsItsMessageAndExitsWith255WithoutWaiting) {
 TEST(Console, AskYesNoReadsTheAnswerOnlyFromATerminal) {
     expectAnswer("y\n", false, false, 0);
     expectAnswer("y\n", true, true, 1);
-    expectAnswer("y\n", true, false, 1);
     expectAnswer("  Yes please\n", true, false, 1);
     expectAnswer("n\n", true, false, 0);
     expectAnswer("\n", true, false, 0);  // just Enter: windowed

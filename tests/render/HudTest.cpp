@@ -27,7 +27,6 @@ TEST(Hud, ClockBallsAndDistanceTurnRedNearTheirLimits) {
     } cases[] = {
         {0.0, 200, -1, 0, "05:00", 560, false},    {0.9, 200, -1, 0, "04:59", 560, false},
         {284.0, 200, -1, 0, "00:16", 560, false},  {284.5, 200, -1, 0, "00:15", 560, true},
-        {299.5, 200, -1, 0, "00:00", 560, true},   {0.0, 200, -1, 1, "200", 540, false},
         {0.0, 11, -1, 1, "11", 540, false},        {0.0, 10, -1, 1, "10", 540, true},
         {0.0, 200, 123.6f, 2, "124m", 520, false}, {0.0, 200, 25.4f, 2, "25m", 520, false},
         {0.0, 200, 25.0f, 2, "25m", 520, true},
@@ -43,7 +42,6 @@ TEST(Hud, ClockBallsAndDistanceTurnRedNearTheirLimits) {
 TEST(Hud, ClockTicksBelowSixteenWhilePaused) {
     EXPECT_FALSE(clockShouldTick(true, remainingSeconds(284.0)));
     EXPECT_TRUE(clockShouldTick(true, remainingSeconds(284.5)));
-    EXPECT_TRUE(clockShouldTick(true, remainingSeconds(299.5)));
     // Already ticking: no restart every frame.
     EXPECT_FALSE(clockShouldTick(false, 10));
 }
@@ -64,12 +62,9 @@ TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
         expectLine(lines[2 * i + 1], columns[i].shown, columns[i].x, 10, 10, kHudBlack);
         EXPECT_EQ(flippedLines[2 * i + 1].text, columns[i].flipped);
     }
-    for (const auto& [mode, shown] :
-         {std::pair{0, "off"}, std::pair{7, "linear"}}) {  // 7: anything else
-        RenderSwitches s;
-        s.mipmapMode = mode;
-        EXPECT_EQ(debugRowLines(s)[5].text, shown);
-    }
+    RenderSwitches off;
+    off.mipmapMode = 0;
+    EXPECT_EQ(debugRowLines(off)[5].text, "off");
 }
 
 TEST(ParticleRemoval, ExpiredSystemsGoOthersKeepOrder) {

@@ -17,7 +17,6 @@ TEST(TextLayout, CharactersFollowEachOtherWithoutGapsEachFromItsFontCell) {
         int x, y, size;
         std::vector<std::pair<int, int>> cells;  // column, and row from the top
     } cases[] = {
-        {"A", 10, 560, 20, {{1, 4}}},
         {"a0:", 10, 540, 20, {{1, 6}, {0, 3}, {10, 3}}},
         {"\xff\xc8", 0, 0, 10, {{15, 15}, {8, 12}}},  // the upper half of the font
     };

@@ -54,9 +54,8 @@ TEST(HeightQueries, HeightAtHalfCellIsMeanOfSixteenClamped) {
     const struct {
         float x, z;
         int c, r;
-    } cases[] = {{2.5f, 2.5f, 2, 2},        {0.5f, 0.5f, 0, 0},  {5.5f, 4.5f, 5, 4},
-                 {-0.5f, 2.5f, -1, 2},      {1e6f, 2.5f, 99, 2}, {1e30f, 2.5f, 99, 2},
-                 {-1e30f, -1e30f, -99, -99}};
+    } cases[] = {{2.5f, 2.5f, 2, 2},   {0.5f, 0.5f, 0, 0},   {5.5f, 4.5f, 5, 4},
+                 {-0.5f, 2.5f, -1, 2}, {1e30f, 2.5f, 99, 2}, {-1e30f, -1e30f, -99, -99}};
     for (const auto& q : cases) {
         float sum = 0.0f;
         for (int i = -1; i <= 2; ++i)

@@ -32,11 +32,9 @@ void PlayTest::SetUp() {
     GameTest::SetUp();
     if (!g) return;
     saved = state();
-    g->posterVisible = false;
-    g->goalReached = false;
+    g->posterVisible = g->goalReached = g->tripleThrowUnlocked = false;
     g->elapsedTime = 0.0;
     g->ballsLeft = kStartBalls;
-    g->tripleThrowUnlocked = false;
     g->movedThisFrame = g->bumpedWall = g->bumpedBefore = false;
     g->frustumCulling = false;  // nothing may depend on where the camera happens to look
     g->balls.clear();

@@ -9,9 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <numeric>
 #include <thread>
 
@@ -20,11 +18,6 @@
 namespace testaudio {
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void readWave(const std::string& path, Capture& capture) {
     SF_INFO info{};
@@ -41,19 +34,9 @@ void readWave(const std::string& path, Capture& capture) {
 
 }  // namespace
 
-const std::string& scratchDir() {
-    // Children leave through _exit, so only the parent removes it. The exit handler reads the
-    // plain array: the string may already be destroyed when it runs.
-    static char pattern[] = "/tmp/quillora-sound-XXXXXX";
-    static const std::string path = [] {
-        if (!mkdtemp(pattern)) return std::string();
-        std::atexit([] {
-            std::error_code ignored;
-            std::filesystem::remove_all(pattern, ignored);
-        });
-        return std::string(pattern);
-    }();
-    return path;
+const TempDir& scratch() {
+    static const TempDir dir;  // children leave through _exit: only the parent removes it
+    return dir;
 }
 
 std::string writeSine(const std::string& name, FileKind kind, double frequency, double seconds,
@@ -66,7 +49,7 @@ std::string writeSine(const std::string& name, FileKind kind, double frequency, 
     case FileKind::Ogg: info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS; break;
     case FileKind::Mp3: info.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III; break;
     }
-    std::string path = scratchDir() + "/" + name;
+    const std::string path = scratch().file(name);
     SNDFILE* file = sf_format_check(&info) ? sf_open(path.c_str(), SFM_WRITE, &info) : nullptr;
     if (!file) return "";
     std::vector<float> samples(std::lround(seconds * kCaptureRate) * info.channels);
@@ -109,9 +92,9 @@ double Capture::toneAmplitude(const std::vector<float>& channel, double frequenc
 
 Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario) {
     static int counter = 0;
-    std::string base = scratchDir() + "/run" + std::to_string(++counter);
-    std::string wavePath = base + ".wav", confPath = base + ".conf";
-    std::string outPath = base + ".out", errPath = base + ".err";
+    const std::string run = "run" + std::to_string(++counter), base = scratch().file(run);
+    const std::string wavePath = base + ".wav", confPath = base + ".conf";
+    const std::string outPath = base + ".out", errPath = base + ".err";
     {
         std::ofstream conf(confPath);
         conf << "[general]\ndrivers=wave\nchannels=stereo\nsample-type=float32\nfrequency="
@@ -146,8 +129,8 @@ Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario) {
     int status = 0;
     if (child > 0 && waitpid(child, &status, 0) == child)
         capture.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    capture.out = readFile(outPath);
-    capture.err = readFile(errPath);
+    capture.out = scratch().read(run + ".out");
+    capture.err = scratch().read(run + ".err");
     readWave(wavePath, capture);
     return capture;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "assets/TempDir.h"
+
 namespace audio {
 class SoundEngine;
 }
@@ -19,7 +21,7 @@ constexpr int kCaptureRate = 44100;
 enum class FileKind { Wav, Ogg, Mp3 };
 
 // Directory for this test run's files (made once, removed at exit).
-const std::string& scratchDir();
+const TempDir& scratch();
 
 // Writes a sine at half amplitude, mono, or stereo with another frequency on the right; the path,
 // or "" when libsndfile cannot write the format.

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 #include "AudioCapture.h"
@@ -103,11 +102,9 @@ TEST(SoundPlayback, PauseAllSilencesEverySoundButOnesUnpausedAfterwards) {
 }
 
 TEST(SoundFiles, MissingOrBrokenFileGivesNullAndOneLineNamingIt) {
-    std::string missing = scratchDir() + "/missing.mp3";
-    std::string broken = scratchDir() + "/broken.ogg";
-    std::string empty = scratchDir() + "/empty.mp3";
-    std::ofstream(broken) << "this is not audio at all, just some words in a file";
-    std::ofstream{empty};
+    const std::string missing = scratch().file("missing.mp3");
+    const std::string empty = scratch().write("empty.mp3", "");
+    const std::string broken = scratch().write("broken.ogg", "just some words, not audio at all");
     Capture c = runCaptured([&](SoundEngine& engine) {
         report("missing2D", engine.play2D(missing.c_str(), false, false, true) != nullptr);
         report("missing3D", engine.play3D(missing.c_str(), vec3(0), true, false, true) != nullptr);

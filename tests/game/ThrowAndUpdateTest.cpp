@@ -6,6 +6,7 @@
 #include "platform/Sound.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
+#include "shell/Globals.h"
 
 using kesto::scene::BallObject;
 
@@ -87,4 +88,27 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     EXPECT_EQ(g->posterIndex, kPosterWin);
     EXPECT_FALSE(g->winJingle->getIsPaused());
     EXPECT_TRUE(g->loseJingle->getIsPaused());
+}
+
+// Footsteps sound while the player moves and stop when they stand; walking into a wall grunts
+// once a push, not again while the player keeps pressing against it.
+TEST_F(PlayTest, FootstepsFollowTheWalkAndAWallGruntsOnceAPush) {
+    ASSERT_TRUE(soundEngine && g->footsteps && g->gruntSound);
+    const auto frame = [&](bool moved, bool bumped) {
+        g->movedThisFrame = moved;
+        g->bumpedWall = bumped;
+        const size_t voices = soundEngine->voiceCount();
+        g->update(0.01);
+        return soundEngine->voiceCount() - voices;
+    };
+    const struct {
+        bool moved, bumped;
+        size_t grunts;
+    } frames[] = {
+        {true, true, 1}, {true, true, 0}, {true, false, 0}, {true, true, 1}, {false, false, 0}};
+    for (const auto& f : frames) {
+        EXPECT_EQ(frame(f.moved, f.bumped), f.grunts) << f.moved << f.bumped;
+        EXPECT_EQ(g->footsteps->getIsPaused(), !f.moved);
+    }
+    g->footsteps->setIsPaused(true);
 }

@@ -66,7 +66,7 @@ TEST_F(GameFrame, WallsOutOfViewAreCulled) {
     EXPECT_LT(shown, static_cast<long>(g->walls.size()));
 }
 
-TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
+TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsSkinAndOutline) {
     auto& record = kesto::scene::BonusItemSet::bonusItemRecords.at(0);  // the first duck
     ASSERT_EQ(record.type, kesto::scene::Duck);
     const vec3 item = translationOf(record.item->modelMatrix);
@@ -78,9 +78,11 @@ TEST_F(GameFrame, BonusItemShowsItsConeUntilHitThenItsOutline) {
 
     const auto blue = [](Rgba p) { return p.b > 120 && p.b > p.r + 60 && p.b > p.g + 60; };
     const auto dark = [](Rgba p) { return p.r < 30 && p.g < 30 && p.b < 30; };
+    const auto yellow = [](Rgba p) { return p.r > 150 && p.g > 110 && p.b + 80 < p.g; };
     EXPECT_GT(count(before, blue), 500) << "no blue cone over the duck";
     EXPECT_LT(count(after, blue), 50) << "the cone stays after the hit";
     EXPECT_GT(count(after, dark), count(before, dark) + 100);
+    EXPECT_GT(count(after, yellow), 400) << "the duck is not in its yellow skin";
 }
 
 // A win goes into the records once, even when F1 lets the update run again, and its poster

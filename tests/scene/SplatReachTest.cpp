@@ -1,7 +1,9 @@
 // The reach of a paint splat: the geometry that bounds where its paint can land.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <tuple>
 
 #include "scene/SplatReach.h"
 
@@ -9,15 +11,25 @@ TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
     std::vector<vec3> cube;
     for (int i = 0; i < 8; ++i) cube.emplace_back(i & 1, (i >> 1) & 1, (i >> 2) & 1);
 
-    const std::vector<vec3> slab = clipToSlab(cube, vec3(1, 0, 0), 0.25f, 0.5f);
-    ASSERT_FALSE(slab.empty());
-    vec3 low(INFINITY), high(-INFINITY);
-    for (const vec3& p : slab) {
-        low = glm::min(low, p);
-        high = glm::max(high, p);
+    // The same slab seen along either direction: every edge crosses its planes both ways.
+    for (const auto& [normal, low, high] :
+         {std::tuple(vec3(1, 0, 0), 0.25f, 0.5f), std::tuple(vec3(-1, 0, 0), -0.5f, -0.25f)}) {
+        const std::vector<vec3> slab = clipToSlab(cube, normal, low, high);
+        ASSERT_FALSE(slab.empty());
+        vec3 least(INFINITY), most(-INFINITY);
+        for (const vec3& p : slab) {
+            least = glm::min(least, p);
+            most = glm::max(most, p);
+        }
+        EXPECT_EQ(least, vec3(0.25f, 0.0f, 0.0f));
+        EXPECT_EQ(most, vec3(0.5f, 1.0f, 1.0f));
+        for (int i = 0; i < 8; ++i) {
+            const vec3 corner(i & 1 ? 0.5f : 0.25f, (i >> 1) & 1, (i >> 2) & 1);
+            EXPECT_TRUE(std::any_of(slab.begin(), slab.end(),
+                                    [&](vec3 p) { return glm::distance(p, corner) < 1e-6f; }))
+                << normal.x << " misses corner " << i;
+        }
     }
-    EXPECT_EQ(low, vec3(0.25f, 0.0f, 0.0f));
-    EXPECT_EQ(high, vec3(0.5f, 1.0f, 1.0f));
 
     // A slab across the diagonal: the hull's corner at the origin is cut off, the far one kept.
     const vec3 diagonal = glm::normalize(vec3(1, 1, 1));

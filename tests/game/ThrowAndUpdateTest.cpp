@@ -94,20 +94,17 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
 // once a push, not again while the player keeps pressing against it.
 TEST_F(PlayTest, FootstepsFollowTheWalkAndAWallGruntsOnceAPush) {
     ASSERT_TRUE(soundEngine && g->footsteps && g->gruntSound);
-    const auto frame = [&](bool moved, bool bumped) {
-        g->movedThisFrame = moved;
-        g->bumpedWall = bumped;
-        const size_t voices = soundEngine->voiceCount();
-        g->update(0.01);
-        return soundEngine->voiceCount() - voices;
-    };
     const struct {
         bool moved, bumped;
         size_t grunts;
     } frames[] = {
         {true, true, 1}, {true, true, 0}, {true, false, 0}, {true, true, 1}, {false, false, 0}};
     for (const auto& f : frames) {
-        EXPECT_EQ(frame(f.moved, f.bumped), f.grunts) << f.moved << f.bumped;
+        g->movedThisFrame = f.moved;
+        g->bumpedWall = f.bumped;
+        const size_t voices = soundEngine->voiceCount();
+        g->update(0.01);
+        EXPECT_EQ(soundEngine->voiceCount() - voices, f.grunts) << f.moved << f.bumped;
         EXPECT_EQ(g->footsteps->getIsPaused(), !f.moved);
     }
     g->footsteps->setIsPaused(true);

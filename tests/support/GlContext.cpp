@@ -8,22 +8,6 @@
 
 namespace {
 
-GLFWwindow* sharedWindow = nullptr;
-void (*releaseLast)() = nullptr;
-
-class ReleaseAfterTheLastTest : public ::testing::Environment {
-public:
-    void TearDown() override {
-        if (!sharedWindow || !releaseLast) return;
-        glfwMakeContextCurrent(sharedWindow);
-        releaseLast();
-        releaseLast = nullptr;
-    }
-};
-
-[[maybe_unused]] ::testing::Environment* const releaseEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ReleaseAfterTheLastTest);
-
 void reportGlfwError(int code, const char* description) {
     std::fprintf(stderr, "GLFW error 0x%x: %s\n", code, description);
 }
@@ -42,10 +26,8 @@ GLFWwindow* openHiddenWindow() {
 
 }  // namespace
 
-void releaseAfterTheLastTest(void (*release)()) { releaseLast = release; }
-
 bool ensureGlContext() {
-    GLFWwindow*& window = sharedWindow;
+    static GLFWwindow* window = nullptr;
     static bool tried = false;
     if (window) {
         glfwMakeContextCurrent(window);

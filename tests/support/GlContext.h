@@ -7,11 +7,6 @@
 // Makes the shared context current (creating it on first use); false when it cannot.
 bool ensureGlContext();
 
-// Runs release once after the last test, with the context current: the shared game is taken
-// down, so the leak checker sees its teardown and the program ends without the sound threads.
-// The window stays: closing GLFW unloads the driver, whose own leaks could then not be named.
-void releaseAfterTheLastTest(void (*release)());
-
 // Fixture base for tests that need GL: fails the test when no context can be made.
 #include <gtest/gtest.h>
 class GlTest : public ::testing::Test {

@@ -107,5 +107,4 @@ TEST_F(PlayTest, FootstepsFollowTheWalkAndAWallGruntsOnceAPush) {
         EXPECT_EQ(soundEngine->voiceCount() - voices, f.grunts) << f.moved << f.bumped;
         EXPECT_EQ(g->footsteps->getIsPaused(), !f.moved);
     }
-    g->footsteps->setIsPaused(true);
 }

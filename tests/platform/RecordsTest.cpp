@@ -22,6 +22,7 @@ TEST(Records, WinsAreKeptFastestFirstAndNothingIsLost) {
         {"", "", {90}, -1},
         {two, "", {88.25, 90, 95.5}, -1},
         {"88.25 yesterday\n", "kept as", {90}, -1},
+        {"88.25 2026-12-02T11:60:00Z\n", "kept as", {90}, -1},
         {"\x01\x02\x03", "kept as", {90}, -1},
         {"-3.00 2026-12-02T11:30:00Z\n", "kept as", {90}, -1},
         {two, "", {88.25, 95.5}, SIGXFSZ},

@@ -108,6 +108,10 @@ TEST_F(Movement, CursorTurnsTheViewAndPitchStopsAtFortyFiveDegrees) {
     EXPECT_NEAR(horizontalAngle, 0.5f, 1e-6f);
     EXPECT_NEAR(verticalAngle, 0.05f, 1e-6f);
     EXPECT_GT(viewDirection.x, 0.0f);  // left turns towards +x from +z
+    pointerSpeed = 0.5f;               // the setting scales every pixel
+    lookAround(100, 0);
+    EXPECT_NEAR(horizontalAngle, 0.75f, 1e-6f);
+    pointerSpeed = 1.0f;
     for (const int cursorUp : {10000, -30000}) {
         lookAround(0, cursorUp);
         EXPECT_FLOAT_EQ(std::abs(verticalAngle), 0.7853982f);

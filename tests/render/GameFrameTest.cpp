@@ -9,6 +9,7 @@
 #include "platform/Records.h"
 #include "render/FrameFixture.h"
 #include "render/Hud.h"
+#include "render/ParticleSystem.h"
 #include "scene/BonusItem.h"
 #include "scene/HeightMapObject.h"
 #include "scene/WallObject.h"
@@ -112,4 +113,26 @@ TEST_F(GameFrame, AWinIsRecordedOnceAndItsPosterShowsItsTimeAndTheBest) {
               200);
     g->recordsPath.clear();
     g->goalReached = false;
+}
+
+// A burst's particles are billboards turned to the eye: seen from the side they cover about as
+// much of the picture as seen from the front.
+TEST_F(GameFrame, BurstParticlesFaceTheEyeFromEverySide) {
+    const vec3 at(282.0f, g->terrain->heightAt(282.0f, 30.0f) + 1.5f, 30.0f);
+    long covered[2];
+    for (int side = 0; side < 2; ++side) {
+        const vec3 eye = at + (side ? vec3(3, 0, 0) : vec3(0, 0, 3));
+        lookAt(eye, at);
+        g->particleSystems.clear();
+        const auto bare = frame();
+        g->launchBurst(at, vec3(0, -1, 0));
+        lookAt(eye, at);  // the camera's matrices and place reach the burst as in the main loop
+        g->particleSystems.back()->cameraPosition = eye;
+        std::vector<Rgba> painted;
+        for (int i = 0; i < 10; ++i) painted = frame();
+        covered[side] = std::inner_product(painted.begin(), painted.end(), bare.begin(), 0L,
+                                           std::plus<>(), [](Rgba p, Rgba q) { return !(p == q); });
+    }
+    g->particleSystems.clear();
+    EXPECT_GT(std::min(covered[0], covered[1]) * 2, std::max(covered[0], covered[1]));
 }

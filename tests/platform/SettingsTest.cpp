@@ -1,7 +1,12 @@
 #include "platform/Settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <sstream>
 #include <tuple>
@@ -75,4 +80,24 @@ TEST(Settings, FilesGiveValuesAndNameEachBadLine) {
             EXPECT_EQ(dir.read("config/quillora/settings.ini"),
                       file ? c.text : kDefaultSettingsText);
     }
+}
+
+// Defaults cut short by a full disk (a file size limit, its signal ignored) are not left half
+// written: the file goes again, with a warning.
+TEST(Settings, DefaultsCutShortAreRemovedAgain) {
+    TempDir dir;
+    const std::string path = dir.file("settings.ini");
+    testing::internal::CaptureStderr();
+    if (const pid_t child = fork(); child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{300, 300};  // room for the warning, not for the defaults
+        setrlimit(RLIMIT_FSIZE, &limit);
+        loadSettings(path);
+        _exit(0);
+    } else {
+        ASSERT_EQ(waitpid(child, nullptr, 0), child);
+    }
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(path + "; it is removed again"),
+              std::string::npos);
+    EXPECT_NE(access(path.c_str(), F_OK), 0);
 }

@@ -1,14 +1,7 @@
 """cmake --install into a DESTDIR: the layout of a Linux game, and a launcher that finds its data
 (test_package starts the installed game from elsewhere)."""
 
-import configparser
-import os
-import shlex
-import shutil
-import stat
-import subprocess
-import tempfile
-import unittest
+import configparser, os, shlex, shutil, stat, subprocess, tempfile, unittest
 from xml.etree import ElementTree
 
 from PIL import Image

@@ -1,13 +1,7 @@
 """How a Linux player starts the game: options, the fullscreen question in a dialog or on a
 terminal. The captured pointer is part of the session test."""
 
-import os
-import pty
-import re
-import stat
-import subprocess
-import tempfile
-import unittest
+import os, pty, re, stat, subprocess, tempfile, unittest
 
 from harness import SCREEN, GameRun, game_binary, source_dir
 

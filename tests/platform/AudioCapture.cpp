@@ -105,21 +105,14 @@ Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario) {
     Capture capture;
     pid_t child = fork();
     if (child == 0) {
-        int in = open("/dev/null", O_RDONLY);
-        int out = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        dup2(in, 0);
-        dup2(out, 1);
-        dup2(err, 2);
+        dup2(open("/dev/null", O_RDONLY), 0);
+        dup2(open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
         setenv("ALSOFT_CONF", confPath.c_str(), 1);
         unsetenv("ALSOFT_DRIVERS");
         setenv("ALSOFT_LOGLEVEL", "0", 1);
         audio::SoundEngine* engine = audio::SoundEngine::create();
-        if (!engine) {
-            std::printf("no engine\n");
-            std::fflush(stdout);
-            _exit(90);
-        }
+        if (!engine) _exit(90);  // no engine: the scenario's own codes are small
         int code = scenario(*engine);
         engine->drop();
         std::fflush(stdout);
@@ -137,14 +130,6 @@ Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario) {
 
 void sleepMs(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-bool waitFor(const std::function<bool()>& condition, int maxMilliseconds) {
-    for (int waited = 0; waited <= maxMilliseconds; waited += 20) {
-        if (condition()) return true;
-        sleepMs(20);
-    }
-    return condition();
 }
 
 }  // namespace testaudio

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -38,9 +39,9 @@ struct Capture {
     // Seconds of output whose 10 ms windows are louder than the threshold (root mean square).
     double loudSeconds(double threshold = 0.02) const;
     // Strength of one frequency (Goertzel, normalised to amplitude) over frames [from, to), in
-    // the average of both channels or in one of them.
-    double toneAmplitude(const std::vector<float>& channel, double frequency, long from,
-                         long to) const;
+    // the average of both channels or in one of them; the whole capture by default.
+    double toneAmplitude(const std::vector<float>& channel, double frequency, long from = 0,
+                         long to = std::numeric_limits<long>::max()) const;
 };
 
 // Runs the scenario in a child process with a fresh engine on the wave backend and returns the
@@ -48,7 +49,5 @@ struct Capture {
 Capture runCaptured(const std::function<int(audio::SoundEngine&)>& scenario);
 
 void sleepMs(int milliseconds);
-// Polls the condition every 20 ms for at most the given time; true when it held.
-bool waitFor(const std::function<bool()>& condition, int maxMilliseconds);
 
 }  // namespace testaudio

@@ -70,11 +70,8 @@ TEST(HudDebugRow, SevenColumnsOfLabelsAndValues) {
 TEST(ParticleRemoval, ExpiredSystemsGoOthersKeepOrder) {
     std::vector<std::unique_ptr<int>> systems;
     for (int i = 0; i < 6; ++i) systems.push_back(std::make_unique<int>(i));
-    const auto left = [&] {
-        std::vector<int> values;
-        for (const auto& system : systems) values.push_back(*system);
-        return values;
-    };
     eraseAtPositions(systems, {1, 2, 4});
-    EXPECT_EQ(left(), (std::vector<int>{0, 3, 5}));
+    std::vector<int> left;
+    for (const auto& system : systems) left.push_back(*system);
+    EXPECT_EQ(left, (std::vector<int>{0, 3, 5}));
 }

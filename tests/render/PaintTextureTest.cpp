@@ -235,9 +235,14 @@ TEST(SplatCoverage, MaskIsFilteredBilinearlyAndClampedAtItsEdges) {
     EXPECT_EQ(maskCoverage(AlphaMask{}, vec2(0.5f)), 1.0f);
 }
 
+// No splat of another test is left on the game, and none of these is left behind.
 class PaintTextureOnTheGame : public FrameTest {
 protected:
-    PaintTextureOnTheGame() : FrameTest(160, 120) {}
+    PaintTextureOnTheGame() : FrameTest(160, 120) { projections.clear(); }
+    void TearDown() override {
+        projections.clear();
+        FrameTest::TearDown();
+    }
 };
 
 // A terrain tile is as far as its cell's middle, a wall's as the wall's nearest point.
@@ -256,7 +261,6 @@ TEST_F(PaintTextureOnTheGame, TilesAreAsFarAsTheirCellOrTheirWall) {
 // The projector's square reaches tiles its splat leaves bare: they are not taken. A wall
 // whose tiles all hold fine paint is drawn with it.
 TEST_F(PaintTextureOnTheGame, KeepsOnlyTheTilesASplatShowsOn) {
-    projections.clear();
     const kesto::scene::WallObject& wall = *g->walls.at(0);
     const vec2 middle = 0.5f * (wall.start + wall.end), along = wall.end - wall.start;
     const vec3 out = glm::normalize(vec3(-along.y, 0.0f, along.x));
@@ -285,7 +289,6 @@ TEST_F(PaintTextureOnTheGame, KeepsOnlyTheTilesASplatShowsOn) {
                                                                : PaintKind::Coarse;
         EXPECT_EQ(paint.wallKind(w), drawn) << w;
     }
-    projections.clear();
 }
 
 // A splat thrown square at one side of a wall paints that side of it alone (the ground, -1,
@@ -316,7 +319,6 @@ TEST_F(PaintTextureOnTheGame, ASplatPaintsTheSideOfTheWallItFaces) {
         }
         EXPECT_EQ(faces, c.faces) << &c - cases;
     }
-    projections.clear();
 }
 
 // Sixteen fine slots, all held by the paint round a; the paint round b, 40 units on, is coarse.
@@ -324,7 +326,6 @@ TEST_F(PaintTextureOnTheGame, ASplatPaintsTheSideOfTheWallItFaces) {
 // to a brings a's two a frame.
 TEST_F(PaintTextureOnTheGame, FinePaintComesAFewTilesAFrameMoreAfterAJump) {
     const vec3 a(282.0f, 0.0f, 30.0f), b(322.0f, 0.0f, 30.0f);
-    projections.clear();
     for (const float x : {a.x, b.x})
         for (const float dx : {-2.0f, 0.0f, 2.0f})
             for (const float dz : {-2.0f, 0.0f, 2.0f})
@@ -356,7 +357,6 @@ TEST_F(PaintTextureOnTheGame, FinePaintComesAFewTilesAFrameMoreAfterAJump) {
         EXPECT_LE(fineOf(false) - before, 2) << camera.x;
     }
     EXPECT_EQ(fineOf(false), 16);
-    projections.clear();
 }
 
 // A wall far longer than the world, as a damaged maze file may hold, is drawn without paint.
@@ -367,7 +367,6 @@ TEST_F(PaintTextureOnTheGame, AWallLongerThanTheWorldIsDrawnUnpainted) {
     const SurfaceGrids grids = kesto::scene::surfaceGridsOf(*g->terrain, g->walls);
     Shader bake("Shader/passthrough.vert", "Shader/surfaceBake.frag", "", true);
     EXPECT_NE(makeReceivers(bake, g->screenQuadVao, grids), nullptr);
-    projections.clear();
     g->addProjection(vec3(275.0f, g->terrain->heightAt(275.0f, 30.0f) + 1.0f, 29.85f),
                      vec3(0.0f, 0.0f, -1.0f), vec3(0.0f, 1.0f, 0.0f));
     g->paintTexture = std::make_unique<PaintTexture>(grids);
@@ -376,7 +375,6 @@ TEST_F(PaintTextureOnTheGame, AWallLongerThanTheWorldIsDrawnUnpainted) {
     frame();
     EXPECT_EQ(g->paintTexture->wallKind(before), PaintKind::None);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-    projections.clear();
     g->walls.resize(before);
     g->paintTexture =
         std::make_unique<PaintTexture>(kesto::scene::surfaceGridsOf(*g->terrain, g->walls));

@@ -1,6 +1,11 @@
 // A scratch directory for tests that write the small files they read; removed afterwards.
 #pragma once
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -40,3 +45,19 @@ public:
 
     std::string path;
 };
+
+// write() in a child whose files stop at limit bytes (killed, or failing writes); its signal.
+template <typename Write>
+int writeWithSizeLimit(rlim_t limit, bool signalEnds, const Write& write) {
+    const pid_t child = fork();
+    if (child == 0) {
+        std::signal(SIGXFSZ, signalEnds ? SIG_DFL : SIG_IGN);
+        const rlimit most{limit, limit};
+        setrlimit(RLIMIT_FSIZE, &most);
+        write();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+}

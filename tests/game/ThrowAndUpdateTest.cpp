@@ -90,8 +90,7 @@ TEST_F(PlayTest, ClockStandsStillUnderAPosterAndTheEndPosterFollowsTheGoal) {
     EXPECT_TRUE(g->loseJingle->getIsPaused());
 }
 
-// Footsteps sound while the player moves and stop when they stand; walking into a wall grunts
-// once a push, not again while the player keeps pressing against it.
+// Footsteps sound only while the player moves; walking into a wall grunts once a push.
 TEST_F(PlayTest, FootstepsFollowTheWalkAndAWallGruntsOnceAPush) {
     ASSERT_TRUE(soundEngine && g->footsteps && g->gruntSound);
     const struct {

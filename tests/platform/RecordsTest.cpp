@@ -1,11 +1,6 @@
 #include "platform/Records.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 
 #include "assets/TempDir.h"
 
@@ -35,16 +30,9 @@ TEST(Records, WinsAreKeptFastestFirstAndNothingIsLost) {
         testing::internal::CaptureStderr();
         if (c.signal < 0) {
             addRecord(path, {90.0, currentDate()});
-        } else if (const pid_t child = fork(); child == 0) {
-            std::signal(SIGXFSZ, c.signal ? SIG_DFL : SIG_IGN);
-            const rlimit limit{40, 40};
-            setrlimit(RLIMIT_FSIZE, &limit);
-            addRecord(path, {70.0, currentDate()});
-            _exit(0);
         } else {
-            int status = 0;
-            ASSERT_EQ(waitpid(child, &status, 0), child);
-            EXPECT_EQ(WIFSIGNALED(status) ? WTERMSIG(status) : 0, c.signal);
+            const auto win = [&] { addRecord(path, {70.0, currentDate()}); };
+            EXPECT_EQ(writeWithSizeLimit(40, c.signal != 0, win), c.signal);
             // Refused, the write also takes its unfinished file away again.
             if (!c.signal)
                 EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path), {}), 1);

@@ -1,12 +1,7 @@
 #include "platform/Settings.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
 
 #include <sstream>
 #include <tuple>
@@ -82,21 +77,12 @@ TEST(Settings, FilesGiveValuesAndNameEachBadLine) {
     }
 }
 
-// Defaults cut short by a full disk (a file size limit, its signal ignored) are not left half
-// written: the file goes again, with a warning.
+// Defaults cut short by a full disk are not left half written: they go again, with a warning.
 TEST(Settings, DefaultsCutShortAreRemovedAgain) {
     TempDir dir;
     const std::string path = dir.file("settings.ini");
     testing::internal::CaptureStderr();
-    if (const pid_t child = fork(); child == 0) {
-        std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit{300, 300};  // room for the warning, not for the defaults
-        setrlimit(RLIMIT_FSIZE, &limit);
-        loadSettings(path);
-        _exit(0);
-    } else {
-        ASSERT_EQ(waitpid(child, nullptr, 0), child);
-    }
+    writeWithSizeLimit(300, false, [&] { loadSettings(path); });  // room for the warning only
     EXPECT_NE(testing::internal::GetCapturedStderr().find(path + "; it is removed again"),
               std::string::npos);
     EXPECT_NE(access(path.c_str(), F_OK), 0);

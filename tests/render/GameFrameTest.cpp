@@ -115,8 +115,7 @@ TEST_F(GameFrame, AWinIsRecordedOnceAndItsPosterShowsItsTimeAndTheBest) {
     g->goalReached = false;
 }
 
-// A burst's particles are billboards turned to the eye: seen from the side they cover about as
-// much of the picture as seen from the front.
+// A burst's particles turn to the eye: from the side they cover about as much as from the front.
 TEST_F(GameFrame, BurstParticlesFaceTheEyeFromEverySide) {
     const vec3 at(282.0f, g->terrain->heightAt(282.0f, 30.0f) + 1.5f, 30.0f);
     long covered[2];

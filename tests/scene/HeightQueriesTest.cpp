@@ -75,8 +75,7 @@ TEST(HeightQueries, HeightAtFollowsARampAtAnyFraction) {
             << p.x << ", " << p.y;
 }
 
-// The drawn surface at a point is the weighted mean of the vertices of the triangle under it
-// (the mesh splits each cell from (c + 1, r) to (c, r + 1)); outside the grid, the edge.
+// The mean of the drawn triangle's corners, weighted; cells split (c + 1, r) to (c, r + 1).
 TEST(HeightQueries, SurfaceFollowsTheDrawnTrianglesAndClamps) {
     const Grid g;
     const struct {

@@ -11,8 +11,7 @@ TEST(SplatReach, ClippingKeepsExactlyTheSlabOfTheHull) {
     std::vector<vec3> cube;
     for (int i = 0; i < 8; ++i) cube.emplace_back(i & 1, (i >> 1) & 1, (i >> 2) & 1);
 
-    // The same slab seen along either direction (every edge crosses its planes both ways): the
-    // cube bounds y and z, the slab bounds x and keeps all eight corners of its part.
+    // Along either direction (edges cross both ways) the slab bounds x and keeps its 8 corners.
     for (const auto& [normal, low, high] :
          {std::tuple(vec3(1, 0, 0), 0.25f, 0.5f), std::tuple(vec3(-1, 0, 0), -0.5f, -0.25f)}) {
         const std::vector<vec3> slab = clipToSlab(cube, normal, low, high);

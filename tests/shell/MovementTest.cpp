@@ -51,9 +51,8 @@ protected:
 
 }  // namespace
 
-// The corridor to the gate runs along -z between walls at x 171.75 and 183.75, the finish line
-// crosses it and a wall closes it behind the line: whatever the frame rate, walking through the
-// gate wins and the back wall stops the player on the near side.
+// Down the corridor to the gate (walls at x 171.75 and 183.75, a wall behind the finish line),
+// walking through wins and the back wall stops the player, whatever the frame rate.
 TEST_F(Movement, WalkingThroughTheGateWinsAndStopsAtTheBackWall) {
     const struct {
         int fps, frames;
@@ -107,8 +106,8 @@ TEST_F(Movement, CursorTurnsTheViewAndPitchStopsAtFortyFiveDegrees) {
     lookAround(100, 10);  // cursor 100 pixels left of and 10 above the centre
     EXPECT_NEAR(horizontalAngle, 0.5f, 1e-6f);
     EXPECT_NEAR(verticalAngle, 0.05f, 1e-6f);
-    EXPECT_GT(viewDirection.x, 0.0f);  // left turns towards +x from +z
-    pointerSpeed = 0.5f;               // the setting scales every pixel
+    EXPECT_NEAR(std::atan2(viewDirection.x, viewDirection.z), 0.5f, 1e-5f);  // left: to +x
+    pointerSpeed = 0.5f;  // the setting scales every pixel
     lookAround(100, 0);
     EXPECT_NEAR(horizontalAngle, 0.75f, 1e-6f);
     pointerSpeed = 1.0f;
